@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the tests need (skipping what is
+# present), then configures and builds.
+#   scripts/setup.sh [BUILD_DIR] [extra cmake options...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  build-essential cmake pkg-config
+  libgtest-dev libbenchmark-dev
+  libzip-dev zlib1g-dev libpugixml-dev
+  python3 python3-openpyxl
+  libxlsxwriter-dev
+)
+# LibreOffice is an optional second reader in the interop tests; install it
+# unless told not to (KORVANE_NO_LIBREOFFICE=1).
+if [ "${KORVANE_NO_LIBREOFFICE:-0}" != 1 ]; then
+  packages+=(libreoffice-calc-nogui)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build_dir=${1:-build}
+shift || true
+cmake -S . -B "$build_dir" "$@" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"
