@@ -70,6 +70,14 @@ class Workbook {
   void MoveSheet(Worksheet& ws, int newIndex);
   // Removes a sheet (no question asked; Worksheet::Delete asks).
   void RemoveSheet(Worksheet& ws);
+  // Deletes a group of sheets as the application does: one question (unless
+  // the host's DisplayAlerts is off), false when the user declines. At least
+  // one visible sheet must remain.
+  bool DeleteSheets(const std::vector<Worksheet*>& sheets);
+  // Inserts a sheet at a 0-based position (the copy and add operations).
+  Worksheet& InsertSheetAt(std::unique_ptr<Worksheet> ws, int pos);
+  // Sheet names compare case-insensitively for ASCII letters, as in the application.
+  static bool SameSheetName(const std::string& a, const std::string& b);
   std::vector<Worksheet*> Sheets() const;
   std::string UniqueSheetName(const std::string& base) const;  // "Sheet1", "设置 (2)"
 

@@ -1,0 +1,421 @@
+#include "host/workbook.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "host/application.h"
+#include "host/errors.h"
+#include "host/formula.h"
+#include "host/xlsx.h"
+
+namespace korvane::host {
+
+namespace {
+std::string LowerExt(const std::string& path) {
+  auto slash = path.find_last_of('/');
+  auto dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string e = path.substr(dot);
+  for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return e;
+}
+}  // namespace
+
+FileKind FileKindFromExtension(const std::string& path) {
+  std::string e = LowerExt(path);
+  if (e == ".xlsm") return FileKind::Xlsm;
+  if (e == ".xltx") return FileKind::Xltx;
+  if (e == ".xltm") return FileKind::Xltm;
+  return FileKind::Xlsx;
+}
+
+const char* FileKindExtension(FileKind k) {
+  switch (k) {
+    case FileKind::Xlsm: return ".xlsm";
+    case FileKind::Xltx: return ".xltx";
+    case FileKind::Xltm: return ".xltm";
+    default: return ".xlsx";
+  }
+}
+
+FileKind FileKindFromFormat(int fileFormat) {
+  switch (fileFormat) {
+    case xl::FormatMacroWorkbook: return FileKind::Xlsm;
+    case xl::FormatTemplate: return FileKind::Xltx;
+    case xl::FormatMacroTemplate: return FileKind::Xltm;
+    case xl::FormatWorkbook: return FileKind::Xlsx;
+    default: throw HostError("不支持的文件格式代码：" + std::to_string(fileFormat));
+  }
+}
+
+Workbook::Workbook(std::shared_ptr<SharedTables> tables, WorkbookHost* host)
+    : tables_(tables ? std::move(tables) : std::make_shared<SharedTables>()), host_(host) {}
+
+Workbook::~Workbook() = default;
+
+std::string Workbook::FullName() const { return path_.empty() ? name_ : path_ + "/" + name_; }
+
+void Workbook::SetFileIdentity(const std::string& folder, const std::string& name) {
+  path_ = folder;
+  while (path_.size() > 1 && path_.back() == '/') path_.pop_back();
+  name_ = name;
+}
+
+Worksheet& Workbook::Sheet(int index) {
+  if (index < 1 || index > Count()) throw HostError("下标越界：工作表 " + std::to_string(index) + " 不存在。");
+  return *sheets_[index - 1];
+}
+
+bool Workbook::SameSheetName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = a[i], y = b[i];
+    if (x < 0x80 && y < 0x80) {
+      if (std::tolower(x) != std::tolower(y)) return false;
+    } else if (x != y) {
+      return false;
+    }
+  }
+  return true;
+}
+
+Worksheet* Workbook::FindSheet(const std::string& name) const {
+  for (const auto& ws : sheets_)
+    if (SameSheetName(ws->Name(), name)) return ws.get();
+  return nullptr;
+}
+
+Worksheet& Workbook::Sheet(const std::string& name) {
+  Worksheet* ws = FindSheet(name);
+  if (!ws) throw HostError("下标越界：找不到工作表“" + name + "”。");
+  return *ws;
+}
+
+int Workbook::IndexOf(const Worksheet& ws) const {
+  for (std::size_t i = 0; i < sheets_.size(); ++i)
+    if (sheets_[i].get() == &ws) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+std::vector<Worksheet*> Workbook::Sheets() const {
+  std::vector<Worksheet*> v;
+  v.reserve(sheets_.size());
+  for (const auto& ws : sheets_) v.push_back(ws.get());
+  return v;
+}
+
+std::string Workbook::UniqueSheetName(const std::string& base) const {
+  if (base.empty()) {
+    for (int n = 1;; ++n) {
+      std::string s = "Sheet" + std::to_string(n);
+      if (!FindSheet(s)) return s;
+    }
+  }
+  if (!FindSheet(base)) return base;
+  // "名称 (2)", trimmed so that the result keeps within 31 characters.
+  std::string stem = base;
+  auto paren = stem.rfind(" (");
+  if (paren != std::string::npos && stem.back() == ')') stem = stem.substr(0, paren);
+  for (int n = 2;; ++n) {
+    std::string suffix = " (" + std::to_string(n) + ")";
+    std::string s = stem;
+    while (Utf8Length(s) + Utf8Length(suffix) > 31 && !s.empty()) {
+      // drop one UTF-8 character from the end
+      do s.pop_back();
+      while (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0x80);
+      if (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0xC0) s.pop_back();
+    }
+    s += suffix;
+    if (!FindSheet(s)) return s;
+  }
+}
+
+Worksheet& Workbook::InsertSheetAt(std::unique_ptr<Worksheet> ws, int pos) {
+  pos = std::clamp(pos, 0, Count());
+  Worksheet* active = sheets_.empty() ? nullptr : sheets_[active_].get();
+  sheets_.insert(sheets_.begin() + pos, std::move(ws));
+  if (active) active_ = IndexOf(*active) - 1;
+  saved_ = false;
+  return *sheets_[pos];
+}
+
+Worksheet& Workbook::AddSheet(Worksheet* before, Worksheet* after, const std::string& name) {
+  CheckStructureChangeable();
+  std::string n = name.empty() ? UniqueSheetName("") : name;
+  if (!name.empty()) {
+    std::string problem = SheetNameProblem(name);
+    if (!problem.empty()) throw HostError(problem);
+    if (FindSheet(name)) throw HostError("工作表名称“" + name + "”已被占用，请另换一个名称。");
+  }
+  int pos;
+  if (before) pos = IndexOf(*before) - 1;
+  else if (after) pos = IndexOf(*after);
+  else pos = sheets_.empty() ? 0 : active_;
+  Worksheet& ws = InsertSheetAt(std::make_unique<Worksheet>(this, n), pos);
+  SetActiveSheet(ws);
+  return ws;
+}
+
+Worksheet& Workbook::AppendSheetUnchecked(const std::string& name) {
+  sheets_.push_back(std::make_unique<Worksheet>(this, name));
+  return *sheets_.back();
+}
+
+void Workbook::MoveSheet(Worksheet& ws, int newIndex) {
+  CheckStructureChangeable();
+  int from = IndexOf(ws) - 1;
+  if (from < 0) throw HostError("工作表不在此工作簿中。");
+  newIndex = std::clamp(newIndex, 1, Count()) - 1;
+  Worksheet* active = sheets_[active_].get();
+  auto p = std::move(sheets_[from]);
+  sheets_.erase(sheets_.begin() + from);
+  sheets_.insert(sheets_.begin() + newIndex, std::move(p));
+  active_ = IndexOf(*active) - 1;
+  saved_ = false;
+}
+
+void Workbook::RemoveSheet(Worksheet& ws) {
+  int idx = IndexOf(ws) - 1;
+  if (idx < 0) return;
+  std::string name = ws.Name();
+  Worksheet* active = sheets_[active_].get();
+  names_.erase(std::remove_if(names_.begin(), names_.end(), [&](const DefinedName& n) { return n.scope == &ws; }),
+               names_.end());
+  sheets_.erase(sheets_.begin() + idx);
+  if (sheets_.empty()) {
+    active_ = 0;
+  } else if (active == &ws) {
+    // The application activates the next visible sheet (or the previous one).
+    int pick = -1;
+    for (int i = idx; i < Count(); ++i)
+      if (sheets_[i]->Visible()) { pick = i; break; }
+    for (int i = idx - 1; pick < 0 && i >= 0; --i)
+      if (sheets_[i]->Visible()) pick = i;
+    active_ = pick < 0 ? 0 : pick;
+  } else {
+    active_ = IndexOf(*active) - 1;
+  }
+  InvalidateReferences(name);
+  saved_ = false;
+}
+
+bool Workbook::DeleteSheets(const std::vector<Worksheet*>& sheets) {
+  if (sheets.empty()) return true;
+  CheckStructureChangeable();
+  int remainingVisible = 0;
+  for (const auto& ws : sheets_)
+    if (ws->Visible() && std::find(sheets.begin(), sheets.end(), ws.get()) == sheets.end()) ++remainingVisible;
+  if (remainingVisible == 0) throw HostError("工作簿中至少应含有一张可视工作表。");
+  if (host_ && host_->displayAlerts && host_->Prompter()) {
+    std::string names;
+    for (Worksheet* ws : sheets) names += (names.empty() ? "" : "、") + ws->Name();
+    if (!host_->Prompter()->ConfirmSheetDeletion(names)) return false;
+  }
+  for (Worksheet* ws : sheets) RemoveSheet(*ws);
+  return true;
+}
+
+Worksheet& Workbook::ActiveSheet() {
+  if (sheets_.empty()) throw HostError("工作簿中没有工作表。");
+  return *sheets_[std::clamp(active_, 0, Count() - 1)];
+}
+
+void Workbook::SetActiveSheet(Worksheet& ws) {
+  int idx = IndexOf(ws) - 1;
+  if (idx >= 0) active_ = idx;
+}
+
+// ---- names ----
+
+void Workbook::AddName(const std::string& name, const std::string& refersTo) {
+  DefinedName n;
+  std::string sheet, local;
+  SplitSheetRef(name, sheet, local);
+  n.name = local;
+  if (!sheet.empty()) n.scope = &Sheet(sheet);
+  n.refersTo = refersTo;
+  if (n.refersTo.empty() || n.refersTo[0] != '=') n.refersTo = "=" + n.refersTo;
+  AddName(std::move(n));
+}
+
+void Workbook::AddName(DefinedName n) {
+  if (n.name.empty()) throw HostError("名称不能为空。");
+  unsigned char first = n.name[0];
+  if (std::isdigit(first) || first == '.' || ParseA1(n.name))
+    throw HostError("名称“" + n.name + "”无效。");
+  for (unsigned char ch : n.name)
+    if (ch < 0x80 && !(std::isalnum(ch) || ch == '_' || ch == '.' || ch == '\\'))
+      throw HostError("名称“" + n.name + "”无效。");
+  // Adding an existing name replaces its definition, as the application does.
+  for (DefinedName& e : names_) {
+    if (e.scope == n.scope && SameSheetName(e.name, n.name)) {
+      e.refersTo = n.refersTo;
+      e.hidden = n.hidden;
+      saved_ = false;
+      return;
+    }
+  }
+  names_.push_back(std::move(n));
+  saved_ = false;
+}
+
+DefinedName& Workbook::NameAt(int index) {
+  if (index < 1 || index > NameCount()) throw HostError("下标越界：名称 " + std::to_string(index) + " 不存在。");
+  return names_[index - 1];
+}
+
+void Workbook::DeleteName(int index) {
+  NameAt(index);
+  names_.erase(names_.begin() + (index - 1));
+  saved_ = false;
+}
+
+DefinedName* Workbook::FindName(const std::string& name, const Worksheet* scope) const {
+  for (const DefinedName& n : names_)
+    if (n.scope == scope && SameSheetName(n.name, name)) return const_cast<DefinedName*>(&n);
+  return nullptr;
+}
+
+Workbook::PrintTitles Workbook::PrintTitlesOf(const Worksheet& ws) const {
+  PrintTitles t;
+  const DefinedName* n = FindName("Print_Titles", &ws);
+  if (!n) return t;
+  std::string text = n->refersTo.substr(n->refersTo[0] == '=' ? 1 : 0);
+  // Comma-separated areas, each "sheet!$A:$E" or "sheet!$1:$2".
+  std::size_t start = 0;
+  bool quoted = false;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && text[i] == '\'') quoted = !quoted;
+    if (i == text.size() || (text[i] == ',' && !quoted)) {
+      std::string sheet, addr;
+      SplitSheetRef(text.substr(start, i - start), sheet, addr);
+      if (auto r = ParseA1(addr)) {
+        if (r->c1 == 1 && r->c2 == kMaxCols) {
+          t.row1 = r->r1;
+          t.row2 = r->r2;
+        } else if (r->r1 == 1 && r->r2 == kMaxRows) {
+          t.col1 = r->c1;
+          t.col2 = r->c2;
+        }
+      }
+      start = i + 1;
+    }
+  }
+  return t;
+}
+
+// ---- protection ----
+
+void Workbook::Protect(bool structure, bool windows) {
+  protection_.structure = structure;
+  protection_.windows = windows;
+  saved_ = false;
+}
+
+void Workbook::Unprotect() {
+  protection_ = WorkbookProtection{};
+  saved_ = false;
+}
+
+void Workbook::CheckStructureChangeable() const {
+  if (protection_.structure) throw HostError("工作簿有保护，不能更改其结构。");
+}
+
+// ---- files ----
+
+void Workbook::Save() {
+  if (path_.empty()) throw HostError("工作簿“" + name_ + "”还没有保存位置，请使用“另存为”。");
+  WriteWorkbookFile(*this, FullName(), kind_);
+  saved_ = true;
+}
+
+void Workbook::SaveAs(const std::string& fullPath, int fileFormat) {
+  std::string path = fullPath;
+  FileKind kind;
+  std::string ext = LowerExt(path);
+  bool knownExt = ext == ".xlsx" || ext == ".xlsm" || ext == ".xltx" || ext == ".xltm";
+  if (fileFormat != 0) {
+    kind = FileKindFromFormat(fileFormat);
+    if (!knownExt) path += FileKindExtension(kind);
+    else if (FileKindFromExtension(path) != kind)
+      throw HostError("文件格式与扩展名“" + ext + "”不符。");
+  } else {
+    if (!knownExt) path += FileKindExtension(kind_);
+    kind = FileKindFromExtension(path);
+  }
+  auto slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (host_) {
+    for (Workbook* other : host_->Workbooks())
+      if (other != this && SameSheetName(other->Name(), name))
+        throw HostError("不能使用与另一个打开的工作簿相同的名称“" + name + "”保存。");
+  }
+  WriteWorkbookFile(*this, path, kind);
+  SetFileIdentity(folder, name);
+  kind_ = kind;
+  saved_ = true;
+}
+
+// ---- references ----
+
+void Workbook::AdjustReferences(const Worksheet& changed, bool rows, int at, int count) {
+  formula::Shift shift{changed.Name(), rows, at, count};
+  StringPool& pool = tables_->strings;
+  for (auto& ws : sheets_) {
+    for (auto& [r, row] : ws->rows_)
+      for (Cell& c : row.cells)
+        if (c.formula) {
+          const std::string& text = pool.Get(c.formula);
+          std::string t = formula::AdjustForShift(text, ws->Name(), shift);
+          if (t != text) c.formula = pool.Intern(t);
+        }
+    for (auto& cf : ws->condFormats_)
+      for (auto& rule : cf.rules) {
+        rule.formula = formula::AdjustForShift(rule.formula, ws->Name(), shift, true);
+        if (!rule.formula2.empty()) rule.formula2 = formula::AdjustForShift(rule.formula2, ws->Name(), shift, true);
+      }
+  }
+  for (DefinedName& n : names_) {
+    std::string home = n.scope ? n.scope->Name() : std::string();
+    n.refersTo = formula::AdjustForShift(n.refersTo, home, shift, true);
+  }
+}
+
+void Workbook::RenameReferences(const std::string& oldName, const std::string& newName) {
+  StringPool& pool = tables_->strings;
+  for (auto& ws : sheets_) {
+    for (auto& [r, row] : ws->rows_)
+      for (Cell& c : row.cells)
+        if (c.formula) {
+          const std::string& text = pool.Get(c.formula);
+          std::string t = formula::RenameSheet(text, oldName, newName);
+          if (t != text) c.formula = pool.Intern(t);
+        }
+    for (auto& cf : ws->condFormats_)
+      for (auto& rule : cf.rules) rule.formula = formula::RenameSheet(rule.formula, oldName, newName);
+  }
+  for (DefinedName& n : names_) n.refersTo = formula::RenameSheet(n.refersTo, oldName, newName);
+}
+
+void Workbook::InvalidateReferences(const std::string& deleted) {
+  StringPool& pool = tables_->strings;
+  for (auto& ws : sheets_) {
+    for (auto& [r, row] : ws->rows_)
+      for (Cell& c : row.cells)
+        if (c.formula) {
+          const std::string& text = pool.Get(c.formula);
+          std::string t = formula::InvalidateSheet(text, deleted);
+          if (t != text) c.formula = pool.Intern(t);
+        }
+  }
+  for (DefinedName& n : names_) n.refersTo = formula::InvalidateSheet(n.refersTo, deleted);
+}
+
+std::size_t Workbook::StorageBytes() const {
+  std::size_t n = sizeof(*this);
+  for (const auto& ws : sheets_) n += ws->StorageBytes();
+  return n;
+}
+
+}  // namespace korvane::host
