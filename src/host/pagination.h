@@ -35,6 +35,10 @@ struct Pagination {
   std::vector<Band> colBands;                  // body columns of each page column
   bool overThenDown = false;
   int PageCount() const { return static_cast<int>(rowBands.size() * colBands.size()); }
+  // Title rows (columns) print above (left of) a band that starts after them;
+  // a band that starts at or before the last title line already holds them.
+  bool RepeatsTitleRows(const Band& rows) const { return titleRow1 > 0 && rows.first > titleRow2; }
+  bool RepeatsTitleColumns(const Band& cols) const { return titleCol1 > 0 && cols.first > titleCol2; }
   // The bands of the n-th printed page (0-based) in print order.
   std::pair<Band, Band> Page(int n) const;
 };
