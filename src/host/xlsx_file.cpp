@@ -1,0 +1,197 @@
+// Workbook files on disk: reading, atomic saving, and the lock files other
+// programs leave beside a file they hold open.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+#include "host/address.h"
+#include "host/xlsx_internal.h"
+
+namespace korvane::host {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReasonOf(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM: return "没有写入权限。";
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return "磁盘空间不足。";
+    case EROFS: return "所在的磁盘是只读的。";
+    case ENOENT:
+    case ENOTDIR: return "所在的文件夹不存在。";
+    case ENAMETOOLONG: return "文件名或路径过长。";
+    case EISDIR: return "同名的文件夹已存在。";
+    case EIO: return "磁盘读写出错。";
+    default: return "系统错误（错误代码" + std::to_string(err) + "）。";
+  }
+}
+
+[[noreturn]] void SaveFailed(const std::string& path, const std::string& reason) {
+  throw FileError("无法保存文件“" + path + "”：" + reason);
+}
+
+bool IsWordDocument(const std::string& name) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = name.substr(dot);
+  for (char& c : ext)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return ext == ".docx" || ext == ".docm" || ext == ".doc" || ext == ".dotx" || ext == ".dotm";
+}
+
+// Drops the first n code points of a UTF-8 text.
+std::string DropCodePoints(const std::string& s, std::size_t n) {
+  std::size_t i = 0;
+  while (n > 0 && i < s.size()) {
+    ++i;
+    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    --n;
+  }
+  return s.substr(i);
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> ReadWorkbookFile(const std::string& path, std::shared_ptr<SharedTables> tables,
+                                           WorkbookHost* host, const ReadLimits& limits) {
+  ooxml::ReadContext ctx(path);
+  try {
+    ooxml::ZipReader zip(path, true, ctx, limits);
+    auto book = ooxml::ReadPackage(zip, ctx, std::move(tables), host, limits);
+    std::error_code ec;
+    fs::path full = fs::absolute(fs::path(path), ec);
+    if (ec) full = fs::path(path);
+    book->SetFileIdentity(full.parent_path().string(), full.filename().string());
+    // The extension decides the kind: it is what the applications check the
+    // content type against when the file is saved again.
+    book->SetKind(FileKindFromExtension(path));
+    book->SetSaved(true);
+    return book;
+  } catch (const FileError&) {
+    throw;
+  } catch (const HostError& e) {
+    ctx.Damaged(e.what());
+  } catch (const std::bad_alloc&) {
+    ctx.TooLarge();
+  } catch (const std::exception&) {
+    ctx.Damaged();
+  }
+}
+
+std::string ForeignLockFile(const std::string& path) {
+  const fs::path p(path);
+  const std::string name = p.filename().string();
+  if (name.empty()) return {};
+  const fs::path folder = p.parent_path();
+  std::vector<std::string> candidates = {"~$" + name, ".~lock." + name + "#"};
+  if (IsWordDocument(name)) {
+    // Word shortens the owner file of long names: "~$cument1.docx".
+    const auto dot = name.rfind('.');
+    const std::string stem = name.substr(0, dot);
+    const std::size_t length = Utf8Length(stem);
+    const std::size_t drop = length >= 8 ? 2 : length == 7 ? 1 : 0;
+    if (drop > 0) candidates.push_back("~$" + DropCodePoints(name, drop));
+  }
+  for (const std::string& c : candidates) {
+    const fs::path lock = folder / c;
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(lock, ec))) return lock.string();
+  }
+  return {};
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  std::string target = path;
+  struct stat st {};
+  // Saving through a symbolic link replaces the file it points to and keeps the link.
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) SaveFailed(path, ReasonOf(EISDIR));
+  if (exists && !S_ISREG(st.st_mode)) SaveFailed(path, "目标不是普通文件。");
+
+  fs::path folder = fs::path(target).parent_path();
+  if (folder.empty()) folder = ".";
+  {
+    struct stat fst {};
+    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode)) SaveFailed(path, "文件夹“" + folder.string() + "”不存在。");
+  }
+
+  std::string temp = (folder / ".korvane-save-XXXXXX").string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) SaveFailed(path, ReasonOf(errno));
+
+  auto fail = [&](int err) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    SaveFailed(path, ReasonOf(err));
+  };
+
+  // The new file keeps the permissions of the one it replaces; a new file
+  // gets the usual ones.
+  mode_t mode;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(fd, mode) != 0) fail(errno);
+
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const std::size_t chunk = std::min<std::size_t>(bytes.size() - written, 1u << 30);
+    const ssize_t n = ::write(fd, bytes.data() + written, chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) fail(errno);
+  if (::close(fd) != 0) {
+    const int err = errno;
+    ::unlink(temp.c_str());
+    SaveFailed(path, ReasonOf(err));
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(temp.c_str());
+    SaveFailed(path, ReasonOf(err));
+  }
+  // Make the rename itself durable.
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+void WriteWorkbookFile(const Workbook& book, const std::string& path, FileKind kind) {
+  const std::string lock = ForeignLockFile(path);
+  if (!lock.empty()) {
+    throw FileError("文件“" + path + "”正被其他程序打开，请先在该程序中关闭它。（发现锁定文件“" +
+                    fs::path(lock).filename().string() +
+                    "”；如果确认没有程序在使用该文件，可以删除这个锁定文件后再保存。）");
+  }
+  const std::string bytes = WriteWorkbookBytes(book, kind);
+  WriteFileAtomically(path, bytes);
+}
+
+}  // namespace korvane::host
