@@ -573,7 +573,11 @@ Font ReadFont(const pugi::xml_node& n, const ThemeColors& theme) {
   f.italic = FlagElement(n, "i");
   f.strike = FlagElement(n, "strike");
   if (pugi::xml_node u = Child(n, "u")) f.underline = AttrText(u, "val") != "none";
-  f.color = ReadColor(Child(n, "color"), theme);
+  // The theme's first text colour without tint is the automatic font colour
+  // the applications write for every default font.
+  pugi::xml_node color = Child(n, "color");
+  const bool automatic = AttrInt(color, "theme", -1) == 1 && AttrDouble(color, "tint", 0) == 0;
+  f.color = automatic ? 0 : ReadColor(color, theme);
   return f;
 }
 

@@ -612,10 +612,10 @@ class SheetReader {
   }
 
   void SheetFormatPr(pugi::xml_node n) {
-    if (AttrBool(n, "customHeight", false)) {
-      const double h = AttrDouble(n, "defaultRowHeight", -1);
-      if (h >= 0 && h <= 409.5) ws_.SetDefaultRowHeight(h);
-    }
+    // The stored default height is what the writing application showed
+    // (LibreOffice drops customHeight even for a height set by hand).
+    const double h = AttrDouble(n, "defaultRowHeight", -1);
+    if (h > 0 && h <= 409.5) ws_.SetDefaultRowHeight(h);
     const double w = AttrDouble(n, "defaultColWidth", -1);
     if (w >= 0 && w <= 255) ws_.SetDefaultColumnWidth(w);
   }

@@ -324,12 +324,17 @@ void DumpCellsAndMerges(const Worksheet& ws, bool withStyles, std::ostream& out)
   std::sort(merges.begin(), merges.end());
   for (const auto& m : merges) out << "  merge " << m << "\n";
   const Workbook& wb = ws.Book();
+  const std::string plain = StyleText(wb, Style{});
   for (const auto& [r, row] : ws.RowMap()) {
     for (const Cell& c : row.cells) {
-      const Style& st = wb.Tables().styles.Get(c.style);
-      const bool styled = !(st == Style{});
-      if (!c.HasContent() && !(withStyles && styled)) continue;
       const int col = static_cast<int>(c.col);
+      const Style& st = wb.Tables().styles.Get(c.style);
+      const bool styled = StyleText(wb, st) != plain;
+      // Formats of the covered cells of a merged area are not compared:
+      // openpyxl replaces those cells by placeholders.
+      const RangeRef* merge = ws.MergeAt(r, col);
+      const bool covered = merge && !(merge->r1 == r && merge->c1 == col);
+      if (!c.HasContent() && (!withStyles || !styled || covered)) continue;
       out << "  cell " << Ref(r, col);
       const std::string f = ws.FormulaAt(r, col);
       if (!f.empty()) out << " f=" << Esc(f);
@@ -408,8 +413,8 @@ void Dump(const Workbook& wb, bool valuesOnly, std::ostream& out) {
         const DiffStyle& d = rule.format;
         out << "  cf " << sqref << " type=" << rule.type << " priority=" << rule.priority << " stop=" << rule.stopIfTrue
             << " op=" << rule.operatorText << " f1=" << Esc(rule.formula) << " f2=" << Esc(rule.formula2)
-            << " | bold=" << (d.setBold ? (d.bold ? "1" : "0") : "-") << " italic="
-            << (d.setItalic ? (d.italic ? "1" : "0") : "-") << " color=" << (d.fontColor ? Color(d.fontColor) : "-")
+            // openpyxl does not tell "not set" from "off": only "on" is shown.
+            << " | bold=" << (d.setBold && d.bold ? "1" : "-") << " italic=" << (d.setItalic && d.italic ? "1" : "-") << " color=" << (d.fontColor ? Color(d.fontColor) : "-")
             << " fill=" << (d.fill ? Color(d.fill) : "-") << " fmt=" << (d.numberFormat.empty() ? "-" : d.numberFormat)
             << "\n";
       }
