@@ -149,10 +149,10 @@ struct Run {
 };
 
 // Runs for the lines from..to. `entries` lists the lines with their own format
-// (a row or column map); lines between them share the default size, which is
-// asked of `sizeOf` once per gap.
+// (a row or column map), sized by `sizeOf(entry)`; the lines between them have
+// `defaultSize`.
 template <class Map, class SizeOf>
-std::vector<Run> BuildRuns(const Map& entries, int from, int to, SizeOf sizeOf) {
+std::vector<Run> BuildRuns(const Map& entries, int from, int to, SizeOf sizeOf, double defaultSize) {
   std::vector<Run> runs;
   if (from > to) return runs;
   auto push = [&runs](int a, int b, double size) {
@@ -164,11 +164,11 @@ std::vector<Run> BuildRuns(const Map& entries, int from, int to, SizeOf sizeOf) 
   };
   int next = from;
   for (auto it = entries.lower_bound(from); it != entries.end() && it->first <= to; ++it) {
-    if (it->first > next) push(next, it->first - 1, sizeOf(next));
-    push(it->first, it->first, sizeOf(it->first));
+    if (it->first > next) push(next, it->first - 1, defaultSize);
+    push(it->first, it->first, sizeOf(it->second));
     next = it->first + 1;
   }
-  if (next <= to) push(next, to, sizeOf(next));
+  if (next <= to) push(next, to, defaultSize);
   return runs;
 }
 
@@ -347,17 +347,25 @@ Pagination Paginate(const Worksheet& ws) {
   const std::optional<RangeRef> area = ws.PrintedArea();
   if (!area) return p;
 
-  auto rowSize = [&ws](int r) { return ws.RowHidden(r) ? 0.0 : std::max(0.0, ws.RowHeight(r)); };
+  // Sizes straight from the row and column formats (a negative size means the
+  // sheet's default), so that long sheets cost one pass over their formats.
+  const double defaultRow = std::max(0.0, ws.DefaultRowHeight());
+  auto rowSize = [defaultRow](const Row& row) { return row.hidden ? 0.0 : row.height < 0 ? defaultRow : row.height; };
   const int mdw = MaxDigitWidthPixels(book.defaultFontName, book.defaultFontSize);
-  auto colSize = [&ws, mdw](int c) { return ws.ColumnHidden(c) ? 0.0 : ColumnWidthToPoints(ws.ColumnWidth(c), mdw); };
+  const double defaultCol = ColumnWidthToPoints(ws.DefaultColumnWidth(), mdw);
+  auto colSize = [defaultCol, mdw](const ColInfo& col) {
+    return col.hidden ? 0.0 : col.width < 0 ? defaultCol : ColumnWidthToPoints(col.width, mdw);
+  };
+  auto rowRunsOf = [&](int from, int to) { return BuildRuns(ws.RowMap(), from, to, rowSize, defaultRow); };
+  auto colRunsOf = [&](int from, int to) { return BuildRuns(ws.ColMap(), from, to, colSize, defaultCol); };
 
-  const std::vector<Run> rowRuns = ApplyBreaks(BuildRuns(ws.RowMap(), area->r1, area->r2, rowSize), ps.rowBreaks);
-  const std::vector<Run> colRuns = ApplyBreaks(BuildRuns(ws.ColMap(), area->c1, area->c2, colSize), ps.colBreaks);
+  const std::vector<Run> rowRuns = ApplyBreaks(rowRunsOf(area->r1, area->r2), ps.rowBreaks);
+  const std::vector<Run> colRuns = ApplyBreaks(colRunsOf(area->c1, area->c2), ps.colBreaks);
   // Title lines repeat on pages that start after the last of them.
   const int titleRowLast = p.titleRow1 > 0 ? p.titleRow2 : 0;
   const int titleColLast = p.titleCol1 > 0 ? p.titleCol2 : 0;
-  const double titleHeight = titleRowLast > 0 ? TotalSize(BuildRuns(ws.RowMap(), p.titleRow1, p.titleRow2, rowSize)) : 0;
-  const double titleWidth = titleColLast > 0 ? TotalSize(BuildRuns(ws.ColMap(), p.titleCol1, p.titleCol2, colSize)) : 0;
+  const double titleHeight = titleRowLast > 0 ? TotalSize(rowRunsOf(p.titleRow1, p.titleRow2)) : 0;
+  const double titleWidth = titleColLast > 0 ? TotalSize(colRunsOf(p.titleCol1, p.titleCol2)) : 0;
 
   if (fit) {
     // Fit to pages: one scale for both directions, the largest that meets both
