@@ -361,6 +361,10 @@ std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, st
     auto it = rels.find(entry.relId);
     if (it == rels.end()) ctx.Damaged("缺少工作表“" + entry.name + "”的内容");
     if (!RelTypeIs(it->second.type, "worksheet")) continue;
+    // Every sheet has a fixed cost in memory: it counts as many cells, so
+    // that a small file naming one part for thousands of sheets stays bounded.
+    cellCount += 1024;
+    if (cellCount > limits.maxCells) ctx.TooLarge();
     Part part;
     LoadPart(zip, ctx, it->second.target, part, true);
     if (!IsNamed(part.Root(), "worksheet")) ctx.Damaged(it->second.target + "不是工作表内容");

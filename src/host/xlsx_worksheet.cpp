@@ -636,6 +636,10 @@ class SheetReader {
       // A range over the whole sheet that only restates the defaults (some
       // writers emit min="1" max="16384") adds nothing.
       if (info == ColInfo{}) continue;
+      // The model keeps one entry per column: a range over the whole width
+      // costs 16384 entries, which count against the cell budget.
+      *env_.cellCount += static_cast<std::uint64_t>(last - first + 1);
+      if (*env_.cellCount > env_.maxCells) ctx_.TooLarge();
       auto& map = ws_.MutableColMap();
       for (long long col = first; col <= last; ++col) map[static_cast<int>(col)] = info;
     }
