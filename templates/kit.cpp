@@ -158,4 +158,9 @@ void Page(Worksheet& ws, int paper, int orientation, double left, double right, 
   p.footer = std::min(bottom, Inches(0.3));
 }
 
+void FitColumnsToPage(Worksheet& ws) {
+  ws.Page().fitWide = 1;
+  ws.Page().fitTall = 0;
+}
+
 }  // namespace korvane::templates

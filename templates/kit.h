@@ -85,5 +85,8 @@ double Cm(double cm);      // -> points
 
 // The sheet's page: paper, orientation and margins (points).
 void Page(Worksheet& ws, int paper, int orientation, double left, double right, double top, double bottom);
+// Prints all columns on one page across, shrinking only when a reader's
+// fonts make the columns wider than the page; rows are not scaled.
+void FitColumnsToPage(Worksheet& ws);
 
 }  // namespace korvane::templates

@@ -232,6 +232,7 @@ void BuildSettings(Worksheet& ws) {
   Format(ws, Area("G7:K20"), Note());
 
   Page(ws, xl::PaperA4, xl::Landscape, Inches(0.5), Inches(0.5), Inches(0.6), Inches(0.6));
+  FitColumnsToPage(ws);
   ws.Protect();
 }
 
@@ -504,6 +505,7 @@ void BuildTimedForms(Worksheet& ws) {
   Heights(ws, 1, 17, row);
   Page(ws, xl::PaperB4, xl::Landscape, Inches(0.3), Inches(0.3), Inches(0.5), Inches(0.5));
   ws.Page().centerHorizontally = true;
+  FitColumnsToPage(ws);
   ws.Protect();
 }
 
@@ -560,6 +562,7 @@ void BuildHeightForm(Worksheet& ws) {
   UnlockColumns(ws, 1, kLastCol);
   Page(ws, xl::PaperB4, xl::Landscape, Inches(0.3), Inches(0.3), Inches(0.5), Inches(0.5));
   ws.Page().centerHorizontally = true;
+  FitColumnsToPage(ws);
   ws.Protect();
 }
 
@@ -608,6 +611,7 @@ void BuildTrialForms(Worksheet& ws) {
   UnlockColumns(ws, 1, kLastCol);
   Page(ws, xl::PaperB4, xl::Portrait, Inches(0.5), Inches(0.5), Inches(0.5), Inches(0.5));
   ws.Page().centerHorizontally = true;
+  FitColumnsToPage(ws);
   ws.Protect();
 }
 

@@ -84,6 +84,7 @@ void BuildSchedule(Worksheet& ws, const char* title, const std::vector<std::stri
   p.centerHorizontally = true;
   p.centerHeader = title;
   p.centerFooter = "第 &P 页";
+  FitColumnsToPage(ws);
 }
 
 }  // namespace

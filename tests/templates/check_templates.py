@@ -341,6 +341,7 @@ class MeetWorkbook(unittest.TestCase):
         for ws, orientation in ((r1, "landscape"), (r2, "landscape"), (r3, "portrait")):
             self.assertEqual(int(ws.page_setup.paperSize), 12, ws.title)
             self.assertEqual(ws.page_setup.orientation, orientation, ws.title)
+            self.assertEqual((ws.page_setup.fitToWidth, ws.page_setup.fitToHeight), (1, 0), ws.title)
 
 
 class ScheduleWorkbook(unittest.TestCase):
@@ -366,6 +367,8 @@ class ScheduleWorkbook(unittest.TestCase):
             for c in range(1, cols + 1):
                 self.assertTrue(ws.column_dimensions[get_column_letter(c)].customWidth, (name, c))
             self.assertFalse(ws.protection.sheet, name)
+            self.assertTrue(ws.sheet_properties.pageSetUpPr.fitToPage, name + ": all columns on one page across")
+            self.assertEqual((ws.page_setup.fitToWidth, ws.page_setup.fitToHeight), (1, 0), name)
         self.assertEqual(self.wb["径赛"]["C1"].value, "年级")
         self.assertEqual(self.wb["田赛"]["D1"].value, "年级")
 

@@ -97,6 +97,40 @@ TEST_F(MeetTemplate, SettingsHoldAConsistentDefaultMeet) {
   EXPECT_EQ(s.ValueAt(layout::settings::TeamRow(t + 1), layout::settings::kTeamNameCol).ToText(), "");
 }
 
+TEST_F(MeetTemplate, ComputedCellsFollowWhatTheOrganiserTypes) {
+  // The template's formulas stay within what the host calculates, so the
+  // workbook window shows current totals, class names and form texts.
+  Worksheet& s = Sheet(layout::kSettingsSheet);
+  Worksheet& f = Sheet(layout::kFormSampleSheet);
+  s.RangeAt("B2").SetValue(CellValue(2));
+  s.RangeAt("B3").SetValue(CellValue(1));
+  s.RangeAt("A8").SetValue(CellValue("特长"));
+  s.RangeAt("B8").SetValue(CellValue(2));
+  s.RangeAt("H3").SetValue(CellValue(3));
+  s.RangeAt("H4").SetValue(CellValue(4));
+  const long long total = s.RangeAt("B9").Value().ToWhole();
+  long long sum = 0;
+  for (int r = 2; r <= 8; ++r) {
+    sum += s.ValueAt(r, 2).ToWhole();
+    EXPECT_EQ(s.ValueAt(r, 3).ToWhole(), sum) << "C" << r;
+  }
+  EXPECT_EQ(total, sum);
+  EXPECT_EQ(Text(s, "D2"), "初一(1)班");
+  EXPECT_EQ(Text(s, "D3"), "初一(2)班");
+  EXPECT_EQ(Text(s, "D4"), "初二(1)班");
+  EXPECT_EQ(Text(s, "D5"), "初三(1)班");
+  EXPECT_EQ(s.ValueAt(static_cast<int>(total), 4).ToText(), "特长(1)班");
+  EXPECT_EQ(s.ValueAt(static_cast<int>(total) + 1, 4).ToText(), "特长(2)班");
+  EXPECT_EQ(s.ValueAt(static_cast<int>(total) + 2, 4).ToText(), "");
+  const std::string note = Text(f, "B8");
+  EXPECT_NE(note.find("每人限报4项"), std::string::npos) << note;
+  EXPECT_NE(note.find("每项每队限报3人"), std::string::npos) << note;
+  EXPECT_EQ(Text(f, "A2"), "班级：");
+  s.RangeAt("M1").SetValue(CellValue(std::string(layout::settings::kTeamModeMark)));
+  EXPECT_EQ(Text(f, "A2"), "代表队：");
+  EXPECT_EQ(Text(s, "D2"), "") << "team names come from columns L and O in team mode";
+}
+
 TEST_F(MeetTemplate, OrganiserCellsAndTheReportPageAcceptInputWhileSettingsAreProtected) {
   Worksheet& s = Sheet(layout::kSettingsSheet);
   ASSERT_TRUE(s.ProtectContents());
@@ -387,6 +421,7 @@ TEST_F(RecordForms, TimedSheetTakesFormCopiesAndFoldsTwoPagesOntoOneB4Sheet) {
     r += (r - 4) % 17 == 0 ? 10 : 7;
   }
   const Pagination before = Paginate(t);
+  EXPECT_DOUBLE_EQ(before.scale, 1.0) << "the columns fit without shrinking";
   ASSERT_EQ(before.colBands.size(), 1u);
   ASSERT_EQ(before.rowBands.size(), 3u) << "17 rows to a page";
   for (int p = 0; p < 3; ++p) {
@@ -416,6 +451,7 @@ TEST_F(RecordForms, HeightSheetPutsOneFormOnEachB4Page) {
     r += 23;
   }
   const Pagination p = Paginate(h);
+  EXPECT_DOUBLE_EQ(p.scale, 1.0) << "the columns fit without shrinking";
   ASSERT_EQ(p.colBands.size(), 1u) << "A:AW across one page";
   ASSERT_EQ(p.rowBands.size(), 3u);
   for (int i = 0; i < 3; ++i) {
@@ -439,6 +475,7 @@ TEST_F(RecordForms, DistanceAndCountedSheetsPutTwoFormsOnEachB4Page) {
       r += (r - 4) % 37 == 0 ? 20 : 17;
     }
     const Pagination p = Paginate(d);
+    EXPECT_DOUBLE_EQ(p.scale, 1.0) << "the columns fit without shrinking";
     ASSERT_EQ(p.colBands.size(), 1u);
     ASSERT_EQ(p.rowBands.size(), 2u) << (counted ? "counted" : "distance");
     EXPECT_EQ(p.rowBands[0].last, 37);
@@ -480,6 +517,7 @@ TEST(ScheduleTemplate, EachPageHoldsTwentyEightScheduleRowsAndAllColumns) {
     for (int r = 2; r <= 57; ++r)
       for (int c = 1; c <= cols; ++c) ws.Cells(r, c).SetValue(CellValue(wide[(c - 1) % wide.size()]));
     Pagination p = Paginate(ws);
+    EXPECT_DOUBLE_EQ(p.scale, 1.0) << name << ": the columns fit without shrinking";
     EXPECT_EQ(p.colBands.size(), 1u) << name;
     ASSERT_EQ(p.rowBands.size(), 2u) << name << ": 56 schedule rows";
     EXPECT_EQ(p.rowBands[1].first, 30) << name;
