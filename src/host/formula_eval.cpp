@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "host/formula.h"
 #include "host/formula_parser.h"
@@ -25,8 +26,12 @@ namespace {
 struct NotEvaluated {};
 
 // Nested evaluations (a cell's formula reading a formula cell, a name using a
-// name) deeper than this give #REF!.
+// name) on the stack at once. A chain of formula cells deeper than this is
+// resumed from the deepest cell reached, with a fresh stack (see Evaluate).
 constexpr int kMaxDepth = 200;
+// Resumptions within one top-level evaluation: chains of about 200 * 5000
+// cells. Beyond, the deepest cells give #REF!.
+constexpr std::size_t kMaxResumptions = 5000;
 // Stack that one top-level evaluation may use, nested formulas and names
 // included: deeply nested functions in every one of 200 nested cells would
 // otherwise exhaust a thread's stack. Beyond it the formula gives #REF!.
@@ -34,15 +39,21 @@ constexpr std::size_t kMaxStackBytes = 2u << 20;
 // Element-wise operations over ranges build arrays; larger ones are left to
 // the cached value.
 constexpr long long kMaxArrayCells = 250000;
+// Parsed formulas kept per thread: cells are evaluated again and again with
+// the same text.
+constexpr std::size_t kParseCacheSize = 2000;
 // The application's longest text in a cell.
 constexpr std::size_t kMaxTextBytes = 32767 * 3;
 
 struct EvalKey {
-  const void* sheet;
+  const Worksheet* sheet;
   int row, col;
   std::string text;
   bool operator<(const EvalKey& o) const {
     return std::tie(sheet, row, col, text) < std::tie(o.sheet, o.row, o.col, o.text);
+  }
+  bool operator==(const EvalKey& o) const {
+    return sheet == o.sheet && row == o.row && col == o.col && text == o.text;
   }
 };
 
@@ -52,11 +63,23 @@ struct EvalKey {
 // evaluated again and again).
 struct EvalState {
   int depth = 0;
-  const char* stackBase = nullptr;  // frame of the top-level evaluation
-  std::set<EvalKey> visiting;
+  const char* stackBase = nullptr;       // frame of the top-level evaluation
+  std::vector<const EvalKey*> chain;     // the cells being evaluated, outermost first
+  std::set<EvalKey> visiting;            // the same cells, for lookup
+  std::set<EvalKey> pending;             // cells waiting for a deeper cell to be resumed first
   std::map<EvalKey, std::optional<CellValue>> memo;
   std::set<const DefinedName*> names;
+  // Set when an evaluation stopped at the depth or stack limit: its result
+  // (and that of every cell that used it) is provisional and not remembered.
+  bool truncated = false;
+  std::optional<EvalKey> deepest;        // where it stopped: the cell to resume from
 };
+
+// Records that evaluation stopped at `key` for lack of depth or stack.
+void MarkTruncated(EvalState& st, const EvalKey& key) {
+  st.truncated = true;
+  if (!st.deepest) st.deepest = key;
+}
 thread_local EvalState g_state;
 
 struct Grid {
@@ -421,6 +444,19 @@ std::optional<std::string> FormatPattern(double v, std::string_view fmt) {
 
 // ---- the evaluator ----
 
+// The parsed form of a formula text; null when the text does not parse.
+std::shared_ptr<const Tree> ParseCached(std::string_view text) {
+  thread_local std::unordered_map<std::string, std::shared_ptr<const Tree>> cache;
+  std::string key(text);
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  auto tree = std::make_shared<Tree>();
+  std::shared_ptr<const Tree> parsed;
+  if (Parse(text, *tree)) parsed = std::move(tree);
+  if (cache.size() >= kParseCacheSize) cache.clear();
+  cache.emplace(std::move(key), parsed);
+  return parsed;
+}
+
 struct TooDeep {};
 
 const char* StackHere() { return static_cast<const char*>(__builtin_frame_address(0)); }
@@ -617,7 +653,11 @@ class Evaluator {
     if (!dn) dn = book.FindName(t.text, nullptr);
     if (!dn) return Val::Of(ErrorCode::Name);
     EvalState& st = g_state;
-    if (st.names.count(dn) || st.depth >= kMaxDepth) return Val::Of(ErrorCode::Ref);
+    if (st.names.count(dn)) return Val::Of(ErrorCode::Ref);  // the name uses itself
+    if (st.depth >= kMaxDepth) {
+      if (!st.chain.empty()) MarkTruncated(st, *st.chain.back());
+      return Val::Of(ErrorCode::Ref);
+    }
     struct NameGuard {
       EvalState& st;
       const DefinedName* dn;
@@ -633,10 +673,10 @@ class Evaluator {
     std::string_view text = dn->refersTo;
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     if (!text.empty() && text.front() == '=') text.remove_prefix(1);
-    Tree tree;
-    if (!Parse(text, tree)) throw NotEvaluated{};
-    Evaluator sub(tree, Ctx{ctx_.ws, dn->scope ? dn->scope : scope, ctx_.row, ctx_.col, true});
-    return sub.Eval(tree.root);
+    std::shared_ptr<const Tree> tree = ParseCached(text);
+    if (!tree) throw NotEvaluated{};
+    Evaluator sub(*tree, Ctx{ctx_.ws, dn->scope ? dn->scope : scope, ctx_.row, ctx_.col, true});
+    return sub.Eval(tree->root);
   }
 
   // ---- functions ----
@@ -1101,18 +1141,96 @@ class Evaluator {
 
 struct CellGuard {
   EvalState& st;
-  const EvalKey& key;
-  CellGuard(EvalState& s, const EvalKey& k) : st(s), key(k) {
+  CellGuard(EvalState& s, const EvalKey& key) : st(s) {
     st.visiting.insert(key);
+    st.chain.push_back(&key);
     ++st.depth;
   }
   ~CellGuard() {
-    st.visiting.erase(key);
-    if (--st.depth == 0) st.memo.clear();
+    st.visiting.erase(*st.chain.back());
+    st.chain.pop_back();
+    --st.depth;
   }
   CellGuard(const CellGuard&) = delete;
   CellGuard& operator=(const CellGuard&) = delete;
 };
+
+// Evaluates one formula with the stack as it is. `truncated` tells whether it
+// (or a formula it used) stopped at the depth or stack limit.
+std::optional<CellValue> EvaluateOnce(EvalState& st, const EvalKey& key, const Worksheet& ws, bool& truncated) {
+  const bool outer = st.truncated;
+  st.truncated = false;
+  std::optional<CellValue> result;
+  {
+    CellGuard guard(st, key);
+    try {
+      if (std::shared_ptr<const Tree> tree = ParseCached(key.text)) {
+        Evaluator ev(*tree, Ctx{&ws, &ws, key.row, key.col, false});
+        result = ev.Finish(ev.Eval(tree->root));
+      }
+    } catch (const NotEvaluated&) {
+      result.reset();
+    } catch (const TooDeep&) {
+      MarkTruncated(st, key);
+      result = CellValue(ErrorCode::Ref);
+    }
+  }
+  truncated = st.truncated;
+  st.truncated = outer || truncated;
+  return result;
+}
+
+// A formula read while another is being evaluated.
+std::optional<CellValue> EvaluateNested(EvalState& st, const EvalKey& key, const Worksheet& ws) {
+  if (st.visiting.count(key) || st.pending.count(key)) return CellValue(ErrorCode::Ref);  // a cycle
+  if (auto it = st.memo.find(key); it != st.memo.end()) return it->second;
+  if (st.depth >= kMaxDepth) {
+    MarkTruncated(st, key);
+    return CellValue(ErrorCode::Ref);
+  }
+  bool truncated = false;
+  std::optional<CellValue> result = EvaluateOnce(st, key, ws, truncated);
+  if (!truncated) st.memo[key] = result;
+  return result;
+}
+
+// A top-level evaluation. When a chain of formulas is deeper than the stack
+// allows, the cell where it stopped is evaluated first, as a top-level
+// evaluation of its own, and the formula is tried again with that result at
+// hand: long chains (serial numbers "=A3+1" down a column) get their real
+// values and the stack stays bounded.
+std::optional<CellValue> EvaluateTop(EvalState& st, const EvalKey& key) {
+  struct TopGuard {
+    EvalState& st;
+    ~TopGuard() {
+      st.memo.clear();
+      st.pending.clear();
+      st.deepest.reset();
+      st.truncated = false;
+    }
+  } guard{st};
+  st.stackBase = StackHere();
+  // Cells waiting for a deeper one, the one to evaluate now last.
+  std::vector<EvalKey> work{key};
+  while (true) {
+    const EvalKey cur = work.back();
+    st.pending.erase(cur);
+    st.deepest.reset();
+    st.truncated = false;
+    bool truncated = false;
+    std::optional<CellValue> result = EvaluateOnce(st, cur, *cur.sheet, truncated);
+    if (truncated && st.deepest && !(*st.deepest == cur) && !st.pending.count(*st.deepest) &&
+        work.size() < kMaxResumptions) {
+      // While it waits, reaching it again means a cycle.
+      st.pending.insert(cur);
+      work.push_back(*st.deepest);
+      continue;
+    }
+    work.pop_back();
+    if (work.empty()) return result;
+    st.memo[cur] = result;
+  }
+}
 
 }  // namespace
 }  // namespace detail
@@ -1122,28 +1240,7 @@ std::optional<CellValue> Evaluate(const Worksheet& ws, int row, int col, std::st
   EvalState& st = g_state;
   try {
     const EvalKey key{&ws, row, col, std::string(text)};
-    if (st.visiting.count(key) || st.depth >= kMaxDepth) return CellValue(ErrorCode::Ref);
-    if (st.depth > 0) {
-      auto it = st.memo.find(key);
-      if (it != st.memo.end()) return it->second;
-    } else {
-      st.stackBase = StackHere();
-    }
-    CellGuard guard(st, key);
-    std::optional<CellValue> result;
-    try {
-      Tree tree;
-      if (Parse(text, tree)) {
-        Evaluator ev(tree, Ctx{&ws, &ws, row, col, false});
-        result = ev.Finish(ev.Eval(tree.root));
-      }
-    } catch (const NotEvaluated&) {
-      result.reset();
-    } catch (const TooDeep&) {
-      result = CellValue(ErrorCode::Ref);
-    }
-    if (st.depth > 1) st.memo[key] = result;
-    return result;
+    return st.depth == 0 ? EvaluateTop(st, key) : EvaluateNested(st, key, ws);
   } catch (...) {
     return std::nullopt;
   }

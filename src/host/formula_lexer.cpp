@@ -1,5 +1,6 @@
 #include "host/formula_lexer.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "host/address.h"
@@ -229,7 +230,10 @@ std::string FormatRef(const RefParts& r) {
 
 std::vector<Token> Tokenize(std::string_view s) {
   std::vector<Token> out;
-  bool nextExternal = false;  // after "[1]": the following reference is in another workbook
+  out.reserve(std::min<std::size_t>(s.size() / 3 + 1, 32));
+  // "[1]Sheet1!A1": a reference right after a bracketed workbook part is in
+  // another workbook.
+  std::size_t externalAt = std::string_view::npos;
   std::size_t i = 0;
   auto other = [&](std::size_t from, std::size_t to) {
     if (!out.empty() && out.back().kind == TokKind::Other && out.back().pos + out.back().len == from) {
@@ -319,9 +323,8 @@ std::vector<Token> Tokenize(std::string_view s) {
         t.sheetLen = j + 1 - i;
         // Sheet names cannot hold "[" or ":": those are other workbooks or
         // sheet spans, which the engine leaves alone.
-        t.external = nextExternal || name.find_first_of("[:") != std::string::npos;
+        t.external = i == externalAt || name.find_first_of("[:") != std::string::npos;
         if (ScanAfterSheet(s, j + 1, t)) {
-          nextExternal = false;
           i = t.pos + t.len;
           out.push_back(std::move(t));
           continue;
@@ -335,7 +338,7 @@ std::vector<Token> Tokenize(std::string_view s) {
       std::size_t j = s.find(']', i);
       j = j == std::string_view::npos ? s.size() : j + 1;
       other(i, j);
-      nextExternal = true;
+      externalAt = j;
       i = j;
       continue;
     }
@@ -346,9 +349,8 @@ std::vector<Token> Tokenize(std::string_view s) {
         t.hasSheet = true;
         t.sheet = std::string(s.substr(i, e - i));
         t.sheetLen = e + 1 - i;
-        t.external = nextExternal;
+        t.external = i == externalAt;
         if (ScanAfterSheet(s, e + 1, t)) {
-          nextExternal = false;
           i = t.pos + t.len;
           out.push_back(std::move(t));
           continue;
@@ -373,8 +375,7 @@ std::vector<Token> Tokenize(std::string_view s) {
         t.kind = TokKind::Ref;
         t.ref = r;
         t.len = e - i;
-        t.external = nextExternal;
-        nextExternal = false;
+        t.external = i == externalAt;
         out.push_back(std::move(t));
         i = e;
         continue;
@@ -402,8 +403,7 @@ std::vector<Token> Tokenize(std::string_view s) {
       } else {
         t.kind = TokKind::Name;
         t.text = std::string(word);
-        t.external = nextExternal;
-        nextExternal = false;
+        t.external = i == externalAt;
       }
       out.push_back(std::move(t));
       i = e;

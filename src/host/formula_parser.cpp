@@ -193,6 +193,7 @@ class Parser {
 bool Parse(std::string_view text, Tree& tree) {
   tree = Tree{};
   tree.tokens = Tokenize(text);
+  tree.nodes.reserve(tree.tokens.size() + 1);
   Parser p(tree);
   return p.Run();
 }
