@@ -1,0 +1,40 @@
+// Registration of the File menu's workbook commands, and their texts.
+#include "files/files.h"
+
+namespace korvane::files {
+
+void RegisterFilesCommands(shell::CommandTable& table) {
+  table.Register("New", New);
+  table.Register("Open", Open);
+  table.Register("Import", Import);
+  table.Register("Export", Export);
+  table.Register("ExportPRF", ExportPRF);
+  table.Register("Save", Save);
+  table.Register("Close", Close);
+}
+
+namespace text {
+std::string SourceMissing(std::string_view path) { return "源文件：“" + std::string(path) + "”未找到!"; }
+std::string CannotCreate(std::string_view reason) { return "无法新建运动会工作簿：" + std::string(reason); }
+std::string CannotOpen(std::string_view path, std::string_view reason) {
+  return "无法打开运动会工作簿“" + std::string(path) + "”：" + std::string(reason);
+}
+std::string CannotRead(std::string_view path, std::string_view reason) {
+  return "无法读取报名数据文件“" + std::string(path) + "”，没有导入任何数据。" + std::string(reason);
+}
+std::string OpenElsewhere(std::string_view path) {
+  return "报名数据文件“" + std::string(path) + "”正被其他程序打开，请先在该程序中关闭它。没有导入任何数据。";
+}
+std::string NotWritable(std::string_view sheet, std::string_view reason) {
+  return "报名表“" + std::string(sheet) + "”不能写入报名数据，没有导入任何数据。" + std::string(reason);
+}
+std::string SheetMissing(std::string_view sheet) {
+  return "运动会工作簿中没有工作表“" + std::string(sheet) + "”，没有导出任何数据。";
+}
+std::string ExportFailed(std::string_view path, std::string_view reason) {
+  return "无法导出到“" + std::string(path) + "”：" + std::string(reason);
+}
+std::string NotSaved(std::string_view list) { return "以下工作簿没有保存：\n" + std::string(list); }
+}  // namespace text
+
+}  // namespace korvane::files

@@ -1,0 +1,255 @@
+// 新建 and 打开: making a meet workbook from the template, and reopening the
+// most recent one with the menu of the stage it has reached.
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "files/files.h"
+#include "files/host_flags.h"
+#include "host/errors.h"
+#include "host/meet_layout.h"
+#include "host/workbook.h"
+#include "host/worksheet.h"
+#include "reports/page_format.h"
+#include "setup/forms.h"
+#include "shell/paths.h"
+#include "shell/settings.h"
+
+namespace korvane::files {
+
+namespace fs = std::filesystem;
+namespace meet = host::meet;
+using shell::Answer;
+using shell::Buttons;
+using shell::Icon;
+
+namespace {
+
+// SaveAs's file format for a meet workbook of the newer family (macro-enabled).
+constexpr int kMacroEnabledFormat = 52;
+constexpr int kSecondsPerDay = 24 * 60 * 60;
+
+bool PathTaken(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(p, ec));
+}
+
+int WholeAt(const host::Worksheet& ws, meet::CellPos at) {
+  const long long v = ws.ValueAt(at.row, at.col).ToWhole();
+  return static_cast<int>(std::clamp<long long>(v, -1'000'000'000LL, 1'000'000'000LL));
+}
+
+// The menu once a meet workbook is open, whatever its stage.
+void EnableMeetOpen(shell::MenuState& menu) {
+  menu.SetEnabled({"New", "Open", "Initialization"}, false);
+  menu.SetEnabled({"Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM", "PrizeSetup"}, true);
+}
+
+}  // namespace
+
+// ---- rules ----
+
+std::optional<fs::path> NewestMeetWorkbook(const std::string& folder, std::string_view extension) {
+  std::error_code ec;
+  fs::directory_iterator it(fs::path(folder), ec);
+  if (ec) return std::nullopt;
+  // The directory's own order is arbitrary; names in byte order make the
+  // choice between two equally recent files repeatable.
+  std::vector<fs::path> files;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::error_code fec;
+    if (!it->is_regular_file(fec)) continue;
+    files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  std::optional<fs::path> pick;
+  meet::DatedName best;
+  for (const fs::path& file : files) {
+    const meet::DatedName name = meet::MatchMeetWorkbookFileName(file.filename().string(), extension);
+    if (name.match != meet::DatedNameMatch::Match) continue;
+    if (!pick || meet::IsMoreRecent(name, best)) {
+      pick = file;
+      best = name;
+    }
+  }
+  return pick;
+}
+
+std::string FreeMeetWorkbookName(const std::string& folder, const host::WorkbookHost& host,
+                                 const shell::DateTime& now, std::string_view extension) {
+  for (int stamp = now.SecondsOfDay(); stamp < kSecondsPerDay; ++stamp) {
+    std::string name = meet::MeetWorkbookFileName(now.Date(), stamp, extension);
+    if (!PathTaken(fs::path(folder) / name) && host.FindWorkbook(name) == nullptr) return name;
+  }
+  throw host::HostError("今天剩余的文件名都已被占用，无法再新建运动会工作簿。");
+}
+
+void ApplyStageMenu(shell::MenuState& menu, int teamCount, int sheetCount, bool teamMode) {
+  const meet::MeetStage stage = meet::StageFromSheetCount(sheetCount, teamCount);
+  if (stage == meet::MeetStage::NotConsolidated) {
+    menu.SetEnabled("Import", true);
+    return;
+  }
+  menu.SetEnabled("MyPrint1", false);
+  if (!teamMode) menu.SetEnabled("Combine", true);
+  menu.SetEnabled({"Sort", "CreateReport", "Schedule"}, true);
+  if (stage == meet::MeetStage::Consolidated) return;
+  menu.SetEnabled({"ExportPRF", "MyPrint2", "MyPrint4", "ScoreEdit"}, true);
+  if (stage == meet::MeetStage::RecordTables)
+    menu.SetEnabled("MyPrint3", true);
+  else
+    menu.SetEnabled("CreateTables", true);
+}
+
+// ---- 新建 ----
+
+void New(shell::Program& program) {
+  host::WorkbookHost& host = program.Host();
+  shell::Ui& ui = program.ui();
+  const meet::ExtensionTable& ext = program.tables.extensions;
+
+  const std::string templatePath =
+      shell::ProgramFolder() + "/" + std::string(meet::kTemplateBaseName) + std::string(ext.meetTemplate);
+  std::error_code ec;
+  if (!fs::is_regular_file(templatePath, ec)) {
+    ui.MessageBox(std::string(text::kTemplateMissing), Icon::None, Buttons::Ok);
+    return;
+  }
+
+  HostFlagsGuard flags(host);
+  const bool wasVisible = host.visible;
+  host::Workbook* book = &host.Add(templatePath);
+
+  std::string folder;
+  if (std::optional<std::string> stored = shell::DefaultFolder(program.Settings())) {
+    folder = *stored;
+  } else {
+    ui.MessageBox(std::string(text::kMustSetDefaultFolder), Icon::Information);
+    host.screenUpdating = false;
+    folder = shell::PathLocation(program);
+    if (folder == shell::kPickerCancelled) {
+      host.Close(*book, /*saveChanges=*/false);
+      host.visible = false;
+      return;
+    }
+    shell::SaveDefaultPath(program.Settings(), folder);
+  }
+  program.defaultFolder = folder;
+
+  // The new workbook starts without any defined name; the forms add their own.
+  std::string path;
+  bool written = false;
+  try {
+    book->Unprotect();
+    while (book->NameCount() > 0) book->DeleteName(1);
+    const std::string name = FreeMeetWorkbookName(folder, host, shell::Now(), ext.meetWorkbook);
+    path = (fs::path(folder) / name).string();
+    program.workPath = path;
+    book->SaveAs(path, meet::IsNewerFileFamily(host.Version()) ? kMacroEnabledFormat : 0);
+    written = true;
+    host.Close(*book, /*saveChanges=*/false);
+    book = nullptr;
+    book = &host.Open(path);
+  } catch (const host::HostError& e) {
+    if (book != nullptr) host.Close(*book, /*saveChanges=*/false);
+    if (written) {
+      std::error_code rec;
+      fs::remove(path, rec);
+    }
+    host.visible = wasVisible;
+    ui.MessageBox(text::CannotCreate(e.what()), Icon::Exclamation);
+    return;
+  }
+
+  host.screenUpdating = false;
+  host.visible = true;
+
+  // Forms that cannot be made leave nothing behind: the half-made workbook
+  // is closed and its file removed, and the menu stays as it was.
+  auto discard = [&] {
+    host.Close(*book, /*saveChanges=*/false);
+    std::error_code rec;
+    fs::remove(path, rec);
+    host.visible = wasVisible;
+  };
+  setup::FormsResult made;
+  try {
+    made = setup::CreateBMB(program, *book);
+  } catch (...) {
+    discard();
+    throw;
+  }
+  if (made == setup::FormsResult::Refused) {
+    discard();
+    return;
+  }
+
+  book->Protect(/*structure=*/true, /*windows=*/true);
+  shell::ShowGreeting(program);
+  host.screenUpdating = true;
+
+  shell::MenuState& menu = program.Menu();
+  menu.SetEnabled({"New", "Open", "Initialization"}, false);
+  menu.SetEnabled({"Import", "Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM", "PrizeSetup"}, true);
+}
+
+// ---- 打开 ----
+
+void Open(shell::Program& program) {
+  host::WorkbookHost& host = program.Host();
+  shell::Ui& ui = program.ui();
+
+  const std::string folder = shell::StoredDefaultPath(program.Settings());
+  if (folder.empty()) {
+    ui.MessageBox(std::string(text::kNoMeetFile), Icon::Information);
+    return;
+  }
+  program.defaultFolder = folder;
+  const std::optional<fs::path> newest = NewestMeetWorkbook(folder, program.tables.extensions.meetWorkbook);
+  if (!newest) {
+    ui.MessageBox(std::string(text::kNoMeetFile), Icon::Information);
+    return;
+  }
+  const std::string path = newest->string();
+  program.workPath = path;
+
+  HostFlagsGuard flags(host);
+  host.screenUpdating = false;
+  host::Workbook* book = nullptr;
+  const host::Worksheet* settingsSheet = nullptr;
+  try {
+    book = &host.Open(path);
+    settingsSheet = &book->Sheet(std::string(meet::kSettingsSheet));
+    program.tables.parameters = meet::LoadParameters(*book);
+  } catch (const host::HostError& e) {
+    if (book != nullptr) host.Close(*book, /*saveChanges=*/false);
+    ui.MessageBox(text::CannotOpen(path, e.what()), Icon::Exclamation);
+    return;
+  }
+  book->Unprotect();
+  book->Protect(/*structure=*/true, /*windows=*/true);
+  host.visible = true;
+
+  shell::ShowGreeting(program);
+  host.screenUpdating = true;
+
+  shell::MenuState& menu = program.Menu();
+  EnableMeetOpen(menu);
+  const int teams = WholeAt(*settingsSheet, meet::settings::TeamSheetCount);
+  const bool teamMode = settingsSheet->ValueAt(meet::settings::kTeamModeFlag.row, meet::settings::kTeamModeFlag.col)
+                            .ToText() == meet::settings::kTeamModeMark;
+  ApplyStageMenu(menu, teams, book->Count(), teamMode);
+
+  // Reports opened with a first page number other than the one 设置!C1 asks
+  // for are renumbered.
+  if (meet::StageFromSheetCount(book->Count(), teams) >= meet::MeetStage::Reports) {
+    const int firstPage = WholeAt(*settingsSheet, meet::settings::FirstReportPage);
+    const host::Worksheet* report = book->FindSheet(std::string(meet::kNumberReportSheet));
+    if (firstPage > 0 && report != nullptr && report->Page().firstPageNumber != firstPage)
+      reports::ResetPage(program);
+  }
+}
+
+
+}  // namespace korvane::files

@@ -1,0 +1,155 @@
+// 保存所有, 关闭所有 and 保护工作表.
+#include <gtest/gtest.h>
+
+#include "meet_fixture.h"
+#include "shell/menu.h"
+
+namespace korvane::files::testing {
+namespace {
+
+using shell::Icon;
+
+// ---- 保存所有 ----
+
+TEST(Save, SavesEveryOpenWorkbookInPlace) {
+  Fixture f;
+  host::Workbook& meetBook = f.OpenMeet({.teams = 2});
+  host::Workbook& other = f.Host().Add();
+  const fs::path otherPath = f.Folder("misc") / "名单.xlsx";
+  other.SaveAs(otherPath.string());
+  meetBook.Sheet(1).PutValue(4, 3, "张三");
+  other.Sheet(1).PutValue(1, 1, "其他工作簿");
+
+  f.program.Run("Save");
+
+  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_TRUE(meetBook.Saved());
+  EXPECT_TRUE(other.Saved());
+  EXPECT_EQ(Cell(FileReader(f.MeetFolder() / kMeetName)->Sheet(1), 4, 3), "张三");
+  EXPECT_EQ(Cell(FileReader(otherPath)->Sheet(1), 1, 1), "其他工作簿");
+  EXPECT_TRUE(f.Host().displayAlerts);
+  EXPECT_EQ(f.Host().WorkbooksCount(), 2);
+}
+
+TEST(Save, AWorkbookThatCannotBeSavedIsNamedAndTheOthersAreSaved) {
+  Fixture f;
+  host::Workbook& unsavedNew = f.Host().Add();  // never saved: no place to save it to
+  host::Workbook& meetBook = f.OpenMeet({.teams = 2});
+  meetBook.Sheet(1).PutValue(4, 3, "张三");
+  const std::string unsavedName = unsavedNew.Name();
+
+  f.program.Run("Save");
+
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].icon, Icon::Exclamation);
+  EXPECT_EQ(f.ui.boxes[0].text.rfind("以下工作簿没有保存：\n" + unsavedName + "：", 0), 0u) << f.ui.boxes[0].text;
+  EXPECT_EQ(f.ui.boxes[0].text.find(kMeetName), std::string::npos);
+  EXPECT_EQ(Cell(FileReader(f.MeetFolder() / kMeetName)->Sheet(1), 4, 3), "张三");
+  EXPECT_TRUE(f.Host().displayAlerts);
+}
+
+TEST(Save, WithNothingOpenResetsTheMenu) {
+  Fixture f;
+  f.program.Menu().SetEnabled({"Save", "Close", "consolidate"}, true);
+  f.program.Run("Save");
+  EXPECT_EQ(f.Texts(), std::vector<std::string>{"文件被关闭!"});
+  EXPECT_EQ(f.ui.boxes[0].icon, Icon::Information);
+  EXPECT_FALSE(f.program.Menu().Enabled("Save"));
+  EXPECT_FALSE(f.program.Menu().Enabled("consolidate"));
+  EXPECT_TRUE(f.program.Menu().Enabled("New"));
+}
+
+// ---- 关闭所有 ----
+
+TEST(Close, ClosesEverythingLosingUnsavedChanges) {
+  Fixture f;
+  host::Workbook& meetBook = f.OpenMeet({.teams = 2});
+  f.Host().Add();
+  f.Host().visible = true;
+  meetBook.Sheet(1).PutValue(4, 3, "没保存的名字");
+  f.program.Menu().SetEnabled({"Save", "Close", "Export", "consolidate"}, true);
+  f.program.Menu().SetEnabled("New", false);
+
+  f.program.Run("Close");
+
+  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_EQ(f.Host().WorkbooksCount(), 0);
+  EXPECT_FALSE(f.Host().visible);
+  EXPECT_EQ(Cell(FileReader(f.MeetFolder() / kMeetName)->Sheet(1), 4, 3), "");
+  shell::MenuState reset;
+  shell::ResetMenu(reset);
+  for (const shell::MenuNode* item : shell::MenuItems())
+    EXPECT_EQ(f.program.Menu().Enabled(item->control), reset.Enabled(item->control)) << item->control;
+  EXPECT_EQ(f.program.Caption(), "Korvane");
+}
+
+TEST(Close, WithNothingOpenSaysSoAndResetsTheMenu) {
+  Fixture f;
+  f.program.Menu().SetEnabled("Close", true);
+  f.program.Run("Close");
+  EXPECT_EQ(f.Texts(), std::vector<std::string>{"文件被关闭!"});
+  EXPECT_FALSE(f.program.Menu().Enabled("Close"));
+}
+
+// ---- 保护工作表 ----
+
+std::vector<bool> Protected(host::Workbook& book) {
+  std::vector<bool> v;
+  for (host::Worksheet* ws : book.Sheets()) v.push_back(ws->ProtectContents());
+  return v;
+}
+
+TEST(ProtectAllYN, TogglesEverySheetByTheCheckMark) {
+  Fixture f;
+  host::Workbook& book = f.OpenMeet({.teams = 2, .generatedStages = 2});
+  // A mix: team sheets protected, the generated and other sheets not.
+  ASSERT_TRUE(book.Sheet(1).ProtectContents());
+  ASSERT_FALSE(book.Sheet(book.Count()).ProtectContents());
+  f.Host().screenUpdating = true;
+
+  f.program.Run("ProtectAllYN");
+  EXPECT_EQ(Protected(book), std::vector<bool>(book.Count(), true));
+  EXPECT_TRUE(f.program.Menu().Checked("ProtectAllYN"));
+  for (host::Worksheet* ws : book.Sheets()) {
+    EXPECT_TRUE(ws->Protection().drawingObjects);
+    EXPECT_TRUE(ws->Protection().scenarios);
+    EXPECT_TRUE(ws->Protection().passwordHash.empty());
+  }
+
+  f.program.Run("ProtectAllYN");
+  EXPECT_EQ(Protected(book), std::vector<bool>(book.Count(), false));
+  EXPECT_FALSE(f.program.Menu().Checked("ProtectAllYN"));
+  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_TRUE(f.Host().screenUpdating);
+}
+
+TEST(ProtectAllYN, FollowsTheCheckMarkNotTheSheets) {
+  Fixture f;
+  host::Workbook& book = f.Host().Add();
+  book.SetUnsavedName("号码对照表及分组分道编排1");
+  book.Sheet(1).Protect();
+  // Unchecked: protects again without error, and checks.
+  f.program.Run("ProtectAllYN");
+  EXPECT_TRUE(book.Sheet(1).ProtectContents());
+  EXPECT_TRUE(f.program.Menu().Checked("ProtectAllYN"));
+  // Checked while the sheet is unprotected: unprotects again, unchecks.
+  book.Sheet(1).Unprotect();
+  f.program.Run("ProtectAllYN");
+  EXPECT_FALSE(book.Sheet(1).ProtectContents());
+  EXPECT_FALSE(f.program.Menu().Checked("ProtectAllYN"));
+}
+
+TEST(ProtectAllYN, WithoutMeetWorkbookResetsTheMenu) {
+  Fixture f;
+  f.Host().Add().SetUnsavedName("别的工作簿");
+  f.program.Menu().SetEnabled("ProtectAllYN", true);
+  f.program.Menu().SetChecked("ProtectAllYN", true);
+  f.program.Run("ProtectAllYN");
+  EXPECT_EQ(f.Texts(), std::vector<std::string>{"文件被关闭!"});
+  EXPECT_FALSE(f.program.Menu().Enabled("ProtectAllYN"));
+  EXPECT_FALSE(f.program.Menu().Checked("ProtectAllYN"));
+  EXPECT_FALSE(f.Host().WorkbookAt(1).Sheet(1).ProtectContents());
+}
+
+}  // namespace
+}  // namespace korvane::files::testing
