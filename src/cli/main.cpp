@@ -1,9 +1,51 @@
-// Korvane's command line: with no argument the desktop program, `run SCRIPT`
-// runs a command script, `demo [DIR]` runs a sample meet.
+// Korvane's command line:
+//   korvane                 the desktop program
+//   korvane run SCRIPT|-    runs a command script (from standard input with -)
+//   korvane demo [DIR]      runs a sample meet into DIR
+//   korvane --version
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
-#include "host/application.h"
+#include "shell/commands.h"
+#include "shell/script.h"
+#include "shell/startup.h"
+
+namespace {
+
+// Every subsystem's menu commands. Each subsystem adds its registration here.
+void InstallCommands(korvane::shell::CommandTable& table) {
+  korvane::shell::RegisterShellCommands(table);
+}
+
+void Usage(std::ostream& out) {
+  out << "用法：\n"
+         "  korvane                  启动桌面程序\n"
+         "  korvane run 脚本|-       运行命令脚本（- 表示从标准输入读取）\n"
+         "  korvane demo [目录]      在目录中演示一次完整的运动会流程\n"
+         "  korvane --version        显示版本\n";
+}
+
+int Run(const std::string& path) {
+  std::string text;
+  if (path == "-") {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+      std::cerr << "error: 无法读取脚本文件：" << path << "\n";
+      return 1;
+    }
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  korvane::shell::StartupOptions options;
+  options.installCommands = InstallCommands;
+  return korvane::shell::RunScript(text, std::cout, std::cerr, options);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::string cmd = argc > 1 ? argv[1] : "";
@@ -11,6 +53,27 @@ int main(int argc, char** argv) {
     std::cout << "Korvane " << KORVANE_VERSION << "\n";
     return 0;
   }
-  std::cerr << "korvane: 命令尚未提供：" << (cmd.empty() ? "(桌面程序)" : cmd) << "\n";
+  if (cmd.empty()) {
+    std::cerr << "korvane: 桌面窗口尚未提供；请用 korvane run 脚本 运行命令脚本。\n";
+    return 2;
+  }
+  if (cmd == "run") {
+    if (argc != 3) {
+      Usage(std::cerr);
+      return 2;
+    }
+    return Run(argv[2]);
+  }
+  if (cmd == "demo") {
+    // The sample meet is assembled from the subsystems' commands as they land.
+    std::cerr << "korvane: 演示尚未提供。\n";
+    return 2;
+  }
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    Usage(std::cout);
+    return 0;
+  }
+  std::cerr << "korvane: 未知的命令：" << cmd << "\n";
+  Usage(std::cerr);
   return 2;
 }

@@ -181,16 +181,16 @@ TEST_F(MeetTemplate, RegistrationFormPrintsOnOnePageForEveryFormSize) {
   EXPECT_EQ(Paginate(f).PageCount(), 1);
   // Sized as registration form creation sizes it for RowsPerTeam h2: rows
   // inserted into both blocks, athlete rows Int(56000 / h2) / 100 high.
-  for (int h2 : {4, 10, 20, 30, 40}) {
+  for (int h2 : {4, 20, 40}) {
     book->Unprotect();
     Worksheet& copy = f.CopyTo(*book, nullptr, nullptr);
     copy.Unprotect();
     const int h = h2 / 2;
-    for (int b = 1; b <= 2; ++b)
-      for (int k = 3; k <= h; ++k) {
-        copy.InsertRows((b - 1) * h + 2 + k, 1);
-        copy.Cells((b - 1) * h + 2 + k, 2).SetValue(CellValue(k - 1));
-      }
+    for (int b = 1; b <= 2; ++b) {
+      // The rows k = 3..h that creation inserts one by one, in one step.
+      if (h > 2) copy.InsertRows((b - 1) * h + 5, h - 2);
+      for (int k = 3; k <= h; ++k) copy.Cells((b - 1) * h + 2 + k, 2).SetValue(CellValue(k - 1));
+    }
     copy.Cells(h + 3, 2).SetValue(CellValue(h));
     copy.Cells(h2 + 3, 2).SetValue(CellValue(h));
     for (int r = 4; r <= h2 + 3; ++r) copy.SetRowHeight(r, layout::form::AthleteRowHeight(h2));
