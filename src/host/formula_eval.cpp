@@ -27,14 +27,15 @@ struct NotEvaluated {};
 
 // Nested evaluations (a cell's formula reading a formula cell, a name using a
 // name) on the stack at once. A chain of formula cells deeper than this is
-// resumed from the deepest cell reached, with a fresh stack (see Evaluate).
+// resumed from the deepest cell reached, with a fresh stack (EvaluateTop).
 constexpr int kMaxDepth = 200;
 // Resumptions within one top-level evaluation: chains of about 200 * 5000
 // cells. Beyond, the deepest cells give #REF!.
 constexpr std::size_t kMaxResumptions = 5000;
 // Stack that one top-level evaluation may use, nested formulas and names
 // included: deeply nested functions in every one of 200 nested cells would
-// otherwise exhaust a thread's stack. Beyond it the formula gives #REF!.
+// otherwise exhaust a thread's stack. Beyond it, evaluation resumes from the
+// cell it reached, like a chain deeper than kMaxDepth.
 constexpr std::size_t kMaxStackBytes = 2u << 20;
 // Element-wise operations over ranges build arrays; larger ones are left to
 // the cached value.
@@ -50,7 +51,8 @@ struct EvalKey {
   int row, col;
   std::string text;
   bool operator<(const EvalKey& o) const {
-    return std::tie(sheet, row, col, text) < std::tie(o.sheet, o.row, o.col, o.text);
+    if (sheet != o.sheet) return std::less<const Worksheet*>()(sheet, o.sheet);
+    return std::tie(row, col, text) < std::tie(o.row, o.col, o.text);
   }
   bool operator==(const EvalKey& o) const {
     return sheet == o.sheet && row == o.row && col == o.col && text == o.text;
@@ -75,12 +77,13 @@ struct EvalState {
   std::optional<EvalKey> deepest;        // where it stopped: the cell to resume from
 };
 
+thread_local EvalState g_state;
+
 // Records that evaluation stopped at `key` for lack of depth or stack.
 void MarkTruncated(EvalState& st, const EvalKey& key) {
   st.truncated = true;
   if (!st.deepest) st.deepest = key;
 }
-thread_local EvalState g_state;
 
 struct Grid {
   int rows = 0, cols = 0;
@@ -1141,12 +1144,18 @@ class Evaluator {
 
 struct CellGuard {
   EvalState& st;
+  // Names in use belong to the cell that uses them: a name relative to its
+  // cell may well be used again by the cell it reads (a running count
+  // "=previous+1" down a column); cycles between cells are found above.
+  std::set<const DefinedName*> outerNames;
   CellGuard(EvalState& s, const EvalKey& key) : st(s) {
     st.visiting.insert(key);
     st.chain.push_back(&key);
     ++st.depth;
+    std::swap(outerNames, st.names);
   }
   ~CellGuard() {
+    std::swap(outerNames, st.names);
     st.visiting.erase(*st.chain.back());
     st.chain.pop_back();
     --st.depth;

@@ -327,6 +327,11 @@ TEST(FormulaNames, WorkbookAndSheetLevelNamesWithRelativeReferences) {
   EXPECT_EQ(fx::Evaluate(other, 2, 1, "数据!本行金额"), CellValue(200.0));
   EXPECT_EQ(fx::Evaluate(other, 2, 1, "税率*2"), CellValue(0.1));
   EXPECT_EQ(fx::Evaluate(data, 2, 1, "未定义"), CellValue(ErrorCode::Name));
+  // A name relative to its cell may be used by the cells it reads.
+  b.book.AddName("'数据'!上一个加一", "=数据!$H1048576+1");
+  data.PutValue(1, 8, 1.0);
+  for (int r = 2; r <= 10; ++r) data.PutFormula(r, 8, "上一个加一", CellValue());
+  EXPECT_EQ(data.ValueAt(10, 8), CellValue(10.0));
   // A formula cell using the name is recalculated per row.
   data.Cells(4, 7).SetValue("=本行金额+1");
   EXPECT_EQ(data.ValueAt(4, 7), CellValue(401.0));
