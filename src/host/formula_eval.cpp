@@ -826,7 +826,8 @@ class Evaluator {
         case Val::Kind::Scalar: {
           double d = 0;
           if (all) count += !v.v.IsEmpty();
-          else count += v.v.IsNumber() || v.v.IsBool() || (v.v.IsText() && ParseNumberText(v.v.Text(), d));
+          else if (v.v.IsText() && !ParseNumberText(v.v.Text(), d)) Need(!LooksLikeDateOrTime(v.v.Text()));
+          else count += v.v.IsNumber() || v.v.IsBool() || v.v.IsText();
           break;
         }
       }

@@ -553,7 +553,7 @@ TEST(FormulaFunctions, CountIfCriteriaInFormulas) {
                     {"SUMIF(A1:A10,\"\",B1:B10)", 18.0},
                     {"SUMIF(A1:A10,\"a*\",B5)", 27.0},  // B5 stands for B5:B14
                 });
-  ExpectNotEvaluated(ws, {"COUNTIF({1,2},1)", "COUNTIF(A1:A10,\">2024-1-1\")"});
+  ExpectNotEvaluated(ws, {"COUNTIF({1,2},1)", "COUNTIF(A1:A10,\">2024-1-1\")", "COUNT(\"2024-1-1\")"});
 }
 
 TEST(FormulaFunctions, WholeColumnsCostOnlyWhatTheSheetHolds) {
