@@ -302,7 +302,9 @@ class SheetWriter {
     const StringPool& pool = ws_.Book().Tables().strings;
     std::string rowText;
     bool any = false;
-    for (const auto& [r, row] : ws_.RowMap()) {
+    for (const auto& entry : ws_.RowMap()) {
+      const int r = entry.first;
+      const Row& row = entry.second;  // a plain reference: lambdas below use it
       if (r < 1 || r > kMaxRows) continue;
       const bool rowStyled = row.style != 0;
       const bool rowAttrs = row.height >= 0 || row.hidden || rowStyled;
