@@ -198,18 +198,22 @@ void Range::Copy(const Range& destination) const {
   Worksheet& dst = destination.Sheet();
   int dr = destination.Row() - ref_.r1;
   int dc = destination.Column() - ref_.c1;
-  // Bounded by the used area of the source.
-  int r2 = std::min(ref_.r2, std::max(ws_->LastUsedRow(), ref_.r1));
-  int c2 = ref_.c2;
-  for (const auto& [r, row] : ws_->RowMap())
-    if (r >= ref_.r1 && r <= ref_.r2) {
-      r2 = std::max(r2, r);
-      if (!row.cells.empty()) c2 = std::min(ref_.c2, std::max<int>(row.cells.back().col, ref_.c1));
+  // A bounded range copies its whole rectangle (blank cells clear the
+  // destination, as a paste does); whole rows or columns copy only as far as
+  // the source has cells.
+  int r2 = ref_.r2, c2 = ref_.c2;
+  if (entireRows_ || entireCols_) {
+    int lastRow = ref_.r1, lastCol = ref_.c1;
+    for (const auto& [r, row] : ws_->RowMap()) {
+      if (r < ref_.r1) continue;
+      if (r > ref_.r2) break;
+      lastRow = r;
+      for (const Cell& c : row.cells)
+        if (static_cast<int>(c.col) >= ref_.c1 && static_cast<int>(c.col) <= ref_.c2)
+          lastCol = std::max(lastCol, static_cast<int>(c.col));
     }
-  if (entireRows_) {
-    c2 = ref_.c1;
-    for (const auto& [r, row] : ws_->RowMap())
-      if (r >= ref_.r1 && r <= ref_.r2 && !row.cells.empty()) c2 = std::max<int>(c2, row.cells.back().col);
+    if (entireCols_) r2 = lastRow;
+    if (entireRows_) c2 = lastCol;
   }
   RangeRef target{ref_.r1 + dr, ref_.c1 + dc, r2 + dr, c2 + dc};
   if (target.r2 > kMaxRows || target.c2 > kMaxCols) throw HostError("复制区域超出工作表范围。");

@@ -332,3 +332,27 @@ TEST(HostStorage, HundredThousandTextCellsStayCompact) {
   EXPECT_EQ(ws.LastUsedRow(), 10000);
   EXPECT_EQ(ws.LastUsedCol(), 10);
 }
+
+TEST(HostCopy, CopiesTheWholeRectangleWithFormatsAndShiftedFormulas) {
+  WorkbookHost host;
+  Worksheet& ws = NewBook(host).Sheet(1);
+  ws.Cells(1, 1).SetValue("a");
+  ws.Cells(1, 5).SetValue("e");
+  ws.Cells(2, 1).SetValue("b");
+  ws.Cells(2, 2).SetValue("=A2&\"!\"");
+  ws.Cells(2, 3).SetBorder(xl::EdgeBottom, xl::Double);
+  ws.RangeAt("C1:D1").Merge();
+  ws.Cells(11, 4).SetValue("old");  // a blank source cell clears it
+  ws.RangeAt("A1:E2").Copy(ws.Cells(10, 1));
+  EXPECT_EQ(ws.Cells(10, 5).Value(), CellValue("e"));
+  EXPECT_EQ(ws.Cells(11, 2).Formula(), "=A11&\"!\"");
+  EXPECT_EQ(ws.Cells(11, 2).Value(), CellValue("b!"));
+  EXPECT_EQ(ws.Cells(11, 3).Border(xl::EdgeBottom), xl::Double);
+  EXPECT_TRUE(ws.Cells(11, 4).Value().IsEmpty());
+  EXPECT_TRUE(ws.RangeAt("D10").MergeCells());
+  // Whole rows copy their heights.
+  ws.Rows(2).SetRowHeight(33);
+  ws.Rows(2).Copy(ws.Cells(20, 1));
+  EXPECT_DOUBLE_EQ(ws.RowHeight(20), 33);
+  EXPECT_EQ(ws.Cells(20, 1).Value(), CellValue("b"));
+}
