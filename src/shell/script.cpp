@@ -116,7 +116,26 @@ std::string PrintableText(std::string_view text) {
 
 // ---- running ----
 
-void ScriptRunner::Fail(const std::string& message) const { throw ScriptError(current_, message); }
+void ScriptRunner::Fail(const std::string& message) { FailAt(current_, message); }
+
+void ScriptRunner::FailAt(int line, const std::string& message) {
+  if (!failure_) failure_.emplace(line, message);
+  throw *failure_;
+}
+
+void ScriptRunner::ThrowIfFailed() const {
+  if (failure_) throw *failure_;
+}
+
+void ScriptRunner::Guarded(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ScriptError&) {
+    throw;
+  } catch (const std::exception& e) {
+    Fail(e.what());
+  }
+}
 
 void ScriptRunner::Print(std::string_view kind, std::string_view text) {
   out_ << kind << ": " << PrintableText(text) << '\n';
@@ -131,6 +150,7 @@ void ScriptRunner::Execute(Program& program) {
     if (program.Ended()) Fail("the program has ended; nothing runs after Quit");
     if (line.indent > 0) Fail("no dialog is open");
     RunStatement(line, nullptr);
+    ThrowIfFailed();
   }
   CheckNothingQueued();
   out_.flush();
@@ -148,22 +168,10 @@ void ScriptRunner::CheckNothingQueued() {
   consider(answers_, "answer", "question");
   consider(folders_, "folder", "folder picker");
   consider(inputs_, "input", "input box");
-  if (first) throw ScriptError(first->line, what);
+  if (first) FailAt(first->line, what);
 }
 
 namespace {
-
-// Runs a command or a handler; failures of the program become the script's error.
-template <typename F>
-void Guarded(int line, F&& f) {
-  try {
-    f();
-  } catch (const ScriptError&) {
-    throw;
-  } catch (const std::exception& e) {
-    throw ScriptError(line, e.what());
-  }
-}
 
 const std::vector<std::string>& DialogStatements() {
   static const std::vector<std::string> words{"press", "select", "choose", "type", "spin", "option", "tab", "list"};
@@ -184,7 +192,7 @@ void ScriptRunner::RunStatement(const ScriptLine& line, DialogModel* dialog) {
     if (dialog) Fail("menu item " + word + " cannot be chosen while dialog " + dialog->Caption() + " is open");
     needArgs(0, 0, (word + " (a menu command takes no arguments)").c_str());
     if (!program_->Menu().Enabled(word)) Fail("menu item " + word + " is disabled");
-    Guarded(current_, [&] { program_->Run(word); });
+    Guarded([&] { program_->Run(word); });
     return;
   }
   if (word == "answer") {
@@ -202,17 +210,17 @@ void ScriptRunner::RunStatement(const ScriptLine& line, DialogModel* dialog) {
   if (word == "set") {
     if (dialog) Fail("set cannot be used while dialog " + dialog->Caption() + " is open");
     needArgs(2, 2, "set [BOOK:]SHEET!CELL VALUE");
-    Guarded(current_, [&] { Set(line); });
+    Guarded([&] { Set(line); });
     return;
   }
   if (word == "get") {
     needArgs(1, 1, "get [BOOK:]SHEET!RANGE");
-    Guarded(current_, [&] { Get(line); });
+    Guarded([&] { Get(line); });
     return;
   }
   if (word == "sheets") {
     needArgs(0, 1, "sheets [BOOK]");
-    Guarded(current_, [&] { Sheets(line); });
+    Guarded([&] { Sheets(line); });
     return;
   }
   if (word == "menu") {
@@ -280,9 +288,9 @@ void ScriptRunner::RunDialogStatement(const ScriptLine& line, DialogModel& dialo
     needArgs(1, 1, "press CONTROL");
     usable();
     if (control->Kind() == ControlKind::Button)
-      Guarded(current_, [&] { static_cast<Button&>(*control).Click(); });
+      Guarded([&] { static_cast<Button&>(*control).Click(); });
     else if (control->Kind() == ControlKind::CheckBox)
-      Guarded(current_, [&] { static_cast<CheckBox&>(*control).UserClick(); });
+      Guarded([&] { static_cast<CheckBox&>(*control).UserClick(); });
     else
       Fail(name + " is a " + ControlKindName(control->Kind()) + ", not a button or check box");
     return;
@@ -311,7 +319,7 @@ void ScriptRunner::RunDialogStatement(const ScriptLine& line, DialogModel& dialo
       }
     }
     if (!list.multiSelect && rows.size() > 1) Fail("list " + name + " takes only one selected row");
-    Guarded(current_, [&] { list.UserSelect(rows); });
+    Guarded([&] { list.UserSelect(rows); });
     return;
   }
   if (word == "choose") {
@@ -322,14 +330,14 @@ void ScriptRunner::RunDialogStatement(const ScriptLine& line, DialogModel& dialo
     const std::string& text = line.words[2].text;
     if (combo.listOnly && std::find(combo.items.begin(), combo.items.end(), text) == combo.items.end())
       Fail("combo box " + name + " has no item " + text);
-    Guarded(current_, [&] { combo.UserChoose(text); });
+    Guarded([&] { combo.UserChoose(text); });
     return;
   }
   if (word == "type") {
     needArgs(2, 2, "type TEXTBOX TEXT");
     expect(ControlKind::TextBox);
     usable();
-    Guarded(current_, [&] { static_cast<TextBox&>(*control).UserType(line.words[2].text); });
+    Guarded([&] { static_cast<TextBox&>(*control).UserType(line.words[2].text); });
     return;
   }
   if (word == "spin") {
@@ -343,7 +351,7 @@ void ScriptRunner::RunDialogStatement(const ScriptLine& line, DialogModel& dialo
     for (int i = 0; i < count; ++i) {
       // A handler may disable or hide the button between presses.
       if (!spin.Usable()) Fail("control " + name + " is no longer usable after " + std::to_string(i) + " presses");
-      Guarded(current_, [&] { dir == "up" ? spin.UserUp() : spin.UserDown(); });
+      Guarded([&] { dir == "up" ? spin.UserUp() : spin.UserDown(); });
     }
     return;
   }
@@ -357,7 +365,7 @@ void ScriptRunner::RunDialogStatement(const ScriptLine& line, DialogModel& dialo
     const auto& o = options.At(index);
     if (!o.visible) Fail("option " + name + "(" + line.words[2].text + ") is hidden");
     if (!o.enabled) Fail("option " + name + "(" + line.words[2].text + ") is disabled");
-    Guarded(current_, [&] { options.UserClick(index); });
+    Guarded([&] { options.UserClick(index); });
     return;
   }
   if (word == "tab") {
@@ -367,7 +375,7 @@ void ScriptRunner::RunDialogStatement(const ScriptLine& line, DialogModel& dialo
     auto& strip = static_cast<TabStrip&>(*control);
     int index = number(2, "INDEX");
     if (index >= static_cast<int>(strip.tabs.size())) Fail("tab strip " + name + " has no tab " + line.words[2].text);
-    Guarded(current_, [&] { strip.SetIndex(index); });
+    Guarded([&] { strip.SetIndex(index); });
     return;
   }
   Fail("unknown statement " + word);
@@ -506,6 +514,7 @@ void ScriptRunner::PrintMenu() {
 // ---- the Ui seam ----
 
 Answer ScriptRunner::MessageBox(const std::string& text, Icon, Buttons buttons, const std::string&) {
+  ThrowIfFailed();
   if (buttons == Buttons::Ok) {
     Print("message", text);
     return Answer::Ok;
@@ -520,6 +529,7 @@ Answer ScriptRunner::MessageBox(const std::string& text, Icon, Buttons buttons, 
 }
 
 std::optional<std::string> ScriptRunner::PickFolder(const std::string&) {
+  ThrowIfFailed();
   if (folders_.empty()) Fail("no folder queued for the folder picker");
   Queued f = folders_.front();
   folders_.pop_front();
@@ -536,6 +546,7 @@ std::optional<std::string> ScriptRunner::PickFolder(const std::string&) {
 }
 
 std::optional<std::string> ScriptRunner::InputBox(const std::string& prompt, const std::string&, const std::string&) {
+  ThrowIfFailed();
   if (inputs_.empty()) Fail("no input queued for the input box: " + PrintableText(prompt));
   Queued in = inputs_.front();
   inputs_.pop_front();
@@ -545,11 +556,13 @@ std::optional<std::string> ScriptRunner::InputBox(const std::string& prompt, con
 }
 
 bool ScriptRunner::OpenHelp(const std::string& path) {
+  ThrowIfFailed();
   Print("help", path);
   return true;
 }
 
 void ScriptRunner::ShowDialog(DialogModel& dialog) {
+  ThrowIfFailed();
   const int openedAt = current_;
   dialog.MarkOpen();
   Print("dialog", dialog.Caption());
@@ -557,11 +570,12 @@ void ScriptRunner::ShowDialog(DialogModel& dialog) {
     if (c->Kind() == ControlKind::Label && c->visible && !c->caption.empty()) Print("label", c->caption);
   while (dialog.IsOpen()) {
     if (pos_ >= lines_.size() || lines_[pos_].indent == 0)
-      throw ScriptError(openedAt, "dialog " + dialog.Caption() + " is still open at the end of its block");
+      FailAt(openedAt, "dialog " + dialog.Caption() + " is still open at the end of its block");
     const ScriptLine& line = lines_[pos_++];
     current_ = line.number;
     if (!line.error.empty()) Fail(line.error);
     RunStatement(line, &dialog);
+    ThrowIfFailed();
   }
 }
 

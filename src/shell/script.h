@@ -18,6 +18,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <optional>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -86,7 +88,15 @@ class ScriptRunner final : public Ui {
   void Sheets(const ScriptLine& line);
   void PrintMenu();
   void CheckNothingQueued();
-  [[noreturn]] void Fail(const std::string& message) const;
+  // Records the script's first error and throws it. Once failed, every later
+  // call from the program throws it again, so a command that swallows
+  // exceptions cannot carry on as if its question had been answered.
+  [[noreturn]] void Fail(const std::string& message);
+  [[noreturn]] void FailAt(int line, const std::string& message);
+  void ThrowIfFailed() const;
+  // Runs a command or a handler; a failure of the program becomes the
+  // script's error at the current line.
+  void Guarded(const std::function<void()>& action);
   void Print(std::string_view kind, std::string_view text);
 
   std::vector<ScriptLine> lines_;
@@ -95,6 +105,7 @@ class ScriptRunner final : public Ui {
   int current_ = 0;
   Program* program_ = nullptr;
   std::deque<Queued> answers_, folders_, inputs_;
+  std::optional<ScriptError> failure_;
 };
 
 // korvane run: starts the program without the single-instance lock, runs the

@@ -270,6 +270,32 @@ TEST(ScriptErrors, EachFailingLineIsReportedWithItsNumber) {
   }
 }
 
+TEST(ScriptErrors, ACommandThatSwallowsTheErrorCannotCarryOn) {
+  Runner r;
+  r.onInitialization = [](Program& p) {
+    try {
+      p.ui().MessageBox("继续吗？", Icon::Question, Buttons::YesNo);
+    } catch (...) {
+      // a careless command ignores the failure
+    }
+    p.ui().MessageBox("不应显示");
+  };
+  Result res = r.Run("Initialization\ncaption\n");
+  EXPECT_EQ(res.out, "");
+  EXPECT_EQ(res.err, "error: line 1: no answer queued for the question: 继续吗？\n");
+  EXPECT_EQ(res.status, 1);
+
+  r.onInitialization = [](Program& p) {
+    ProbeDialog d(p.ui());
+    try {
+      p.ui().ShowDialog(d);
+    } catch (...) {
+    }
+  };
+  res = r.Run("Initialization\n press CmdOff\ncaption\n");
+  EXPECT_EQ(res.err, "error: line 2: control CmdOff is disabled\n");
+}
+
 TEST(ScriptErrors, OutputBeforeTheFailingLineIsKept) {
   Runner r;
   Result res = r.Run("caption\nabout\ncaption\n");
