@@ -9,6 +9,9 @@
 #include <sstream>
 #include <string>
 
+#include "files/files.h"
+#include "reports/protection.h"
+#include "setup/setup.h"
 #include "shell/commands.h"
 #include "shell/script.h"
 #include "shell/startup.h"
@@ -18,6 +21,9 @@ namespace {
 // Every subsystem's menu commands. Each subsystem adds its registration here.
 void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::shell::RegisterShellCommands(table);
+  korvane::setup::RegisterSetupCommands(table);
+  korvane::files::RegisterFilesCommands(table);
+  korvane::reports::RegisterProtectionCommands(table);
 }
 
 void Usage(std::ostream& out) {
