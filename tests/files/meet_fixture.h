@@ -16,7 +16,6 @@
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "reports/protection.h"
 #include "shell/program.h"
 #include "shell/settings.h"
 #include "../shell/test_support.h"
@@ -106,7 +105,6 @@ struct Fixture {
   Fixture() {
     program.FillTables();
     RegisterFilesCommands(program.Commands());
-    reports::RegisterProtectionCommands(program.Commands());
     shell::ResetForm(program);
   }
 

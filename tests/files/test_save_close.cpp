@@ -1,4 +1,4 @@
-// 保存所有, 关闭所有 and 保护工作表.
+// 保存所有 and 关闭所有.
 #include <gtest/gtest.h>
 
 #include "meet_fixture.h"
@@ -89,66 +89,6 @@ TEST(Close, WithNothingOpenSaysSoAndResetsTheMenu) {
   f.program.Run("Close");
   EXPECT_EQ(f.Texts(), std::vector<std::string>{"文件被关闭!"});
   EXPECT_FALSE(f.program.Menu().Enabled("Close"));
-}
-
-// ---- 保护工作表 ----
-
-std::vector<bool> Protected(host::Workbook& book) {
-  std::vector<bool> v;
-  for (host::Worksheet* ws : book.Sheets()) v.push_back(ws->ProtectContents());
-  return v;
-}
-
-TEST(ProtectAllYN, TogglesEverySheetByTheCheckMark) {
-  Fixture f;
-  host::Workbook& book = f.OpenMeet({.teams = 2, .generatedStages = 2});
-  // A mix: team sheets protected, the generated and other sheets not.
-  ASSERT_TRUE(book.Sheet(1).ProtectContents());
-  ASSERT_FALSE(book.Sheet(book.Count()).ProtectContents());
-  f.Host().screenUpdating = true;
-
-  f.program.Run("ProtectAllYN");
-  EXPECT_EQ(Protected(book), std::vector<bool>(book.Count(), true));
-  EXPECT_TRUE(f.program.Menu().Checked("ProtectAllYN"));
-  for (host::Worksheet* ws : book.Sheets()) {
-    EXPECT_TRUE(ws->Protection().drawingObjects);
-    EXPECT_TRUE(ws->Protection().scenarios);
-    EXPECT_TRUE(ws->Protection().passwordHash.empty());
-  }
-
-  f.program.Run("ProtectAllYN");
-  EXPECT_EQ(Protected(book), std::vector<bool>(book.Count(), false));
-  EXPECT_FALSE(f.program.Menu().Checked("ProtectAllYN"));
-  EXPECT_TRUE(f.ui.boxes.empty());
-  EXPECT_TRUE(f.Host().screenUpdating);
-}
-
-TEST(ProtectAllYN, FollowsTheCheckMarkNotTheSheets) {
-  Fixture f;
-  host::Workbook& book = f.Host().Add();
-  book.SetUnsavedName("号码对照表及分组分道编排1");
-  book.Sheet(1).Protect();
-  // Unchecked: protects again without error, and checks.
-  f.program.Run("ProtectAllYN");
-  EXPECT_TRUE(book.Sheet(1).ProtectContents());
-  EXPECT_TRUE(f.program.Menu().Checked("ProtectAllYN"));
-  // Checked while the sheet is unprotected: unprotects again, unchecks.
-  book.Sheet(1).Unprotect();
-  f.program.Run("ProtectAllYN");
-  EXPECT_FALSE(book.Sheet(1).ProtectContents());
-  EXPECT_FALSE(f.program.Menu().Checked("ProtectAllYN"));
-}
-
-TEST(ProtectAllYN, WithoutMeetWorkbookResetsTheMenu) {
-  Fixture f;
-  f.Host().Add().SetUnsavedName("别的工作簿");
-  f.program.Menu().SetEnabled("ProtectAllYN", true);
-  f.program.Menu().SetChecked("ProtectAllYN", true);
-  f.program.Run("ProtectAllYN");
-  EXPECT_EQ(f.Texts(), std::vector<std::string>{"文件被关闭!"});
-  EXPECT_FALSE(f.program.Menu().Enabled("ProtectAllYN"));
-  EXPECT_FALSE(f.program.Menu().Checked("ProtectAllYN"));
-  EXPECT_FALSE(f.Host().WorkbookAt(1).Sheet(1).ProtectContents());
 }
 
 }  // namespace
