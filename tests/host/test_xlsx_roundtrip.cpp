@@ -257,7 +257,9 @@ TEST(XlsxRoundTrip, WritesBuiltInNumberFormatsByIdAndOthersFrom164) {
     const int xf = c.attribute("s").as_int();
     ASSERT_LT(xf, static_cast<int>(xfs.size()));
     EXPECT_EQ(xfs[xf].attribute("numFmtId").as_int(), id) << code;
-    if (id >= 164) EXPECT_EQ(custom[id], code);
+    if (id >= 164) {
+      EXPECT_EQ(custom[id], code);
+    }
   }
   EXPECT_EQ(custom.size(), 2u);  // built-in formats are not declared
   auto back = ReadWorkbookBytes(bytes, std::make_shared<SharedTables>());
