@@ -398,8 +398,8 @@ void Frm项目管理::WriteEvents() {
   if (n < oldRows) {
     events_.DeleteRows(e::EventRow(n + 1), oldRows - n);
   } else if (n > oldRows) {
-    reports::Borders_Setup(host::Range(&events_, host::RangeRef{e::kFirstEventRow, 1, e::EventRow(n), e::kLastEntrantCol}),
-                           xl::Continuous);
+    const host::RangeRef rows{e::kFirstEventRow, 1, e::EventRow(n), e::kLastEntrantCol};
+    reports::Borders_Setup(host::Range(&events_, rows), xl::Continuous);
   }
   // Consecutive events of one grade share a merged grade cell.
   AlertsOff quiet(program_.Host());

@@ -49,8 +49,8 @@ std::string NormalizeEventName(std::string_view typed);
 // "×" and CJK ideographs (U+4E00 to U+9FA5), the last one an ideograph.
 bool IsValidEventName(std::string_view name);
 
-// The code and text parts of an entry, and an entry from its parts (the
-// catalogue number zero-padded to two digits).
+// An entry from its parts: grade, catalogue, sex, lane-rule and method
+// numbers (the catalogue number zero-padded to two digits), "_", event text.
 std::string MakeEntry(int grade, int catalogue, int sex, int rule, int method, std::string_view text);
 
 // The dialog frm项目管理 (caption 比赛项目).

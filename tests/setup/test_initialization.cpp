@@ -27,8 +27,10 @@ TEST(Initialization, OpensTheTemplateItselfForEditing) {
 
   const shell::MenuState& menu = f.program.Menu();
   for (const char* off : {"New", "Open", "Initialization"}) EXPECT_FALSE(menu.Enabled(off)) << off;
-  for (const char* on : {"Save", "Close", "ProtectAllYN", "ItemSetup", "DefaultFolder"}) EXPECT_TRUE(menu.Enabled(on)) << on;
-  for (const char* still : {"Import", "Export", "consolidate", "MyPrint1", "Schedule"}) EXPECT_FALSE(menu.Enabled(still)) << still;
+  for (const char* on : {"Save", "Close", "ProtectAllYN", "ItemSetup", "DefaultFolder"})
+    EXPECT_TRUE(menu.Enabled(on)) << on;
+  for (const char* still : {"Import", "Export", "consolidate", "MyPrint1", "Schedule"})
+    EXPECT_FALSE(menu.Enabled(still)) << still;
   // The template's settings sheet is protected.
   EXPECT_TRUE(menu.Checked("ProtectAllYN"));
 

@@ -166,7 +166,8 @@ TEST(EventDialog, LoadsTheDropDownsTheCatalogueAndTheConfiguredEvents) {
   EXPECT_EQ(d->CmbSex.items, (std::vector<std::string>{"男子", "女子", "混合"}));
   EXPECT_EQ(d->CmbRule.items, (std::vector<std::string>{"分道", "不分道&不分组", "分组不分道/田赛分组"}));
   EXPECT_EQ(d->CmbMeasuringMethod.items, (std::vector<std::string>{"计时", "计高", "计远", "计个", "其它"}));
-  for (shell::ComboBox* c : {&d->CmbGrade, &d->CmbSex, &d->CmbRule, &d->CmbMeasuringMethod}) EXPECT_EQ(c->ListIndex(), 0);
+  for (shell::ComboBox* c : {&d->CmbGrade, &d->CmbSex, &d->CmbRule, &d->CmbMeasuringMethod})
+    EXPECT_EQ(c->ListIndex(), 0);
   EXPECT_EQ(Rows(d->List1), kTemplateCatalogue);
 
   // Every configured event of the sheet, in its order, with its code.
