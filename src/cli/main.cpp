@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/demo.h"
 #include "files/files.h"
 #include "reports/protection.h"
 #include "setup/setup.h"
@@ -71,9 +72,11 @@ int main(int argc, char** argv) {
     return Run(argv[2]);
   }
   if (cmd == "demo") {
-    // The sample meet is assembled from the subsystems' commands as they land.
-    std::cerr << "korvane: 演示尚未提供。\n";
-    return 2;
+    if (argc > 3) {
+      Usage(std::cerr);
+      return 2;
+    }
+    return korvane::cli::RunDemo(argc == 3 ? argv[2] : "", InstallCommands, std::cout, std::cerr);
   }
   if (cmd == "--help" || cmd == "-h" || cmd == "help") {
     Usage(std::cout);
