@@ -11,6 +11,7 @@
 
 #include "cli/demo.h"
 #include "files/files.h"
+#include "processing/consolidation.h"
 #include "reports/protection.h"
 #include "setup/setup.h"
 #include "shell/commands.h"
@@ -24,6 +25,7 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::shell::RegisterShellCommands(table);
   korvane::setup::RegisterSetupCommands(table);
   korvane::files::RegisterFilesCommands(table);
+  korvane::processing::RegisterConsolidationCommands(table);
   korvane::reports::RegisterProtectionCommands(table);
 }
 

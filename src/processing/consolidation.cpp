@@ -1,0 +1,345 @@
+#include "processing/consolidation.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "host/meet_layout.h"
+#include "host/range.h"
+#include "host/worksheet.h"
+#include "processing/grades.h"
+#include "processing/numbering.h"
+#include "processing/random_order.h"
+#include "processing/workbook_guards.h"
+#include "setup/forms.h"
+#include "setup/sheet_guards.h"
+#include "setup/text.h"
+
+namespace korvane::processing {
+
+namespace meet = host::meet;
+namespace ev = meet::events;
+namespace f = meet::form;
+namespace nt = meet::numbers;
+using host::CellValue;
+using host::ValueGrid;
+
+std::string MissingTeamSheetText(int team) {
+  const std::string t = std::to_string(team);
+  return "缺少第" + t + "队的报名表：工作表“" + t + "”应是工作簿中的第" + t + "张工作表。";
+}
+
+namespace {
+
+std::string MissingSheetText(std::string_view sheet) {
+  return "工作簿中缺少工作表“" + std::string(sheet) + "”，无法汇总。";
+}
+
+int EventCount(const host::Worksheet& events) {
+  const long long n = events.ValueAt(ev::kEventCount.row, ev::kEventCount.col).ToWhole();
+  return static_cast<int>(std::clamp<long long>(n, 0, host::kMaxRows - ev::kFirstEventRow + 1));
+}
+
+// Number of events of the form: the last used column of its heading row, minus 3.
+int FormEventCount(const host::Worksheet& form) {
+  return form.End(f::kHeadingRow, host::kMaxCols, host::Direction::ToLeft).second - (f::kFirstEventCol - 1);
+}
+
+bool TeamMode(const host::Workbook& book) {
+  const host::Worksheet& settings = *book.FindSheet(std::string(meet::kSettingsSheet));
+  return IsText(settings.ValueAt(meet::settings::kTeamModeFlag.row, meet::settings::kTeamModeFlag.col),
+                meet::settings::kTeamModeMark);
+}
+
+// Everything consolidation needs is there and consistent; else the refusal.
+std::string CheckMeet(const host::Workbook& book) {
+  for (std::string_view name : {meet::kSettingsSheet, meet::kFormSampleSheet, meet::kEventsSheet})
+    if (!book.FindSheet(std::string(name))) return MissingSheetText(name);
+  const meet::Parameters p = meet::LoadParameters(book);
+  if (p.RowsPerTeam < 2 || p.RowsPerTeam % 2 != 0) return std::string(kRowsPerTeamNotEven);
+  if (p.MaxPerTeamPerEvent < 1) return std::string(kMaxPerTeamNotPositive);
+  if (p.MaxEventsPerAthlete < 1) return std::string(kMaxEventsNotPositive);
+
+  const host::Worksheet& settings = *book.FindSheet(std::string(meet::kSettingsSheet));
+  const long long total =
+      settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole();
+  long long sum = 0;
+  for (const Grade& g : ReadGrades(book)) sum += g.teams;
+  if (sum != std::max(total, 0LL)) return setup::TeamTotalMismatchText(total, sum);
+  if (sum * p.RowsPerTeam + nt::kFirstRow > host::kMaxRows) return std::string(kRowsPerTeamNotEven);
+  for (int t = 1; t <= sum; ++t) {
+    if (t > book.Count()) return MissingTeamSheetText(t);
+    host::Worksheet& ws = const_cast<host::Workbook&>(book).Sheet(t);
+    if (ws.Name() != meet::TeamSheetName(t)) return MissingTeamSheetText(t);
+  }
+  return {};
+}
+
+// One team sheet as consolidation reads it, after its surplus ticks are gone.
+struct TeamEntries {
+  bool takesPart = false;  // C4 holds a name
+  CellValue teamName;      // C2
+  std::vector<CellValue> names;      // form rows 4 .. RowsPerTeam + 3
+  std::vector<std::uint8_t> ticks;   // row-major, rows x events: "√" under the event
+};
+
+// The scratch state of one consolidation.
+struct Run {
+  int events = 0;  // E: events of the form
+  int rowsPerTeam = 0;
+  int maxPerTeam = 0;
+  int maxEvents = 0;
+  int teamCount = 0;
+  std::vector<Grade> grades;
+  std::vector<TeamEntries> teams;  // team t at t - 1
+
+  bool Ticked(const TeamEntries& team, int i, int j) const {
+    return team.ticks[static_cast<std::size_t>(i) * events + j] != 0;
+  }
+};
+
+// Reads team sheet `t` and erases the ticks of each athlete beyond the
+// permitted number of individual events: the leftmost are kept. Relay columns
+// (headings of this sheet ending in 接力) are neither counted nor erased.
+TeamEntries TidyTeam(host::Worksheet& ws, const Run& run) {
+  const int h2 = run.rowsPerTeam, e = run.events;
+  // Rows 3 (headings) to the last athlete row, columns C (names) to the last event.
+  const ValueGrid cells =
+      host::Range(&ws, {f::kHeadingRow, f::kAthleteNameCol, f::LastAthleteRow(h2), f::kFirstEventCol + e - 1}).Values();
+  constexpr int kEventAt = f::kFirstEventCol - f::kAthleteNameCol;  // D within C:..
+  std::vector<bool> relay(e);
+  for (int j = 0; j < e; ++j) relay[j] = cells[0][kEventAt + j].ToText().ends_with(f::kRelaySuffix);
+
+  TeamEntries team;
+  team.teamName = ws.ValueAt(f::kTeamName.row, f::kTeamName.col);
+  team.names.reserve(h2);
+  team.ticks.assign(static_cast<std::size_t>(h2) * e, 0);
+  std::vector<std::pair<int, int>> erase;
+  for (int i = 0; i < h2; ++i) {
+    const std::vector<CellValue>& row = cells[i + 1];
+    team.names.push_back(row[0]);
+    int counted = 0;
+    bool full = false;
+    for (int j = 0; j < e; ++j) {
+      const CellValue& cell = row[kEventAt + j];
+      if (full) {
+        if (!relay[j] && !IsBlank(cell)) erase.emplace_back(f::kFirstAthleteRow + i, f::kFirstEventCol + j);
+        continue;
+      }
+      const bool tick = IsText(cell, f::kEntryMark);
+      team.ticks[static_cast<std::size_t>(i) * e + j] = tick;
+      if (tick && !relay[j] && ++counted == run.maxEvents) full = true;
+    }
+  }
+  team.takesPart = !IsBlank(team.names[0]);
+  if (!erase.empty()) {
+    setup::SheetUnprotected open(ws);
+    for (const auto& [r, c] : erase) ws.Cells(r, c).SetLiteral(CellValue());
+  }
+  return team;
+}
+
+// The entrants of one event row, and the count written beside them.
+struct EventList {
+  std::vector<CellValue> names;
+  std::vector<CellValue> numbers;
+};
+
+EventList CollectEntrants(const Run& run, const std::string& title, const std::vector<std::string>& headings,
+                          const ValueGrid& numbers) {
+  EventList list;
+  const std::string grade = setup::text::Mid(title, 1, 2);
+  const std::string sex = setup::text::Mid(title, 3, 2);
+  const std::string event = setup::text::Mid(title, 5);
+  const auto heading = std::find(headings.begin(), headings.end(), event);
+  if (heading == headings.end()) return list;  // no such event on the forms: no entrants
+  const int j = static_cast<int>(heading - headings.begin());
+  const TeamRange range = FindPosition(run.grades, grade);
+  const int first = std::max(range.first, 1), last = std::min(range.last, run.teamCount);
+  const int block = run.rowsPerTeam / 2;
+  const int i0 = sex == meet::kFemale ? block : 0;  // 男子 and 混合 take the men's block
+
+  if (event.ends_with(f::kRelaySuffix)) {
+    // A team's relay entry is the tick in the first row of its block.
+    for (int t = first; t <= last && static_cast<int>(list.names.size()) < ev::MaxEntrantsPerEvent; ++t) {
+      const TeamEntries& team = run.teams[t - 1];
+      if (team.takesPart && run.Ticked(team, i0, j)) list.names.push_back(team.teamName);
+    }
+    return list;
+  }
+  for (int t = first; t <= last; ++t) {
+    const TeamEntries& team = run.teams[t - 1];
+    if (!team.takesPart) continue;
+    int taken = 0;
+    for (int i = i0; i < i0 + block && taken < run.maxPerTeam; ++i) {
+      if (!run.Ticked(team, i, j) || IsBlank(team.names[i])) continue;
+      if (static_cast<int>(list.names.size()) == ev::MaxEntrantsPerEvent) return list;
+      list.names.push_back(team.names[i]);
+      // Block row i of team t in 号码对照表 (0-based from its row 2).
+      list.numbers.push_back(numbers[static_cast<std::size_t>(t - 1) * run.rowsPerTeam + i][0]);
+      ++taken;
+    }
+  }
+  return list;
+}
+
+}  // namespace
+
+// ---- RestoreItem ----
+
+void RestoreItem(host::Workbook& book) {
+  host::Worksheet& events = RequireSheet(book, meet::kEventsSheet);
+  setup::SheetUnprotected open(events);
+  std::vector<int> hidden;
+  for (const auto& [r, row] : events.RowMap())
+    if (row.hidden) hidden.push_back(r);
+  for (int r : hidden) events.SetRowHidden(r, false);
+
+  // A merged title starts with two neighbouring grades (初一初二男子100米);
+  // its event belongs to the first of them.
+  const std::vector<Grade> grades = ReadGrades(book);
+  const int n = EventCount(events);
+  for (int k = 1; k <= n; ++k) {
+    const int row = ev::EventRow(k);
+    const std::string title = events.ValueAt(row, ev::kTitleCol).ToText();
+    const std::string pair = setup::text::Mid(title, 1, 4);
+    for (std::size_t g = 0; g + 1 < grades.size(); ++g) {
+      if (pair != grades[g].name + grades[g + 1].name) continue;
+      events.Cells(row, ev::kTitleCol).SetLiteral(grades[g].name + setup::text::Mid(title, 5));
+      break;
+    }
+  }
+
+  host::Range(&events, {ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col, ev::kMergeFlagsFirst.row,
+                        ev::kMergeFlagsFirst.col + ev::kMergeFlagCount - 1})
+      .SetLiteral(CellValue());
+  if (IsText(events.ValueAt(ev::kFirstEventRow, ev::kGradeCol), ev::kAllJunior))
+    events.Cells(ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col).SetLiteral(1);
+}
+
+// ---- SJHZ ----
+
+void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& rng) {
+  host::Worksheet& form = RequireSheet(book, meet::kFormSampleSheet);
+  host::Worksheet& events = RequireSheet(book, meet::kEventsSheet);
+  host::Worksheet& settings = RequireSheet(book, meet::kSettingsSheet);
+  Run run;
+  run.events = FormEventCount(form);
+  if (run.events <= 0) return;
+  shell::CaptionNote caption(program, shell::notes::kTidyEntries);
+
+  const meet::Parameters p = meet::LoadParameters(book);
+  run.rowsPerTeam = p.RowsPerTeam;
+  run.maxPerTeam = p.MaxPerTeamPerEvent;
+  run.maxEvents = p.MaxEventsPerAthlete;
+  const int h2 = run.rowsPerTeam;
+
+  host::Worksheet* temp = nullptr;
+  {
+    SheetOpen eventsOpen(events);
+    const int n = EventCount(events);
+    RestoreItem(book);
+    run.grades = ReadGrades(book);
+    run.teamCount = static_cast<int>(
+        settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole());
+    run.teamCount = std::max(run.teamCount, 0);
+    events.SetVisible(true);
+
+    host::Worksheet& table = book.AddSheet(&events, nullptr, std::string(meet::kNumberTableSheet));
+    table.Cells(nt::kHeadingRow, nt::kNameCol).SetLiteral(std::string(nt::kNameHeading));
+    table.Cells(nt::kHeadingRow, nt::kNumberCol).SetLiteral(std::string(nt::kNumberHeading));
+    table.Cells(nt::kHeadingRow, nt::kTeamCol)
+        .SetLiteral(std::string(TeamMode(book) ? nt::kTeamHeadingTeamMode : nt::kTeamHeadingClassMode));
+    const int lastRow = nt::kFirstRow + run.teamCount * h2 - 1;
+    if (lastRow >= nt::kFirstRow)
+      host::Range(&table, {nt::kFirstRow, nt::kTeamCol, lastRow, nt::kTeamCol}).SetOrientation(host::xl::Vertical);
+
+    // Surplus ticks, team by team; each sheet is read once.
+    run.teams.reserve(run.teamCount);
+    for (int t = 1; t <= run.teamCount; ++t) run.teams.push_back(TidyTeam(book.Sheet(t), run));
+
+    // The athletes of every taking-part team into its fixed block of the number table.
+    program.SetCaptionNote(shell::notes::kCollectTeams);
+    if (run.teamCount > 0) {
+      ValueGrid names(static_cast<std::size_t>(run.teamCount) * h2, std::vector<CellValue>(1));
+      for (int t = 1; t <= run.teamCount; ++t) {
+        const TeamEntries& team = run.teams[t - 1];
+        if (!team.takesPart) continue;
+        for (int i = 0; i < h2; ++i) names[static_cast<std::size_t>(t - 1) * h2 + i][0] = team.names[i];
+      }
+      table.Cells(nt::kFirstRow, nt::kNameCol).SetLiterals(names);
+    }
+
+    program.SetCaptionNote(shell::notes::kNumbering);
+    AutoNumber(book);
+    ValueGrid numbers;
+    if (lastRow >= nt::kFirstRow)
+      numbers = host::Range(&table, {nt::kFirstRow, nt::kNumberCol, lastRow, nt::kNumberCol}).Values();
+
+    temp = &book.AddSheet(nullptr, &book.Sheet(book.Count()), std::string(meet::kTempSheet));
+
+    // The entrants of every event row, written in one block per sheet.
+    program.SetCaptionNote(shell::notes::kCollectEvents);
+    std::vector<std::string> headings;
+    const ValueGrid headingCells =
+        host::Range(&form, {f::kHeadingRow, f::kFirstEventCol, f::kHeadingRow, f::kFirstEventCol + run.events - 1})
+            .Values();
+    for (const CellValue& h : headingCells[0]) headings.push_back(h.ToText());
+    if (n > 0) {
+      const ValueGrid titles =
+          host::Range(&events, {ev::EventRow(1), ev::kTitleCol, ev::EventRow(n), ev::kTitleCol}).Values();
+      constexpr int kWidth = ev::kLastEntrantCol - ev::kEntrantCountCol + 1;  // E:CB
+      ValueGrid lists(n, std::vector<CellValue>(kWidth));
+      ValueGrid numberLists(n, std::vector<CellValue>(ev::MaxEntrantsPerEvent));
+      for (int k = 0; k < n; ++k) {
+        const EventList list = CollectEntrants(run, titles[k][0].ToText(), headings, numbers);
+        lists[k][0] = CellValue(static_cast<int>(list.names.size()));
+        std::copy(list.names.begin(), list.names.end(), lists[k].begin() + 1);
+        std::copy(list.numbers.begin(), list.numbers.end(), numberLists[k].begin());
+      }
+      events.Cells(ev::kFirstEventRow, ev::kEntrantCountCol).SetLiterals(lists);
+      temp->Cells(ev::kFirstEventRow, ev::kFirstEntrantCol).SetLiterals(numberLists);
+    }
+  }  // 比赛项目名单 protected again
+  temp->SetVisible(false);
+
+  program.SetCaptionNote(shell::notes::kRandomOrder);
+  SJPX(book, rng);
+  events.Select();
+}
+
+// ---- the menu command ----
+
+void Consolidate(shell::Program& program) {
+  host::Workbook* book = shell::RequireMeetWorkbook(program);
+  if (!book) return;
+  if (const std::string refusal = CheckMeet(*book); !refusal.empty()) {
+    program.ui().MessageBox(refusal, shell::Icon::Exclamation);
+    return;
+  }
+  setup::ScreenUpdatingOff screen(program.Host());
+  StructureOpen structure(*book);
+  const bool rerun = setup::delSht(program, *book, 1);
+  if (host::Worksheet* reg = book->FindSheet(std::string(meet::kScoreRegisterSheet))) reg->SetVisible(false);
+
+  shell::MenuState& menu = program.Menu();
+  if (rerun) {
+    menu.SetEnabled({"Save", "Close", "consolidate", "MNBM"}, true);
+    menu.SetEnabled({"CreateTables", "Initialization", "ItemSetup"}, false);
+  }
+  menu.SetEnabled({"Import", "ExportPRF", "MyPrint1", "MyPrint2", "MyPrint3", "MyPrint4"}, false);
+  if (!TeamMode(*book)) menu.SetEnabled("Combine", true);
+  menu.SetEnabled({"Sort", "CreateReport", "Schedule"}, true);
+  menu.SetEnabled("ScoreEdit", false);
+
+  shell::CommandRandom rng;
+  SJHZ(program, *book, rng);
+}
+
+void RegisterConsolidationCommands(shell::CommandTable& table) {
+  table.Register("consolidate", Consolidate);
+  table.Register("Sort", Sort);
+}
+
+}  // namespace korvane::processing

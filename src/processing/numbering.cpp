@@ -1,0 +1,72 @@
+#include "processing/numbering.h"
+
+#include <utility>
+#include <vector>
+
+#include "host/meet_layout.h"
+#include "host/range.h"
+#include "host/worksheet.h"
+#include "processing/grades.h"
+#include "processing/workbook_guards.h"
+#include "reports/page_format.h"
+
+namespace korvane::processing {
+
+namespace meet = host::meet;
+namespace nt = meet::numbers;
+
+std::string GradeCode(std::string_view grade) {
+  static const std::pair<std::string_view, std::string_view> kCodes[] = {
+      {"高一", "1"}, {"高二", "2"}, {"高三", "3"}, {"初一", "7"},
+      {"初二", "8"}, {"初三", "9"}, {"初中", "C"}, {"高中", "G"},
+  };
+  for (const auto& [name, code] : kCodes)
+    if (name == grade) return std::string(code);
+  return "T";
+}
+
+std::string TwoDigits(int n) {
+  std::string s = "0" + std::to_string(n);
+  return s.substr(s.size() - 2);
+}
+
+std::string AthleteNumber(std::string_view code, int team, int row) {
+  return std::string(code) + TwoDigits(team) + TwoDigits(row);
+}
+
+void AutoNumber(host::Workbook& book) {
+  host::Worksheet& settings = RequireSheet(book, meet::kSettingsSheet);
+  host::Worksheet& table = RequireSheet(book, meet::kNumberTableSheet);
+  const std::vector<Grade> grades = ReadGrades(book);
+  const int h2 = static_cast<int>(settings.ValueAt(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col).ToWhole());
+  int teams = 0;
+  for (const Grade& g : grades) teams += g.teams;
+  if (h2 <= 0) return;
+  const int lastRow = nt::kFirstRow + teams * h2 - 1;
+
+  if (teams > 0) {
+    const host::ValueGrid names = host::Range(&table, {nt::kFirstRow, nt::kNameCol, lastRow, nt::kNameCol}).Values();
+    host::ValueGrid numbers(names.size(), std::vector<host::CellValue>(1));
+    std::vector<std::pair<int, host::CellValue>> teamHeads;  // block start row, team name
+    for (const Grade& g : grades) {
+      const std::string code = GradeCode(g.name);
+      for (int c = 1; c <= g.teams; ++c) {
+        const int team = g.firstTeam + c - 1;
+        const int first = nt::BlockFirstRow(team, h2);
+        if (IsBlank(names[first - nt::kFirstRow][0])) continue;  // the team takes no part
+        for (int i = 1; i <= h2; ++i)
+          if (!IsBlank(names[first - nt::kFirstRow + i - 1][0]))
+            numbers[first - nt::kFirstRow + i - 1][0] = host::CellValue(AthleteNumber(code, c, i));
+        teamHeads.emplace_back(first, settings.ValueAt(meet::settings::TeamRow(team), meet::settings::kTeamNameCol));
+      }
+    }
+    table.Cells(nt::kFirstRow, nt::kNumberCol).SetLiterals(numbers);
+    for (const auto& [first, name] : teamHeads) {
+      table.Cells(first, nt::kTeamCol).SetLiteral(name);
+      host::Range(&table, {first, nt::kTeamCol, first + h2 - 1, nt::kTeamCol}).Merge();
+    }
+  }
+  reports::Borders_Setup(host::Range(&table, {nt::kHeadingRow, nt::kNameCol, lastRow, nt::kTeamCol}), 1);
+}
+
+}  // namespace korvane::processing
