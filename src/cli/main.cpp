@@ -11,6 +11,8 @@
 
 #include "cli/demo.h"
 #include "files/files.h"
+#include "processing/grade_merge.h"
+#include "processing/simulate.h"
 #include "processing/consolidation.h"
 #include "reports/protection.h"
 #include "setup/setup.h"
@@ -25,6 +27,8 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::shell::RegisterShellCommands(table);
   korvane::setup::RegisterSetupCommands(table);
   korvane::files::RegisterFilesCommands(table);
+  korvane::processing::RegisterGradeMergeCommands(table);
+  korvane::processing::RegisterSimulationCommands(table);
   korvane::processing::RegisterConsolidationCommands(table);
   korvane::reports::RegisterProtectionCommands(table);
 }

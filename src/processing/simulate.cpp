@@ -1,0 +1,210 @@
+#include "processing/simulate.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "host/application.h"
+#include "host/meet_layout.h"
+#include "host/range.h"
+#include "processing/grades.h"
+#include "setup/forms.h"
+#include "setup/sheet_guards.h"
+
+namespace korvane::processing {
+
+namespace meet = host::meet;
+namespace f = meet::form;
+using shell::Answer;
+using shell::Buttons;
+using shell::Icon;
+
+namespace {
+
+// Whole number of a quotient as the application converts it: to the
+// nearest, halves to the even neighbour.
+int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }
+
+bool IsRelayHeading(const host::CellValue& v) {
+  if (!v.IsText()) return false;
+  const std::string& s = v.Text();
+  const std::string_view suffix = f::kRelaySuffix;
+  return s.size() >= suffix.size() && std::string_view(s).substr(s.size() - suffix.size()) == suffix;
+}
+
+int EventCount(const host::Worksheet& form) {
+  return form.End(f::kHeadingRow, host::kMaxCols, host::Direction::ToLeft).second - (f::kFirstEventCol - 1);
+}
+
+int TeamTotal(const std::vector<Grade>& grades) { return grades.empty() ? 0 : grades.back().lastTeam; }
+
+// First sheet row of the sex block s (1 men, 2 women) is one below this.
+int BlockStart(int sex, int rowsPerTeam) { return RoundHalfEven(f::kFirstAthleteRow - 1 + (sex - 1) * rowsPerTeam / 2.0); }
+
+// Names and entries of one team sheet.
+void SimulateTeam(host::Worksheet& team, int grade, int teamInGrade, int events, int athletes,
+                  const meet::Parameters& p, shell::CommandRandom& rng) {
+  const int h2 = p.RowsPerTeam;
+  setup::SheetUnprotected open(team);
+
+  // The made-up names; rows below the last simulated athlete keep theirs.
+  for (int sex = 1; sex <= 2; ++sex) {
+    if (athletes <= 0) break;
+    host::ValueGrid names;
+    for (int k = 1; k <= athletes; ++k) names.push_back({host::CellValue(SimulatedName(grade, teamInGrade, sex, k))});
+    team.Cells(BlockStart(sex, h2) + 1, f::kAthleteNameCol).SetLiterals(names);
+  }
+
+  // Entries: the whole entry area is cleared, relays included, and refilled.
+  std::vector<bool> individual(static_cast<std::size_t>(events));
+  for (int j = 0; j < events; ++j)
+    individual[static_cast<std::size_t>(j)] = !IsRelayHeading(team.ValueAt(f::kHeadingRow, f::kFirstEventCol + j));
+  host::ValueGrid entries(static_cast<std::size_t>(h2), std::vector<host::CellValue>(static_cast<std::size_t>(events)));
+  const host::CellValue tick{std::string(f::kEntryMark)};
+
+  for (int sex = 1; sex <= 2; ++sex) {
+    std::vector<int> taken(static_cast<std::size_t>(events), 0);  // entrants of this team and sex per event
+    std::vector<int> open;
+    for (int k = 1; k <= athletes; ++k) {
+      auto& row = entries.at(static_cast<std::size_t>(BlockStart(sex, h2) + k - f::kFirstAthleteRow));
+      int given = 0, tries = 0;
+      while (true) {
+        // A draw among the individual events with room for this team: the
+        // same choice as drawing among all events until one has room, and it
+        // ends when none has room left.
+        open.clear();
+        for (int j = 0; j < events; ++j)
+          if (individual[static_cast<std::size_t>(j)] && taken[static_cast<std::size_t>(j)] < p.MaxPerTeamPerEvent)
+            open.push_back(j);
+        if (open.empty()) break;
+        const int j = open[static_cast<std::size_t>(rng.Below(static_cast<int>(open.size())))];
+        host::CellValue& cell = row[static_cast<std::size_t>(j)];
+        if (cell.IsEmpty()) {
+          cell = tick;
+          ++taken[static_cast<std::size_t>(j)];
+          ++given;
+        }
+        ++tries;
+        if (tries >= 2 * events || given >= p.MaxEventsPerAthlete) break;
+      }
+    }
+  }
+  team.Cells(f::kFirstAthleteRow, f::kFirstEventCol).SetLiterals(entries);
+}
+
+// Protects the workbook (structure and windows) when the command ends, also
+// when it fails.
+class ProtectStructureAtEnd {
+ public:
+  explicit ProtectStructureAtEnd(host::Workbook& book) : book_(book) {}
+  ~ProtectStructureAtEnd() { book_.Protect(true, true); }
+  ProtectStructureAtEnd(const ProtectStructureAtEnd&) = delete;
+  ProtectStructureAtEnd& operator=(const ProtectStructureAtEnd&) = delete;
+
+ private:
+  host::Workbook& book_;
+};
+
+}  // namespace
+
+// ---- texts and rules ----
+
+std::string SimulationMissingSheetText(std::string_view sheet) {
+  return "工作簿中没有工作表“" + std::string(sheet) + "”，无法模拟报名。";
+}
+
+std::string SimulationTeamSheetMissingText(int team) {
+  return "找不到第" + std::to_string(team) + "队的报名表（工作表“" + meet::TeamSheetName(team) +
+         "”），无法模拟报名。请先新建运动会工作簿。";
+}
+
+int SimulatedAthleteCount(int individualEvents, int maxPerTeamPerEvent, int maxEventsPerAthlete, int rowsPerTeam) {
+  if (individualEvents <= 0) return 0;
+  const long long demand = static_cast<long long>(individualEvents) * maxPerTeamPerEvent / maxEventsPerAthlete;
+  const int rows = RoundHalfEven(rowsPerTeam / 2.0);
+  return static_cast<int>(std::max(0LL, std::min<long long>(demand, rows)));
+}
+
+std::string SimulatedName(int grade, int team, int sex, int k) {
+  std::string name(1, static_cast<char>('A' + grade - 1));
+  if (team >= 1 && team <= 26)
+    name += static_cast<char>('A' + team - 1);
+  else if (team >= 27 && team <= 52)
+    name += static_cast<char>('a' + team - 27);
+  else
+    name += std::to_string(team);
+  name += std::to_string(sex);
+  const std::string digits = "0" + std::to_string(k);
+  return name + digits.substr(digits.size() - 2);
+}
+
+std::string SimulationRefusal(const host::Workbook& book) {
+  for (std::string_view sheet : {meet::kSettingsSheet, meet::kFormSampleSheet})
+    if (!book.FindSheet(std::string(sheet))) return SimulationMissingSheetText(sheet);
+  const meet::Parameters p = meet::LoadParameters(book);
+  if (p.MaxEventsPerAthlete <= 0) return std::string(kNoEventsPerAthlete);
+  if (p.MaxPerTeamPerEvent <= 0) return std::string(kNoEntrantsPerTeam);
+  if (p.RowsPerTeam <= 0 || p.RowsPerTeam % 2 != 0) return std::string(kNoAthleteRows);
+  // Team t must be worksheet t: the simulation writes by position.
+  const int teams = TeamTotal(ReadGrades(book));
+  for (int t = 1; t <= teams; ++t)
+    if (t > book.Count() || book.Sheets()[static_cast<std::size_t>(t - 1)]->Name() != meet::TeamSheetName(t))
+      return SimulationTeamSheetMissingText(t);
+  return {};
+}
+
+// ---- the simulation ----
+
+void MNBM(shell::Program& program, host::Workbook& book, shell::CommandRandom& rng) {
+  if (!SimulationRefusal(book).empty()) return;
+  host::Worksheet& form = book.Sheet(std::string(meet::kFormSampleSheet));
+  const meet::Parameters p = meet::LoadParameters(book);
+
+  const int events = EventCount(form);
+  if (events > 0) {
+    shell::CaptionNote note(program, shell::notes::kSimulate);
+    int relays = 0;
+    for (int j = 0; j < events; ++j) relays += IsRelayHeading(form.ValueAt(f::kHeadingRow, f::kFirstEventCol + j));
+    const int athletes =
+        SimulatedAthleteCount(events - relays, p.MaxPerTeamPerEvent, p.MaxEventsPerAthlete, p.RowsPerTeam);
+    const std::vector<Grade> grades = ReadGrades(book);
+    for (std::size_t g = 0; g < grades.size(); ++g)
+      for (int c = 1; c <= grades[g].teams; ++c)
+        SimulateTeam(book.Sheet(grades[g].firstTeam + c - 1), static_cast<int>(g) + 1, c, events, athletes, p, rng);
+  }
+  if (book.Count() > 0 && book.Sheet(1).Visible()) book.Sheet(1).Select();
+}
+
+// ---- the command ----
+
+void SimulatedRegistration(shell::Program& program) {
+  host::Workbook* book = shell::RequireMeetWorkbook(program);
+  if (!book) return;
+  shell::Ui& ui = program.ui();
+  if (std::string refusal = SimulationRefusal(*book); !refusal.empty()) {
+    ui.MessageBox(refusal, Icon::Exclamation);
+    return;
+  }
+  if (ui.MessageBox(std::string(kSimulateQuestion), Icon::Question, Buttons::YesNo) != Answer::Yes) return;
+
+  shell::CommandRandom rng;
+  setup::ScreenUpdatingOff quiet(program.Host());
+  book->Unprotect();
+  ProtectStructureAtEnd protect(*book);
+  MNBM(program, *book, rng);
+
+  const bool hadNumbers = setup::delSht(program, *book, 1);
+  for (std::string_view name : {meet::kEventsSheet, meet::kScoreRegisterSheet})
+    if (host::Worksheet* ws = book->FindSheet(std::string(name))) ws->SetVisible(false);
+  if (hadNumbers) {
+    shell::ResetForm(program);
+    shell::MenuState& menu = program.Menu();
+    menu.SetEnabled({"New", "Open", "ExportPRF", "Initialization"}, false);
+    menu.SetEnabled({"Import", "Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM"}, true);
+  }
+}
+
+void RegisterSimulationCommands(shell::CommandTable& table) { table.Register("MNBM", SimulatedRegistration); }
+
+}  // namespace korvane::processing
