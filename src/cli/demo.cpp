@@ -52,6 +52,9 @@ std::string DemoScript(const std::string& meetsFolder, const std::string& export
   s += "# 3. The registration workbook for the classes.\n";
   s += "folder " + Quote(exportFolder) + "\n";
   s += "Export\n";
+  s += "# 4. Simulated entries in every class, within the meet's limits.\n";
+  s += "answer yes\n";  // the entries made so far are overwritten
+  s += "MNBM\n";
   s += "Save\n";
   s += "sheets\n";
   s += "menu\n";

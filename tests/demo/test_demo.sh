@@ -28,5 +28,26 @@ exported = openpyxl.load_workbook(root + "/export/运动会报名登记表.xlsm"
 assert exported.sheetnames == [str(i) for i in range(1, teams + 1)], exported.sheetnames
 for ws in exported.worksheets:
     assert ws.protection.sheet, ws.title
+# 模拟报名 filled every class sheet within the limits of 设置: at most H3
+# entrants of a class per event and sex, at most H4 events per athlete, no
+# relay entered, a name on every row with entries.
+rows, per_event, per_athlete = (int(settings[c].value) for c in ("H2", "H3", "H4"))
+for t in range(1, teams + 1):
+    ws = wb[str(t)]
+    headings = [c.value for c in ws[3][3:]]
+    headings = headings[:next((i for i, h in enumerate(headings) if not h), len(headings))]
+    entries = 0
+    for first in (4, 4 + rows // 2):
+        counts = [0] * len(headings)
+        for r in range(first, first + rows // 2):
+            ticks = [j for j in range(len(headings)) if ws.cell(r, 4 + j).value == "√"]
+            assert len(ticks) <= per_athlete, (t, r, ticks)
+            assert not ticks or ws.cell(r, 3).value, (t, r)
+            for j in ticks:
+                assert not headings[j].endswith("接力"), (t, r, headings[j])
+                counts[j] += 1
+            entries += len(ticks)
+        assert max(counts) <= per_event, (t, first, counts)
+    assert entries > 0, t
 print("demo ok:", teams, "teams")
 PY
