@@ -1,0 +1,159 @@
+#include "reports/score_register.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "host/application.h"
+#include "host/meet_layout.h"
+#include "host/range.h"
+#include "host/worksheet.h"
+
+namespace korvane::reports {
+
+namespace meet = host::meet;
+using host::CellValue;
+using host::RangeRef;
+using host::ValueGrid;
+
+namespace {
+
+constexpr std::string_view kControl = "ScoreEdit";
+
+constexpr int kFirstEventRow = 3;
+constexpr int kTitleCol = 1;       // A, merged over the event's two rows
+constexpr int kMethodCol = 2;      // B, merged
+constexpr int kPlacesCol = 3;      // C, merged: the places to highlight, typed by the user
+constexpr int kLabelCol = 4;       // D: 号码 / 班级 above, 成绩 below
+constexpr int kFirstEntrantCol = 5;  // E
+constexpr int kLastEntrantCol = kFirstEntrantCol + meet::events::MaxEntrantsPerEvent - 1;  // CA
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+// Screen updating off and the workbook's structure open for the command's
+// run; the structure is protected again however the command ends.
+class RunState {
+ public:
+  RunState(host::WorkbookHost& host, host::Workbook& book) : host_(host), book_(book), screen_(host.screenUpdating) {
+    host_.screenUpdating = false;
+    book_.Unprotect();
+  }
+  ~RunState() {
+    book_.Protect(true, true);
+    host_.screenUpdating = screen_;
+  }
+  RunState(const RunState&) = delete;
+  RunState& operator=(const RunState&) = delete;
+
+ private:
+  host::WorkbookHost& host_;
+  host::Workbook& book_;
+  bool screen_;
+};
+
+void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet& temp) {
+  namespace ev = meet::events;
+  const RangeRef below{kFirstEventRow, 1, host::Worksheet::RowsCount(), kLastEntrantCol};
+
+  // Only rows that exist can be hidden: show those, not every row of the sheet.
+  std::vector<int> hidden;
+  for (const auto& [r, row] : reg.RowMap())
+    if (row.hidden) hidden.push_back(r);
+  for (int r : hidden) reg.SetRowHidden(r, false);
+  // Unmerge first, so that a merge reaching over the edge cannot stop the clearing.
+  reg.RemoveMergesIn(below);
+  host::Range(&reg, below).ClearContents();
+
+  const long long declared = eventsSheet.ValueAt(ev::kEventCount.row, ev::kEventCount.col).ToWhole();
+  const int n = static_cast<int>(
+      std::clamp<long long>(declared, 0, (host::Worksheet::RowsCount() - kFirstEventRow - 1) / 2));
+  if (n == 0) return;
+  const int last = ev::EventRow(n);
+  const ValueGrid head = host::Range(&eventsSheet, RangeRef{ev::kFirstEventRow, 1, last, ev::kEntrantCountCol}).Values();
+  const RangeRef entrantCells{ev::kFirstEventRow, ev::kFirstEntrantCol, last, ev::kLastEntrantCol};
+  const ValueGrid names = host::Range(&eventsSheet, entrantCells).Values();
+  const ValueGrid numbers = host::Range(&temp, entrantCells).Values();
+
+  for (int k = 1; k <= n; ++k) {
+    const auto& row = head[static_cast<std::size_t>(k - 1)];
+    const int entrants = static_cast<int>(
+        std::clamp<long long>(row[ev::kEntrantCountCol - 1].ToWhole(), 0, ev::MaxEntrantsPerEvent));
+    const long long method = row[ev::kMethodCol - 1].ToWhole();
+    const int r = RegisterRow(k);
+    if (entrants < 1 || method == static_cast<int>(meet::MeasuringMethod::Other)) {
+      reg.SetRowHidden(r, true);
+      reg.SetRowHidden(r + 1, true);
+      continue;
+    }
+    const std::string title = row[ev::kTitleCol - 1].ToText();
+    const bool relay = EndsWith(title, meet::form::kRelaySuffix);
+    // A relay lists its teams by name; everyone else by athlete number.
+    const auto& source = relay ? names[static_cast<std::size_t>(k - 1)] : numbers[static_cast<std::size_t>(k - 1)];
+    std::vector<CellValue> first{CellValue(title), CellValue(std::string(RegisterMethodText(static_cast<int>(method)))),
+                                 CellValue(), CellValue(relay ? "班级" : "号码")};
+    first.insert(first.end(), source.begin(), source.begin() + entrants);
+    host::Range(&reg, RangeRef{r, kTitleCol, r, kTitleCol}).SetLiterals({first});
+    host::Range(&reg, RangeRef{r + 1, kLabelCol, r + 1, kLabelCol}).SetLiteral("成绩");
+    for (int c : {kTitleCol, kMethodCol, kPlacesCol}) host::Range(&reg, RangeRef{r, c, r + 1, c}).Merge();
+  }
+}
+
+}  // namespace
+
+std::string_view RegisterMethodText(int method) {
+  switch (static_cast<meet::MeasuringMethod>(method)) {
+    case meet::MeasuringMethod::Time: return "计时";
+    case meet::MeasuringMethod::Count: return "计个";
+    default: return "计距";
+  }
+}
+
+std::string RegisterSheetMissingText(std::string_view sheet) {
+  return "工作簿中缺少工作表“" + std::string(sheet) + "”，无法准备成绩登记表。";
+}
+
+bool FillScoreRegister(host::Workbook& book, shell::Ui& ui) {
+  host::Worksheet* reg = book.FindSheet(std::string(meet::kScoreRegisterSheet));
+  if (reg == nullptr) {
+    ui.MessageBox(RegisterSheetMissingText(meet::kScoreRegisterSheet), shell::Icon::Exclamation);
+    return false;
+  }
+  // A register on show holds the results typed so far: it is never rebuilt.
+  if (reg->Visible()) return true;
+  host::Worksheet* eventsSheet = book.FindSheet(std::string(meet::kEventsSheet));
+  host::Worksheet* temp = book.FindSheet(std::string(meet::kTempSheet));
+  for (auto [ws, name] : {std::pair{eventsSheet, meet::kEventsSheet}, std::pair{temp, meet::kTempSheet}})
+    if (ws == nullptr) {
+      ui.MessageBox(RegisterSheetMissingText(name), shell::Icon::Exclamation);
+      return false;
+    }
+  reg->Unprotect();
+  reg->SetVisible(true);
+  try {
+    Rebuild(*reg, *eventsSheet, *temp);
+  } catch (...) {
+    // A register left half-built must not pass for a finished one: hidden
+    // again, the next run rebuilds it.
+    reg->SetVisible(false);
+    reg->Protect(true, true, true);
+    throw;
+  }
+  reg->Protect(true, true, true);
+  book.SetSaved(false);
+  return true;
+}
+
+void ScoreEdit(shell::Program& program) {
+  host::Workbook* book = shell::RequireMeetWorkbook(program);
+  if (book == nullptr) return;
+  shell::CaptionNote note(program, shell::notes::kScores);
+  RunState state(program.Host(), *book);
+  if (!FillScoreRegister(*book, program.ui())) return;
+  program.Menu().SetEnabled(kControl, false);
+  book->Sheet(std::string(meet::kScoreRegisterSheet)).Select();
+}
+
+void RegisterScoreRegisterCommands(shell::CommandTable& table) { table.Register(kControl, ScoreEdit); }
+
+}  // namespace korvane::reports

@@ -1,0 +1,41 @@
+// 成绩管理: the score register, sheet 成绩登记表, where the results of the meet
+// are typed in. Event k of 比赛项目名单 owns rows 2k+1 and 2k+2: its title,
+// method and the entrants (athlete numbers, or the teams of a relay) in the
+// first row, the results below them. The template's conditional formats rank
+// each result within its row and highlight the leading places.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "host/workbook.h"
+#include "shell/program.h"
+
+namespace korvane::reports {
+
+// First of the two rows of event k (1-based).
+constexpr int RegisterRow(int event) { return 2 * event + 1; }
+
+// The method text of the register: 计时 for timed events (smaller is better),
+// 计个 for counted events, 计距 for every other method (larger is better).
+std::string_view RegisterMethodText(int method);
+
+// Fills 成绩登记表 from the consolidated entry lists when the sheet is hidden
+// (consolidation and every report run hide it): rows from 3 on are cleared,
+// unmerged and shown, then every event with entrants and a method other than
+// 5 gets its two rows, and the rows of the other events are hidden. A visible
+// register is left exactly as it is, so results typed in stay. Returns false
+// after a message when a sheet it reads is missing.
+bool FillScoreRegister(host::Workbook& book, shell::Ui& ui);
+
+// The menu command 成绩管理: finds the meet workbook (文件被关闭! when none),
+// disables itself (报表生成 enables it again), fills the register when it is
+// hidden and shows it.
+void ScoreEdit(shell::Program& program);
+
+// Registers 成绩管理 under its menu control.
+void RegisterScoreRegisterCommands(shell::CommandTable& table);
+
+std::string RegisterSheetMissingText(std::string_view sheet);
+
+}  // namespace korvane::reports
