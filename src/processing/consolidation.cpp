@@ -123,8 +123,8 @@ TeamEntries TidyTeam(host::Worksheet& ws, const Run& run) {
     bool full = false;
     for (int j = 0; j < e; ++j) {
       const CellValue& cell = row[kEventAt + j];
-      if (full) {
-        if (!relay[j] && !IsBlank(cell)) erase.emplace_back(f::kFirstAthleteRow + i, f::kFirstEventCol + j);
+      if (full && !relay[j]) {
+        if (!IsBlank(cell)) erase.emplace_back(f::kFirstAthleteRow + i, f::kFirstEventCol + j);
         continue;
       }
       const bool tick = IsText(cell, f::kEntryMark);

@@ -49,6 +49,9 @@ TEST(Consolidation, SurplusTicksKeepTheLeftmostAndLeaveRelaysAlone) {
   EXPECT_EQ(Tick(fx, 1, fx.MaleRow(2), "铅球"), "");
   EXPECT_EQ(fx.Count("初一男子跳远"), "0");
   EXPECT_EQ(fx.Count("初一男子100米"), "1");
+  // The relays on either side of the trimmed ticks still enter the team.
+  EXPECT_EQ(fx.EntrantSet("初一男子4×100米接力"), (PairSet{{"初一(1)班", ""}}));
+  EXPECT_EQ(fx.EntrantSet("初一男子4×400米接力"), (PairSet{{"初一(1)班", ""}}));
   EXPECT_TRUE(fx.Team(1).ProtectContents());
 }
 
