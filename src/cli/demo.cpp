@@ -55,6 +55,10 @@ std::string DemoScript(const std::string& meetsFolder, const std::string& export
   s += "# 4. Simulated entries in every class, within the meet's limits.\n";
   s += "answer yes\n";  // the entries made so far are overwritten
   s += "MNBM\n";
+  s += "# 5. Consolidation: every athlete numbered, every event's entrants listed with their numbers.\n";
+  s += "consolidate\n";
+  s += "# 6. A fresh random order of the entrants of every event.\n";
+  s += "Sort\n";
   s += "Save\n";
   s += "sheets\n";
   s += "menu\n";

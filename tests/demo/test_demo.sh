@@ -49,5 +49,30 @@ for t in range(1, teams + 1):
             entries += len(ticks)
         assert max(counts) <= per_event, (t, first, counts)
     assert entries > 0, t
+# 汇总及编号 and 随机排序: every entrant of an individual event stands with its
+# own number (temp, same cell) as the number table pairs them; relay entrants
+# are classes; each count is the number of filled entrant cells.
+table = wb["号码对照表"]
+numbered = {}
+for name, number in table.iter_rows(min_row=2, max_col=2, values_only=True):
+    if number:
+        numbered[number] = name
+assert len(numbered) > 0
+classes = {settings.cell(t + 1, 4).value for t in range(1, teams + 1)}
+events, temp = wb["比赛项目名单"], wb["temp"]
+assert temp.sheet_state == "hidden"
+entered = 0
+for r in range(3, int(events["D2"].value) + 3):
+    title, count = events.cell(r, 4).value, int(events.cell(r, 5).value or 0)
+    cells = [events.cell(r, c).value for c in range(6, 81)]
+    assert all(cells[:count]) and not any(cells[count:]), (title, count)
+    for c in range(6, 6 + count):
+        name, number = events.cell(r, c).value, temp.cell(r, c).value
+        if title.endswith("接力"):
+            assert name in classes and number is None, (title, name, number)
+        else:
+            assert numbered.get(number) == name, (title, name, number)
+    entered += count
+assert entered > 0
 print("demo ok:", teams, "teams")
 PY
