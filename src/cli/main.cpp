@@ -15,6 +15,7 @@
 #include "processing/simulate.h"
 #include "processing/consolidation.h"
 #include "reports/protection.h"
+#include "reports/report_driver.h"
 #include "setup/setup.h"
 #include "shell/commands.h"
 #include "shell/script.h"
@@ -31,6 +32,7 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::processing::RegisterSimulationCommands(table);
   korvane::processing::RegisterConsolidationCommands(table);
   korvane::reports::RegisterProtectionCommands(table);
+  korvane::reports::RegisterReportCommands(table);
 }
 
 void Usage(std::ostream& out) {
