@@ -28,17 +28,41 @@ std::size_t StyleHash::operator()(const Style& s) const {
   return h;
 }
 
-StringPool::StringPool() { Intern(""); }
+StringPool::StringPool() : slots_(1024) { Intern(""); }
+
+namespace {
+inline std::uint32_t TextHash(std::string_view s) {
+  return static_cast<std::uint32_t>(std::hash<std::string_view>()(s));
+}
+}  // namespace
 
 std::uint32_t StringPool::Intern(std::string_view s) {
-  auto it = index_.find(s);
-  if (it != index_.end()) return it->second;
+  const std::uint32_t h = TextHash(s);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = h & mask;
+  for (;; i = (i + 1) & mask) {
+    Slot& slot = slots_[i];
+    if (slot.id1 == 0) break;
+    if (slot.hash == h && *items_[slot.id1 - 1] == s) return slot.id1 - 1;
+  }
   store_.emplace_back(s);
-  const std::string* p = &store_.back();
   auto id = static_cast<std::uint32_t>(items_.size());
-  items_.push_back(p);
-  index_.emplace(std::string_view(*p), id);
+  items_.push_back(&store_.back());
+  slots_[i] = Slot{h, id + 1};
+  if (items_.size() * 2 > slots_.size()) Grow();
   return id;
+}
+
+void StringPool::Grow() {
+  std::vector<Slot> bigger(slots_.size() * 2);
+  const std::size_t mask = bigger.size() - 1;
+  for (const Slot& slot : slots_) {
+    if (slot.id1 == 0) continue;
+    std::size_t i = slot.hash & mask;
+    while (bigger[i].id1 != 0) i = (i + 1) & mask;
+    bigger[i] = slot;
+  }
+  slots_.swap(bigger);
 }
 
 StyleTable::StyleTable() { Intern(Style{}); }

@@ -76,9 +76,16 @@ class StringPool {
   std::size_t Size() const { return items_.size(); }
 
  private:
+  // Open addressing over (hash, id + 1) pairs, at most half full: a lookup
+  // touches one slot and, on a hash match, the string itself.
+  struct Slot {
+    std::uint32_t hash = 0;
+    std::uint32_t id1 = 0;  // id + 1; 0 = empty
+  };
+  void Grow();
   std::deque<std::string> store_;
   std::vector<const std::string*> items_;
-  std::unordered_map<std::string_view, std::uint32_t> index_;
+  std::vector<Slot> slots_;
 };
 
 // Interned styles. Id 0 is the default style Style{}.

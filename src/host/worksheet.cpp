@@ -371,6 +371,15 @@ void Worksheet::PutFormula(int row, int col, const std::string& text, const Cell
   c.formula = book_->Tables().strings.Intern(text);
 }
 
+void Worksheet::PutStringId(int row, int col, std::uint32_t stringId, std::uint32_t style) {
+  Cell& c = Obtain(row, col);
+  c.style = style;
+  c.formula = 0;
+  c.kind = ValueKind::String;
+  c.str = stringId;
+  book_->saved_ = false;
+}
+
 void Worksheet::PutStyle(int row, int col, std::uint32_t style) {
   Cell* c = FindMutable(row, col);
   if (!c) {

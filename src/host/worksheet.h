@@ -165,6 +165,8 @@ class Worksheet {
   // text is stored as text, never as a formula.
   void PutValue(int row, int col, const CellValue& v);
   void PutFormula(int row, int col, const std::string& formulaWithoutEq, const CellValue& cached);
+  // A text already interned in this workbook's string pool (the file reader).
+  void PutStringId(int row, int col, std::uint32_t stringId, std::uint32_t style);
   void PutStyle(int row, int col, std::uint32_t style);
   void ClearCell(int row, int col);  // value and formula; keeps the format
 

@@ -313,6 +313,8 @@ std::string WriteWorksheetXml(const Worksheet& ws, bool tabSelected, StylesWrite
 struct SheetReadEnv {
   const ReadContext* ctx = nullptr;
   const std::vector<std::string>* sharedStrings = nullptr;
+  // Pool ids of the shared strings, interned on first use (UINT32_MAX: not yet).
+  std::vector<std::uint32_t>* sharedStringIds = nullptr;
   const StylesRead* styles = nullptr;
   const ThemeColors* theme = nullptr;
   bool date1904 = false;

@@ -347,6 +347,8 @@ std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, st
   SheetReadEnv env;
   env.ctx = &ctx;
   env.sharedStrings = &sharedStrings;
+  std::vector<std::uint32_t> sharedStringIds(sharedStrings.size(), UINT32_MAX);
+  env.sharedStringIds = &sharedStringIds;
   env.styles = &styles;
   env.theme = &theme;
   env.date1904 = wb.date1904;

@@ -868,6 +868,13 @@ class SheetReader {
       long long index = -1;
       if (v) {
         if (!ParseInt(raw, index) || index < 0 || index >= static_cast<long long>(sst.size())) BadCell(row, col);
+        if (!f) {
+          // The common case: a plain shared text, interned once per file.
+          std::uint32_t& id = (*env_.sharedStringIds)[static_cast<std::size_t>(index)];
+          if (id == UINT32_MAX) id = ws_.Book().Tables().strings.Intern(sst[static_cast<std::size_t>(index)]);
+          ws_.PutStringId(row, col, id, StyleOf(xf));
+          return;
+        }
         value = sst[static_cast<std::size_t>(index)];
       }
     } else if (type == "str") {
