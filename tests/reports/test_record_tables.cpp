@@ -8,6 +8,7 @@
 
 #include "host/address.h"
 #include "host/errors.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "reports/record_fixture.h"
 #include "reports/record_tables.h"
@@ -349,6 +350,32 @@ TEST(RecordTables, SheetsMenuAndProtectionAfterTheRun) {
   EXPECT_TRUE(f.book->Protection().structure);
   EXPECT_TRUE(f.book->Protection().windows);
   EXPECT_TRUE(f.program.Host().screenUpdating);
+}
+
+// ---- the printed pages ----
+
+std::vector<std::pair<int, int>> RowBands(const host::Worksheet& ws) {
+  std::vector<std::pair<int, int>> v;
+  for (const host::Band& b : host::Paginate(ws).rowBands) v.emplace_back(b.first, b.last);
+  return v;
+}
+
+TEST(RecordTables, EveryPrintedPageHoldsWholeForms) {
+  // The row counters assume 17 rows a timed page, a page per height form and
+  // 37 rows a distance or counted page; the host's pagination must agree.
+  RecordFixture f({{"高一男子200米", "1", 1, 48}, {"高一男子跳高", "2", 2, 50}, {"高一男子跳远", "2", 3, 40},
+                   {"高一女子跳绳", "2", 4, 20}});
+  f.Run("CreateTables");
+  ASSERT_TRUE(f.ui.boxes.empty());
+  using Bands = std::vector<std::pair<int, int>>;
+  host::Worksheet& timed = f.Sheet(meet::kStartFinishSheet);
+  EXPECT_EQ(RowBands(timed), (Bands{{1, 17}, {18, 34}}));  // six forms folded onto two sheets
+  EXPECT_EQ(host::Paginate(timed).colBands.size(), 1u);     // both halves across one sheet
+  EXPECT_EQ(RowBands(f.Sheet(meet::kHeightRecordSheet)), (Bands{{1, 23}, {24, 46}, {47, 69}}));
+  EXPECT_EQ(RowBands(f.Sheet(meet::kDistanceRecordSheet)), (Bands{{1, 37}, {38, 54}}));
+  EXPECT_EQ(RowBands(f.Sheet(meet::kOtherRecordSheet)), (Bands{{1, 37}}));
+  for (std::string_view name : {meet::kHeightRecordSheet, meet::kDistanceRecordSheet, meet::kOtherRecordSheet})
+    EXPECT_EQ(host::Paginate(f.Sheet(name)).colBands.size(), 1u) << name;
 }
 
 // ---- refusals and the sound layouts ----
