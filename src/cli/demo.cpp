@@ -59,6 +59,8 @@ std::string DemoScript(const std::string& meetsFolder, const std::string& export
   s += "consolidate\n";
   s += "# 6. A fresh random order of the entrants of every event.\n";
   s += "Sort\n";
+  s += "# 7. The meet booklet: the number lookup report and the rosters with heats, lanes and groups.\n";
+  s += "CreateReport\n";
   s += "Save\n";
   s += "sheets\n";
   s += "menu\n";

@@ -74,5 +74,87 @@ for r in range(3, int(events["D2"].value) + 3):
             assert numbered.get(number) == name, (title, name, number)
     entered += count
 assert entered > 0
+# 报表生成: both reports right after 比赛项目名单. Every numbered athlete of a
+# class with entrants stands in the number report above its own number; every
+# entrant of every event stands in the rosters in entrant order with its number
+# below it (relays: the class alone). Blocks keep to their page (24 rows a page
+# for the number report, 26 for the rosters) and start in column B on odd pages,
+# in column A on even ones; the rosters start on the odd page after the number
+# report.
+names = wb.sheetnames
+at = names.index("比赛项目名单")
+assert names[at + 1:at + 3] == ["号码对照表报表", "比赛项目名单报表"], names
+report, rosters = wb["号码对照表报表"], wb["比赛项目名单报表"]
+first = report.page_setup.firstPageNumber
+assert int(first) == 21, first  # 设置!C1 is empty
+first = int(first)
+
+def label(ws, r):
+    for c in (1, 2):
+        v = ws.cell(r, c).value
+        if v not in (None, ""):
+            return c, str(v)
+    return None, None
+
+def check_block(top, bottom, col, first_page, per_page, what):
+    assert (top - 1) // per_page == (bottom - 1) // per_page, (what, top, bottom)
+    page = first_page + (top - 1) // per_page
+    assert col == (2 if page % 2 else 1), (what, top, col, page)
+
+half = rows // 2
+expected = {}
+for t in range(1, teams + 1):
+    b = 2 + (t - 1) * rows
+    if table.cell(b, 1).value:
+        for r in range(b, b + rows):
+            if table.cell(r, 2).value:
+                expected[table.cell(r, 2).value] = table.cell(r, 1).value
+shown, blocks = {}, 0
+for r in range(1, report.max_row + 1):
+    c, v = label(report, r)
+    if v != "姓名(男)":
+        continue
+    blocks += 1
+    check_block(r - 2, r + 3, c, first, 24, "number report")
+    for rr in (r, r + 2):
+        for col in range(c + 1, c + half + 1):
+            if report.cell(rr, col).value:
+                shown[report.cell(rr + 1, col).value] = report.cell(rr, col).value
+assert blocks > 0 and shown == expected, (blocks, len(shown), len(expected))
+used = max(r for r in range(1, report.max_row + 1) if label(report, r)[0])
+roster_first = first + (used + 23) // 24
+roster_first += 1 - roster_first % 2
+assert int(rosters.page_setup.firstPageNumber) == roster_first, (rosters.page_setup.firstPageNumber, roster_first)
+
+listed, heats, title = {}, [], None
+for r in range(1, rosters.max_row + 1):
+    c, v = label(rosters, r)
+    if v is None:
+        continue
+    if v.endswith("预决赛") or v.endswith("预赛"):
+        title = v[:-3] if v.endswith("预决赛") else v[:-2]
+        listed[title] = []
+        heats.append([r, r, c])
+    elif v.startswith("第") and v.endswith("组"):
+        if heats[-1][1] != r - 1 or not label(rosters, r - 1)[1].endswith("预赛"):
+            heats.append([r, r, c])
+    elif v in ("姓名", "班级"):
+        cols = [col for col in range(c + 1, c + 9) if rosters.cell(r, col).value]
+        if label(rosters, r - 1)[1] == "道次":  # lanes: consecutive, centred on the track
+            m = len(cols)
+            assert cols == list(range(c + 1 + (8 - m) // 2, c + 1 + (8 - m) // 2 + m)), (title, r, cols)
+        for col in cols:
+            listed[title].append((rosters.cell(r, col).value, rosters.cell(r + 1, col).value if v == "姓名" else None))
+    heats[-1][1] = r
+for top, bottom, c in heats:
+    check_block(top, bottom, c, roster_first, 26, "rosters")
+wanted = {}
+for r in range(3, int(events["D2"].value) + 3):
+    count = int(events.cell(r, 5).value or 0)
+    if count:
+        wanted[events.cell(r, 4).value] = [(events.cell(r, c).value, temp.cell(r, c).value) for c in range(6, 6 + count)]
+assert listed == wanted, [t for t in wanted if listed.get(t) != wanted[t]]
+print("reports ok:", blocks, "classes,", len(heats), "roster blocks on",
+      (max(b for _, b, _ in heats) - 1) // 26 + 1, "pages")
 print("demo ok:", teams, "teams")
 PY
