@@ -105,8 +105,9 @@ struct EventTable {
 EventTable ReadEvents(host::Worksheet& eventsSheet, host::Worksheet& temp) {
   namespace ev = meet::events;
   EventTable t;
+  // Rows past the last used one hold no entrants: a count beyond them reads nothing more.
   const long long declared = eventsSheet.ValueAt(ev::kEventCount.row, ev::kEventCount.col).ToWhole();
-  const int n = static_cast<int>(std::clamp<long long>(declared, 0, host::Worksheet::RowsCount() - ev::kFirstEventRow));
+  const int n = static_cast<int>(std::clamp<long long>(declared, 0, eventsSheet.LastUsedRow() - ev::kFirstEventRow + 1));
   if (n == 0) return t;
   const int last = ev::EventRow(n);
   ValueGrid head = host::Range(&eventsSheet, RangeRef{ev::kFirstEventRow, 1, last, ev::kEntrantCountCol}).Values();

@@ -65,9 +65,12 @@ void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet
   reg.RemoveMergesIn(below);
   host::Range(&reg, below).ClearContents();
 
+  // Rows past the last used one of the list hold no events: a count beyond
+  // them reads nothing more.
   const long long declared = eventsSheet.ValueAt(ev::kEventCount.row, ev::kEventCount.col).ToWhole();
-  const int n = static_cast<int>(
-      std::clamp<long long>(declared, 0, (host::Worksheet::RowsCount() - kFirstEventRow - 1) / 2));
+  const int n = static_cast<int>(std::clamp<long long>(
+      declared, 0, std::min(eventsSheet.LastUsedRow() - ev::kFirstEventRow + 1,
+                            (host::Worksheet::RowsCount() - kFirstEventRow - 1) / 2)));
   if (n == 0) return;
   const int last = ev::EventRow(n);
   const ValueGrid head = host::Range(&eventsSheet, RangeRef{ev::kFirstEventRow, 1, last, ev::kEntrantCountCol}).Values();
