@@ -15,7 +15,9 @@
 #include "processing/simulate.h"
 #include "processing/consolidation.h"
 #include "reports/protection.h"
+#include "reports/record_tables.h"
 #include "reports/report_driver.h"
+#include "reports/score_register.h"
 #include "setup/setup.h"
 #include "shell/commands.h"
 #include "shell/script.h"
@@ -32,6 +34,8 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::processing::RegisterSimulationCommands(table);
   korvane::processing::RegisterConsolidationCommands(table);
   korvane::reports::RegisterProtectionCommands(table);
+  korvane::reports::RegisterRecordTableCommands(table);
+  korvane::reports::RegisterScoreRegisterCommands(table);
   korvane::reports::RegisterReportCommands(table);
 }
 
