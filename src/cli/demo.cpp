@@ -61,6 +61,9 @@ std::string DemoScript(const std::string& meetsFolder, const std::string& export
   s += "Sort\n";
   s += "# 7. The meet booklet: the number lookup report and the rosters with heats, lanes and groups.\n";
   s += "CreateReport\n";
+  s += "# 8. The judges' record forms of every event, and the score register for the results.\n";
+  s += "CreateTables\n";
+  s += "ScoreEdit\n";
   s += "Save\n";
   s += "sheets\n";
   s += "menu\n";

@@ -156,5 +156,91 @@ for r in range(3, int(events["D2"].value) + 3):
 assert listed == wanted, [t for t in wanted if listed.get(t) != wanted[t]]
 print("reports ok:", blocks, "classes,", len(heats), "roster blocks on",
       (max(b for _, b, _ in heats) - 1) // 26 + 1, "pages")
+# 创建成绩记录表: every entrant of every event with a record form stands on its
+# sheet in entrant order, beside its own number (relays: the class alone),
+# under the event's title; the timed sheet is read left half first, as its
+# fold moved the later pages beside the earlier ones. Events of method 5 have
+# no form. The forms are told apart by the labels of the template forms.
+forms1, forms2, forms3 = wb["记录表1"], wb["记录表2"], wb["记录表3"]
+assert [ws.sheet_state for ws in (forms1, forms2, forms3)] == ["hidden"] * 3
+record_sheets = ["起终点用表", "高度记录表", "远度记录表", "其它记录表"]
+assert wb.sheetnames[-4:] == record_sheets, wb.sheetnames
+title_label = forms1["A2"].value
+
+def event_of(text):
+    base = text.split("(续")[0]
+    for suffix in ("预决赛", "预赛"):
+        if base.endswith(suffix):
+            return base[: -len(suffix)]
+    raise AssertionError(text)
+
+def timed_forms(ws):
+    found = {}
+    for left in (1, 12):
+        title = None
+        for r in range(1, ws.max_row + 1):
+            label = ws.cell(r, left).value
+            if label == title_label:
+                title = event_of(ws.cell(r, left + 1).value)
+                found.setdefault(title, [])
+            elif label in (forms1["A4"].value, forms1["A14"].value):
+                numbers = label == forms1["A4"].value
+                for c in range(left + 1, left + 9):
+                    if ws.cell(r, c).value:
+                        found[title].append((ws.cell(r, c).value, ws.cell(r + 1, c).value if numbers else None))
+    return found
+
+def field_forms(ws, capacity):
+    found, title = {}, None
+    for r in range(1, ws.max_row + 1):
+        label = ws.cell(r, 1).value
+        if label == title_label:
+            title = event_of(ws.cell(r, 2).value)
+            found.setdefault(title, [])
+        elif label == forms3["A3"].value and ws.cell(r, 2).value == forms3["B3"].value:
+            for i in range(1, capacity + 1):
+                if ws.cell(r + i, 2).value:
+                    found[title].append((ws.cell(r + i, 2).value, ws.cell(r + i, 1).value))
+    return found
+
+wanted = {m: {} for m in (1, 2, 3, 4, 5)}
+for r in range(3, int(events["D2"].value) + 3):
+    count = int(events.cell(r, 5).value or 0)
+    method = int(events.cell(r, 3).value)
+    if count:
+        wanted[method][events.cell(r, 4).value] = [
+            (events.cell(r, c).value, temp.cell(r, c).value) for c in range(6, 6 + count)]
+found = {1: timed_forms(wb["起终点用表"]), 2: field_forms(wb["高度记录表"], 20),
+         3: field_forms(wb["远度记录表"], 14), 4: field_forms(wb["其它记录表"], 14)}
+for m in (1, 2, 3, 4):
+    assert found[m] == wanted[m], (m, [t for t in set(wanted[m]) | set(found[m]) if found[m].get(t) != wanted[m].get(t)])
+assert wanted[1] and wanted[2] and wanted[3], "the demo meet has timed, height and distance events"
+on_forms = {t for m in (1, 2, 3, 4) for t in found[m]}
+assert not on_forms & set(wanted[5]), on_forms & set(wanted[5])
+
+# 成绩管理: event k owns rows 2k+1 (title, method, 号码 or 班级, the entrants'
+# numbers or classes) and 2k+2 (成绩); events without entrants or of method
+# 5 are hidden. The register is on show and protected.
+reg = wb["成绩登记表"]
+assert reg.sheet_state == "visible" and reg.protection.sheet
+merged = {str(m) for m in reg.merged_cells.ranges}
+method_text = {1: "计时", 4: "计个"}
+for k in range(1, int(events["D2"].value) + 1):
+    er, r = k + 2, 2 * k + 1
+    count = int(events.cell(er, 5).value or 0)
+    method = int(events.cell(er, 3).value)
+    if count < 1 or method == 5:
+        assert reg.row_dimensions[r].hidden and reg.row_dimensions[r + 1].hidden, k
+        continue
+    title = events.cell(er, 4).value
+    relay = title.endswith("接力")
+    source = events if relay else temp
+    assert reg.cell(r, 1).value == title and reg.cell(r, 2).value == method_text.get(method, "计距"), k
+    assert reg.cell(r, 4).value == ("班级" if relay else "号码") and reg.cell(r + 1, 4).value == "成绩", k
+    assert [reg.cell(r, 4 + i).value for i in range(1, count + 2)] == \
+        [source.cell(er, 5 + i).value for i in range(1, count + 1)] + [None], k
+    assert {"A%d:A%d" % (r, r + 1), "B%d:B%d" % (r, r + 1), "C%d:C%d" % (r, r + 1)} <= merged, k
+print("record sheets ok:", sum(len(v) for m in (1, 2, 3, 4) for v in found[m].values()), "entrants on forms;",
+      "register ok")
 print("demo ok:", teams, "teams")
 PY
