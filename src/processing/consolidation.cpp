@@ -67,12 +67,12 @@ std::string CheckMeet(const host::Workbook& book) {
   long long sum = 0;
   for (const Grade& g : ReadGrades(book)) sum += g.teams;
   if (sum != std::max(total, 0LL)) return setup::TeamTotalMismatchText(total, sum);
-  if (sum * p.RowsPerTeam + nt::kFirstRow > host::kMaxRows) return std::string(kRowsPerTeamNotEven);
-  for (int t = 1; t <= sum; ++t) {
-    if (t > book.Count()) return MissingTeamSheetText(t);
-    host::Worksheet& ws = const_cast<host::Workbook&>(book).Sheet(t);
-    if (ws.Name() != meet::TeamSheetName(t)) return MissingTeamSheetText(t);
-  }
+  if (sum * p.RowsPerTeam + nt::kFirstRow > host::kMaxRows) return std::string(kTooManyAthleteRows);
+  // Team t is worksheet t and is named "t".
+  const std::vector<host::Worksheet*> sheets = book.Sheets();
+  for (int t = 1; t <= sum; ++t)
+    if (t > static_cast<int>(sheets.size()) || sheets[t - 1]->Name() != meet::TeamSheetName(t))
+      return MissingTeamSheetText(t);
   return {};
 }
 
