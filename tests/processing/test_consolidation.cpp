@@ -372,7 +372,7 @@ class Refusals : public ::testing::Test {
   }
 };
 
-TEST_F(Refusals, ZeroLimitsWouldEraseEveryEntry) {
+TEST_F(Refusals, ZeroEventsPerAthlete) {
   SetSetting(meet::settings::MaxEventsPerAthlete, 0);
   ExpectRefused(std::string(kMaxEventsNotPositive));
 }
