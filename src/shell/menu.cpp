@@ -70,12 +70,13 @@ std::vector<MenuNode> BuildTree() {
                Item("初始化...", "Initialization", 42),
                Item("项目管理...", "ItemSetup", 43),
                Item("赛事日程...", "Schedule", 44),
-           }),
-      Menu("赛事奖项",
-           {
-               Item("设置", "PrizeSetup", 451),
-               Item("明细单", "PrizeList", 452),
-               Item("奖状(证书)生成", "PrizeCreate", 453),
+               // A submenu, as its indexes 451 to 453 (menu 4, entry 5) say.
+               Menu("赛事奖项",
+                    {
+                        Item("设置", "PrizeSetup", 451),
+                        Item("明细单", "PrizeList", 452),
+                        Item("奖状(证书)生成", "PrizeCreate", 453),
+                    }),
            }),
       Menu("帮助",
            {

@@ -21,7 +21,7 @@ struct MenuNode {
   std::vector<MenuNode> children;
 };
 
-// The top-level menus in order: 文件, 操作, 工具, 设置, 赛事奖项, 帮助.
+// The top-level menus in order: 文件, 操作, 工具, 设置 (with the submenu 赛事奖项), 帮助.
 const std::vector<MenuNode>& MenuTree();
 // Every command item, depth first, in the order the menus show them.
 const std::vector<const MenuNode*>& MenuItems();

@@ -44,7 +44,11 @@ TEST(MenuTree, SeparatorsSubMenusAndTheCheckItem) {
   const auto& tree = MenuTree();
   std::vector<std::string> menus;
   for (const MenuNode& m : tree) menus.push_back(m.caption);
-  EXPECT_EQ(menus, (std::vector<std::string>{"文件", "操作", "工具", "设置", "赛事奖项", "帮助"}));
+  EXPECT_EQ(menus, (std::vector<std::string>{"文件", "操作", "工具", "设置", "帮助"}));
+  const MenuNode& settings = tree[3];
+  ASSERT_EQ(settings.children.size(), 5u);
+  EXPECT_EQ(settings.children[4].caption, "赛事奖项");
+  EXPECT_EQ(settings.children[4].children[0].control, "PrizeSetup");
 
   // Nodes followed by a separator, by caption.
   std::vector<std::string> before;
