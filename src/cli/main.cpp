@@ -11,9 +11,9 @@
 
 #include "cli/demo.h"
 #include "files/files.h"
+#include "processing/consolidation.h"
 #include "processing/grade_merge.h"
 #include "processing/simulate.h"
-#include "processing/consolidation.h"
 #include "reports/protection.h"
 #include "reports/record_tables.h"
 #include "reports/report_driver.h"
@@ -30,9 +30,9 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::shell::RegisterShellCommands(table);
   korvane::setup::RegisterSetupCommands(table);
   korvane::files::RegisterFilesCommands(table);
+  korvane::processing::RegisterConsolidationCommands(table);
   korvane::processing::RegisterGradeMergeCommands(table);
   korvane::processing::RegisterSimulationCommands(table);
-  korvane::processing::RegisterConsolidationCommands(table);
   korvane::reports::RegisterProtectionCommands(table);
   korvane::reports::RegisterRecordTableCommands(table);
   korvane::reports::RegisterScoreRegisterCommands(table);

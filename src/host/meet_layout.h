@@ -219,8 +219,10 @@ struct NameDefinition {
   std::string_view name;
   std::string_view refersTo;
 };
-// The eleven names, in the order they are added. The sheets have 1,048,576
-// rows, so "the row above" (计法2, 数目2) is written as row 1048576 and wraps.
+// The eleven names, in the order they are added. "The row above" (计法2,
+// 数目2) is written with OFFSET: a relative row reference that wraps round the
+// bottom of the sheet works in the spreadsheet application but not in
+// LibreOffice, which would then never highlight a result row.
 inline constexpr std::array<NameDefinition, 11> kDefinedNames{{
     {"比赛项目名单", "Print_Titles", "=比赛项目名单!$A:$E,比赛项目名单!$1:$2"},
     {"比赛项目名单", "人数", "=SUM(IF(比赛项目名单!B1:BX1=\"\",0,1))"},
@@ -228,9 +230,9 @@ inline constexpr std::array<NameDefinition, 11> kDefinedNames{{
     {"成绩登记表", "myRng1", "=成绩登记表!$E2:$BB2"},
     {"成绩登记表", "Print_Titles", "=成绩登记表!$1:$2"},
     {"成绩登记表", "计法1", "=成绩登记表!$B1"},
-    {"成绩登记表", "计法2", "=成绩登记表!$B1048576"},
+    {"成绩登记表", "计法2", "=OFFSET(成绩登记表!$B1,-1,0)"},
     {"成绩登记表", "数目1", "=成绩登记表!$C1"},
-    {"成绩登记表", "数目2", "=成绩登记表!$C1048576"},
+    {"成绩登记表", "数目2", "=OFFSET(成绩登记表!$C1,-1,0)"},
     {"成绩登记表", "条件1",
      "=(IF(成绩登记表!计法1=\"计时\",RANK(成绩登记表!A2,成绩登记表!myRng1,1),"
      "RANK(成绩登记表!A2,成绩登记表!myRng1))<=成绩登记表!数目1)"},

@@ -162,8 +162,8 @@ TEST(MeetNames, TheElevenNamesApplyToAMeetWorkbook) {
   EXPECT_EQ(seen.size(), 11u);
 
   // Row 1048576 is the row above row 1 on our sheets.
-  EXPECT_EQ(book.FindName("计法2", &scores)->refersTo, "=成绩登记表!$B" + std::to_string(kMaxRows));
-  EXPECT_EQ(book.FindName("数目2", &scores)->refersTo, "=成绩登记表!$C" + std::to_string(kMaxRows));
+  EXPECT_EQ(book.FindName("计法2", &scores)->refersTo, "=OFFSET(成绩登记表!$B1,-1,0)");
+  EXPECT_EQ(book.FindName("数目2", &scores)->refersTo, "=OFFSET(成绩登记表!$C1,-1,0)");
   EXPECT_EQ(book.FindName("人数", &events)->refersTo, "=SUM(IF(比赛项目名单!B1:BX1=\"\",0,1))");
 
   const Workbook::PrintTitles eventTitles = book.PrintTitlesOf(events);

@@ -61,8 +61,8 @@ def check(out):
     expect(all(ws.protection.sheet for ws in wb.worksheets), "every meet sheet protected")
     names = names_of(meet)
     for key, text in [(("比赛项目名单", "_xlnm.Print_Titles"), "比赛项目名单!$A:$E,比赛项目名单!$1:$2"),
-                      (("成绩登记表", "计法2"), "成绩登记表!$B1048576"),
-                      (("成绩登记表", "数目2"), "成绩登记表!$C1048576"),
+                      (("成绩登记表", "计法2"), "OFFSET(成绩登记表!$B1,-1,0)"),
+                      (("成绩登记表", "数目2"), "OFFSET(成绩登记表!$C1,-1,0)"),
                       (("成绩登记表", "myRng1"), "成绩登记表!$E2:$BB2")]:
         expect(names.get(key) == text, "name %s: %s" % (key, names.get(key)))
     for n in ("人数", "myRng", "计法1", "数目1", "条件1", "条件2"):
