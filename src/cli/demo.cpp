@@ -64,6 +64,9 @@ std::string DemoScript(const std::string& meetsFolder, const std::string& export
   s += "# 8. The judges' record forms of every event, and the score register for the results.\n";
   s += "CreateTables\n";
   s += "ScoreEdit\n";
+  s += "# 9. The report workbook to print elsewhere.\n";
+  s += "folder " + Quote(exportFolder) + "\n";
+  s += "ExportPRF\n";
   s += "Save\n";
   s += "sheets\n";
   s += "menu\n";

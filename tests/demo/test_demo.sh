@@ -242,5 +242,9 @@ for k in range(1, int(events["D2"].value) + 1):
     assert {"A%d:A%d" % (r, r + 1), "B%d:B%d" % (r, r + 1), "C%d:C%d" % (r, r + 1)} <= merged, k
 print("record sheets ok:", sum(len(v) for m in (1, 2, 3, 4) for v in found[m].values()), "entrants on forms;",
       "register ok")
+# 导出打印报表: the two report sheets, protected, as a workbook of their own.
+reports = openpyxl.load_workbook(root + "/export/运动会报表.xlsm")
+assert reports.sheetnames == ["号码对照表报表", "比赛项目名单报表"], reports.sheetnames
+assert all(ws.protection.sheet for ws in reports.worksheets)
 print("demo ok:", teams, "teams")
 PY
