@@ -24,6 +24,12 @@ void Page_Setup(host::Worksheet& mySht) {
   page.centerHorizontally = true;
   // Our host has every paper size, so A4 cannot be refused here.
   page.paperSize = xl::PaperA4;
+  // One page across in every reader: where a reader's font is wider than the
+  // workbook's (LibreOffice without 宋体), the report scales down instead of
+  // spilling its last column onto pages of its own. Where the columns fit, as
+  // the report widths are made to, the scale stays 100%.
+  page.fitWide = 1;
+  page.fitTall.reset();
   mySht.Book().SetSaved(false);
 }
 
