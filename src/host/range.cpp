@@ -96,14 +96,16 @@ void AssignValue(Worksheet& ws, int r, int c, const CellValue& v, bool literal) 
 
 }  // namespace
 
-void Range::SetValue(const CellValue& v) {
+// Writes one value into every cell (literal: texts stay texts) or a grid from
+// the top-left cell, after checking that every target cell may be written.
+void Range::WriteFill(const CellValue& v, bool literal) {
   if (ref_.Count() > kCellLoopLimit) throw HostError("区域过大。");
   ws_->CheckWritable(ref_);
   for (int r = ref_.r1; r <= ref_.r2; ++r)
-    for (int c = ref_.c1; c <= ref_.c2; ++c) AssignValue(*ws_, r, c, v, false);
+    for (int c = ref_.c1; c <= ref_.c2; ++c) AssignValue(*ws_, r, c, v, literal);
 }
 
-void Range::SetValues(const ValueGrid& grid) {
+void Range::WriteGrid(const ValueGrid& grid, bool literal) {
   int rows = static_cast<int>(grid.size());
   int cols = 0;
   for (const auto& row : grid) cols = std::max(cols, static_cast<int>(row.size()));
@@ -113,27 +115,13 @@ void Range::SetValues(const ValueGrid& grid) {
   ws_->CheckWritable(target);
   for (int i = 0; i < rows; ++i)
     for (int j = 0; j < static_cast<int>(grid[i].size()); ++j)
-      AssignValue(*ws_, ref_.r1 + i, ref_.c1 + j, grid[i][j], false);
+      AssignValue(*ws_, ref_.r1 + i, ref_.c1 + j, grid[i][j], literal);
 }
 
-void Range::SetLiteral(const CellValue& v) {
-  if (ref_.Count() > kCellLoopLimit) throw HostError("区域过大。");
-  ws_->CheckWritable(ref_);
-  for (int r = ref_.r1; r <= ref_.r2; ++r)
-    for (int c = ref_.c1; c <= ref_.c2; ++c) ws_->PutValue(r, c, v);
-}
-
-void Range::SetLiterals(const ValueGrid& grid) {
-  int rows = static_cast<int>(grid.size());
-  int cols = 0;
-  for (const auto& row : grid) cols = std::max(cols, static_cast<int>(row.size()));
-  if (rows == 0 || cols == 0) return;
-  RangeRef target{ref_.r1, ref_.c1, ref_.r1 + rows - 1, ref_.c1 + cols - 1};
-  if (target.r2 > kMaxRows || target.c2 > kMaxCols) throw HostError("区域超出工作表范围。");
-  ws_->CheckWritable(target);
-  for (int i = 0; i < rows; ++i)
-    for (int j = 0; j < static_cast<int>(grid[i].size()); ++j) ws_->PutValue(ref_.r1 + i, ref_.c1 + j, grid[i][j]);
-}
+void Range::SetValue(const CellValue& v) { WriteFill(v, false); }
+void Range::SetValues(const ValueGrid& grid) { WriteGrid(grid, false); }
+void Range::SetLiteral(const CellValue& v) { WriteFill(v, true); }
+void Range::SetLiterals(const ValueGrid& grid) { WriteGrid(grid, true); }
 
 void Range::FreezeValues() {
   ws_->CheckWritable(ref_);

@@ -108,6 +108,8 @@ class Range {
 
  private:
   void ModifyStyleImpl(void (*fn)(Style&, const void*), const void* ctx);
+  void WriteFill(const CellValue& v, bool literal);
+  void WriteGrid(const ValueGrid& grid, bool literal);
   void CheckFormatChange() const;
   Worksheet* ws_;
   RangeRef ref_;
