@@ -217,7 +217,10 @@ void Range::Copy(const Range& destination) const {
   std::vector<Item> items;
   for (int r = ref_.r1; r <= r2; ++r) {
     for (int c = ref_.c1; c <= c2; ++c) {
-      Item it{r + dr, c + dc, ws_->StyleIdAt(r, c), ws_->FormulaAt(r, c), ws_->StoredValue(r, c)};
+      const Cell* cell = ws_->FindCell(r, c);
+      Item it{r + dr, c + dc, cell ? cell->style : ws_->StyleIdAt(r, c),
+              cell && cell->formula ? from.strings.Get(cell->formula) : std::string(),
+              cell ? ws_->ValueOfCell(*cell) : CellValue()};
       if (!it.formula.empty()) it.formula = formula::Translate(it.formula, dr, dc);
       if (&from != &to && it.style) it.style = to.styles.Intern(from.styles.Get(it.style));
       items.push_back(std::move(it));
@@ -238,7 +241,9 @@ void Range::Copy(const Range& destination) const {
     else dst.PutValue(it.r, it.c, it.value);
     dst.PutStyle(it.r, it.c, it.style);
   }
-  for (const RangeRef& m : merges) dst.AddMerge(m);
+  // The source's merges lie inside the copied area and never overlap, and the
+  // target holds no merge any more: they go in without a search.
+  dst.AddMergesInClearedArea(merges);
   for (auto [r, h] : heights) dst.SetRowHeight(r, h);
 }
 

@@ -293,13 +293,16 @@ Cell& Worksheet::Obtain(int row, int col) {
 
 CellValue Worksheet::StoredValue(int row, int col) const {
   const Cell* c = FindCell(row, col);
-  if (!c) return {};
-  switch (c->kind) {
+  return c ? ValueOfCell(*c) : CellValue();
+}
+
+CellValue Worksheet::ValueOfCell(const Cell& c) const {
+  switch (c.kind) {
     case ValueKind::Empty: return {};
-    case ValueKind::Number: return c->num;
-    case ValueKind::String: return book_->Tables().strings.Get(c->str);
-    case ValueKind::Bool: return c->b;
-    case ValueKind::Error: return Error{c->err};
+    case ValueKind::Number: return c.num;
+    case ValueKind::String: return book_->Tables().strings.Get(c.str);
+    case ValueKind::Bool: return c.b;
+    case ValueKind::Error: return Error{c.err};
   }
   return {};
 }
@@ -768,6 +771,12 @@ void Worksheet::RemoveMergesIn(const RangeRef& r) {
   merges_.erase(std::remove_if(merges_.begin(), merges_.end(), [&](const RangeRef& m) { return m.Intersects(r); }),
                 merges_.end());
   if (merges_.size() != before) book_->saved_ = false;
+}
+
+void Worksheet::AddMergesInClearedArea(const std::vector<RangeRef>& merges) {
+  for (const RangeRef& m : merges)
+    if (!m.IsSingleCell()) merges_.push_back(m);
+  if (!merges.empty()) book_->saved_ = false;
 }
 
 const RangeRef* Worksheet::MergeAt(int row, int col) const {

@@ -155,6 +155,7 @@ class Worksheet {
   CellValue ValueAt(int row, int col) const;
   // Stored cached/constant value, without evaluation.
   CellValue StoredValue(int row, int col) const;
+  CellValue ValueOfCell(const Cell& c) const;  // a stored cell's constant or cached value
   std::string FormulaAt(int row, int col) const;  // without "="; empty when none
   bool HasContent(int row, int col) const;
   const Cell* FindCell(int row, int col) const;
@@ -205,6 +206,9 @@ class Worksheet {
   const std::vector<RangeRef>& Merges() const { return merges_; }
   void AddMerge(const RangeRef& r);      // removes merges it overlaps
   void RemoveMergesIn(const RangeRef& r);  // every merge intersecting r
+  // Adds merges that overlap neither each other nor any merge of the sheet
+  // (the caller has cleared their area), without searching the existing ones.
+  void AddMergesInClearedArea(const std::vector<RangeRef>& merges);
   const RangeRef* MergeAt(int row, int col) const;
 
   std::vector<ConditionalFormat>& ConditionalFormats() { return condFormats_; }
