@@ -151,7 +151,11 @@ void AppendColumnLetters(std::string& out, int col);
 // ---------------------------------------------------------------------------
 class ReadContext {
  public:
-  explicit ReadContext(std::string displayName) : name_(std::move(displayName)) {}
+  // What the file should be, for the messages: a workbook, or a word-processing
+  // document (the .docx reader shares the zip and XML readers).
+  enum class Kind { Workbook, Document };
+  explicit ReadContext(std::string displayName, Kind kind = Kind::Workbook)
+      : name_(std::move(displayName)), kind_(kind) {}
   // "无法打开文件“X”：" + reason
   [[noreturn]] void Fail(const std::string& reason) const;
   // The file is damaged or not a workbook; detail names what is wrong.
@@ -162,6 +166,7 @@ class ReadContext {
 
  private:
   std::string name_;
+  Kind kind_;
 };
 
 // Parses one XML part. Rejects document type and entity declarations; throws
@@ -209,6 +214,9 @@ class ZipReader {
   // The part's bytes; throws through ctx when missing (if required), damaged,
   // encrypted or over the limits. Missing optional parts give "".
   std::string Read(const std::string& name, bool required = true);
+  // The names of the archive's entries in their stored order; throws through
+  // ctx when there are more than maxEntries.
+  std::vector<std::string> EntryNames(std::size_t maxEntries) const;
 
  private:
   long long Locate(const std::string& name) const;

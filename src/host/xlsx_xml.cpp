@@ -393,12 +393,12 @@ void AppendColumnLetters(std::string& out, int col) {
 // ---------------------------------------------------------------------------
 
 void ReadContext::Fail(const std::string& reason) const {
-  if (name_.empty()) throw FileError("无法读取工作簿：" + reason);
+  if (name_.empty()) throw FileError((kind_ == Kind::Workbook ? "无法读取工作簿：" : "无法读取文档：") + reason);
   throw FileError("无法打开文件“" + name_ + "”：" + reason);
 }
 
 void ReadContext::Damaged(const std::string& detail) const {
-  Fail("文件已损坏或不是Excel工作簿" + (detail.empty() ? std::string() : "（" + detail + "）") + "。");
+  Fail((kind_ == Kind::Workbook ? "文件已损坏或不是Excel工作簿" : "文件已损坏或不是Word文档（.docx）") + (detail.empty() ? std::string() : "（" + detail + "）") + "。");
 }
 
 void ReadContext::TooLarge() const {
@@ -406,6 +406,8 @@ void ReadContext::TooLarge() const {
 }
 
 void ReadContext::Encrypted() const {
+  if (kind_ == Kind::Document)
+    Fail("文件已加密（设置了打开密码），或是旧版Word（.doc）格式。请在Word中取消密码，或另存为.docx格式后再使用。");
   Fail("文件已加密（设置了打开密码），或是旧版Excel（.xls）格式。请在Excel中取消密码，或另存为.xlsx/.xlsm格式后再打开。");
 }
 

@@ -215,6 +215,20 @@ long long ZipReader::Locate(const std::string& name) const {
 
 bool ZipReader::Has(const std::string& name) const { return Locate(name) >= 0; }
 
+std::vector<std::string> ZipReader::EntryNames(std::size_t maxEntries) const {
+  const zip_int64_t n = zip_get_num_entries(Z(zip_), 0);
+  if (n < 0) ctx_.Damaged();
+  if (static_cast<std::uint64_t>(n) > maxEntries) ctx_.TooLarge();
+  std::vector<std::string> names;
+  names.reserve(static_cast<std::size_t>(n));
+  for (zip_int64_t i = 0; i < n; ++i) {
+    const char* name = zip_get_name(Z(zip_), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+    if (name == nullptr) ctx_.Damaged();
+    names.emplace_back(name);
+  }
+  return names;
+}
+
 std::string ZipReader::Read(const std::string& name, bool required) {
   const zip_int64_t idx = Locate(name);
   if (idx < 0) {
