@@ -19,6 +19,10 @@ host::Workbook& BuildScheduleTemplate(host::WorkbookHost& host);
 // The prize template: 设置 (seven grade blocks), 精神文明奖, 团体总分奖, 单项奖.
 host::Workbook& BuildPrizeTemplate(host::WorkbookHost& host);
 
+// The three certificate templates (精神文明奖.docx, 团体总分奖.docx, 单项奖.docx)
+// written into the prize folder.
+void WriteCertificateTemplates(const std::string& prizeFolder);
+
 // A new workbook of the host whose sheets carry the given names, in order.
 host::Workbook& NewWorkbook(host::WorkbookHost& host, const std::vector<std::string>& sheetNames);
 

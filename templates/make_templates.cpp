@@ -2,7 +2,8 @@
 //   korvane_make_templates PROGRAM_DIR
 // writes PROGRAM_DIR/号码对照表及分组分道编排.xltm, PROGRAM_DIR/日程安排表.xltx and
 // PROGRAM_DIR/prize/奖项设置.xltx, with the extensions the program itself
-// chooses for the host's version.
+// chooses for the host's version, and the certificate templates
+// PROGRAM_DIR/prize/精神文明奖.docx, 团体总分奖.docx and 单项奖.docx.
 
 #include <cstdio>
 #include <exception>
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     korvane::templates::BuildMeetTemplate(host).SaveAs(meet);
     korvane::templates::BuildScheduleTemplate(host).SaveAs(schedule);
     korvane::templates::BuildPrizeTemplate(host).SaveAs(prize);
+    korvane::templates::WriteCertificateTemplates(dir + "/" + std::string(layout::kPrizeFolder));
     for (const std::string& f : {meet, schedule, prize}) std::printf("%s\n", f.c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "模板生成失败：%s\n", e.what());
