@@ -9,13 +9,14 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libbenchmark-dev
   libzip-dev zlib1g-dev libpugixml-dev
-  python3 python3-openpyxl
+  python3 python3-openpyxl python3-docx poppler-utils
   libxlsxwriter-dev
 )
-# LibreOffice is an optional second reader in the interop tests; install it
+# LibreOffice (Calc for workbooks, Writer for the certificate documents) is an
+# optional second reader in the interop tests; install it
 # unless told not to (KORVANE_NO_LIBREOFFICE=1).
 if [ "${KORVANE_NO_LIBREOFFICE:-0}" != 1 ]; then
-  packages+=(libreoffice-calc-nogui)
+  packages+=(libreoffice-calc-nogui libreoffice-writer-nogui)
 fi
 
 missing=()

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "awards/awards.h"
 #include "cli/demo.h"
 #include "files/files.h"
 #include "processing/consolidation.h"
@@ -37,6 +38,7 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::reports::RegisterRecordTableCommands(table);
   korvane::reports::RegisterScoreRegisterCommands(table);
   korvane::reports::RegisterReportCommands(table);
+  korvane::awards::RegisterAwardsCommands(table);
 }
 
 void Usage(std::ostream& out) {
