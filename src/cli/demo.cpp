@@ -67,6 +67,15 @@ std::string DemoScript(const std::string& meetsFolder, const std::string& export
   s += "# 9. The report workbook to print elsewhere.\n";
   s += "folder " + Quote(exportFolder) + "\n";
   s += "ExportPRF\n";
+  s += "# 10. Awards: the prize workbook with the meet's grades and events, the places of each award,\n";
+  s += "#     the certificate lists and one mail-merge certificate document per award.\n";
+  s += "PrizeSetup\n";
+  s += "set 奖项设置.xlsx:设置!D3 2\n";  // 初一: two total-score certificates
+  s += "set 奖项设置.xlsx:设置!E3 3\n";  // its boys: three places per event
+  s += "set 奖项设置.xlsx:设置!E4 3\n";  // its girls too
+  s += "set 奖项设置.xlsx:设置!F4 ／\n";  // but no individual award for the girls' first event
+  s += "PrizeList\n";
+  s += "PrizeCreate\n";
   s += "Save\n";
   s += "sheets\n";
   s += "menu\n";

@@ -246,5 +246,39 @@ print("record sheets ok:", sum(len(v) for m in (1, 2, 3, 4) for v in found[m].va
 reports = openpyxl.load_workbook(root + "/export/运动会报表.xlsm")
 assert reports.sheetnames == ["号码对照表报表", "比赛项目名单报表"], reports.sheetnames
 assert all(ws.protection.sheet for ws in reports.worksheets)
+# 赛事奖项: the prize workbook has the meet's grades; its lists follow its
+# settings (one 精神文明奖 line per grade, D places per grade, for every group
+# row E places for each event without "／", a relay once per runner); the
+# three certificate documents are bound to it, with one merge field per
+# heading of their list.
+prize = openpyxl.load_workbook(root + "/meets/奖项设置.xlsx")
+ps = prize["设置"]
+grades = [settings.cell(r, 1).value for r in range(2, 9) if settings.cell(r, 1).value]
+assert [ps.cell(3 * g + 3, 1).value for g in range(len(grades))] == grades, grades
+headings = [ps.cell(2, c).value for c in range(6, ps.max_column + 1) if ps.cell(2, c).value]
+lines = lambda name: [tuple(c.value for c in row) for row in prize[name].iter_rows(min_row=2) if row[0].value]
+assert lines("精神文明奖") == [(g,) for g in grades]
+numerals = "一二三四五六七八九十"
+assert lines("团体总分奖") == [(g, numerals[p]) for i, g in enumerate(grades) for p in range(int(ps.cell(3 * i + 3, 4).value or 0))]
+want = []
+for i, g in enumerate(grades):
+    for r in range(3 * i + 3, 3 * i + 6):
+        for j, h in enumerate(headings):
+            if ps.cell(r, 6 + j).value != "／":
+                runners = int(h[0]) if h.endswith("接力") else 1
+                want += [(g, ps.cell(r, 2).value, h, numerals[p]) for p in range(int(ps.cell(r, 5).value or 0)) for _ in range(runners)]
+assert lines("单项奖") == want and len(want) > 0, (len(lines("单项奖")), len(want))
+try:
+    import docx
+    from docx.oxml.ns import qn
+    for name in ("精神文明奖", "团体总分奖", "单项奖"):
+        d = docx.Document(root + "/meets/" + name + ".docx")
+        fields = [e.text.strip() for e in d.element.body.iter(qn("w:instrText"))]
+        assert fields == ["MERGEFIELD  " + c.value for c in prize[name][1] if c.value], (name, fields)
+        query = d.settings.element.find(qn("w:mailMerge")).find(qn("w:query")).get(qn("w:val"))
+        assert query == "SELECT * FROM `%s$`" % name, query
+except ImportError:
+    pass
+print("awards ok:", len(want), "individual certificates")
 print("demo ok:", teams, "teams")
 PY
