@@ -34,22 +34,15 @@ void ShiftSpanInsert(int& a, int& b, int at, int count) {
   }
 }
 
-// Deletion of [at, at+n-1]. Returns false when the span vanishes.
+// A span [a, b] of rows or columns after rows or columns at..at+n-1 are
+// deleted: one before the band stays, one after it moves up by n, one inside
+// it disappears (false), one that overlaps it loses the part inside.
 bool ShiftSpanDelete(int& a, int& b, int at, int n) {
-  int last = at + n - 1;
+  const int last = at + n - 1;
   if (b < at) return true;
-  if (a > last) {
-    a -= n;
-    b -= n;
-    return true;
-  }
-  // overlapping
-  int na = a < at ? a : at;
-  int removed = std::min(b, last) - std::max(a, at) + 1;
-  int nb = b - removed;
-  if (nb < na) return false;
-  a = na;
-  b = nb;
+  if (a >= at && b <= last) return false;
+  a = a < at ? a : (a > last ? a - n : at);
+  b = b > last ? b - n : at - 1;
   return true;
 }
 

@@ -169,6 +169,57 @@ TEST(HostDelete, RowsShiftUpAndMergesShrinkOrVanish) {
   EXPECT_EQ(m[1], (RangeRef{6, 4, 7, 4}));
 }
 
+// Deleting rows 4:6 (or columns D:F): every place a span can lie against
+// the deleted band, for merges and for conditional-format areas alike.
+TEST(HostDelete, SpansAgainstTheDeletedBandInRowsAndColumns) {
+  struct Case {
+    int a, b;            // the span before the deletion
+    bool kept;           // false: it lay wholly inside the band
+    int newA, newB;      // after it
+  };
+  const Case cases[] = {
+      {1, 2, true, 1, 2},    // before the band
+      {1, 3, true, 1, 3},    // ends just before it
+      {2, 5, true, 2, 3},    // ends inside: loses its part inside
+      {4, 6, false, 0, 0},   // exactly the band
+      {5, 5, false, 0, 0},   // inside, not at its start (one row: no merge either way)
+      {5, 6, false, 0, 0},   // inside, ending with the band
+      {5, 9, true, 4, 6},    // starts inside: its start moves to the band's place
+      {4, 8, true, 4, 5},    // starts with the band and goes beyond
+      {2, 9, true, 2, 6},    // covers the band: shrinks by its size
+      {7, 9, true, 4, 6},    // just after: moves up by 3
+      {10, 12, true, 7, 9},  // further down: moves up by 3
+  };
+  for (bool rows : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE((rows ? "rows " : "columns ") + std::to_string(c.a) + ":" + std::to_string(c.b));
+      WorkbookHost host;
+      Worksheet& ws = NewBook(host).Sheet(1);
+      // The span runs along the deleted dimension and is two cells wide across it.
+      RangeRef span = rows ? RangeRef{c.a, 2, c.b, 3} : RangeRef{2, c.a, 3, c.b};
+      ws.AddMerge(span);
+      ConditionalFormat cf;
+      cf.areas.push_back(span);
+      cf.rules.push_back(ConditionalRule{});
+      cf.rules.back().formula = "TRUE";
+      ws.ConditionalFormats().push_back(cf);
+      if (rows)
+        ws.DeleteRows(4, 3);
+      else
+        ws.DeleteColumns(4, 3);
+      RangeRef moved = rows ? RangeRef{c.newA, 2, c.newB, 3} : RangeRef{2, c.newA, 3, c.newB};
+      if (c.kept) {
+        EXPECT_EQ(ws.Merges(), std::vector<RangeRef>{moved});
+        ASSERT_EQ(ws.ConditionalFormats().size(), 1u);
+        EXPECT_EQ(ws.ConditionalFormats()[0].areas, std::vector<RangeRef>{moved});
+      } else {
+        EXPECT_TRUE(ws.Merges().empty());
+        EXPECT_TRUE(ws.ConditionalFormats().empty());
+      }
+    }
+  }
+}
+
 TEST(HostSheets, CopyPlacesAndActivatesTheCopy) {
   WorkbookHost host;
   Workbook& wb = NewBook(host);
