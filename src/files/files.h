@@ -32,7 +32,9 @@ void Export(shell::Program& program);
 void ExportPRF(shell::Program& program);
 // 保存所有: saves every open workbook in place.
 void Save(shell::Program& program);
-// 关闭所有: closes every open workbook without saving and hides the host.
+// 关闭所有: asks for each workbook with unsaved changes whether to save it
+// (是 saves, 否 drops the changes, 取消 keeps everything open), then closes
+// every open workbook and hides the host.
 void Close(shell::Program& program);
 
 // Registers the commands above under their menu controls.
@@ -73,6 +75,8 @@ inline constexpr std::string_view kWrongShape = "数据格式有误!";
 inline constexpr std::string_view kPickExportFolder = "指定导出位置";
 inline constexpr std::string_view kNoTeams = "请先设置班级数据!";
 
+// "数据格式有误!" followed by the sheet and what differs.
+std::string WrongShape(std::string_view problem);
 // "源文件：“PATH”未找到!"
 std::string SourceMissing(std::string_view path);
 // A meet workbook that cannot be created or opened.
@@ -86,6 +90,9 @@ std::string OpenElsewhere(std::string_view path);
 std::string NotWritable(std::string_view sheet, std::string_view reason);
 // A sheet to be exported that the meet workbook does not have.
 std::string SheetMissing(std::string_view sheet);
+// The question before 导出报名数据 replaces a registration workbook that
+// holds entries (default 否); the old file is kept as a .bak copy beside it.
+std::string ReplaceEntriesQuestion(std::string_view path);
 // An export that could not be written.
 std::string ExportFailed(std::string_view path, std::string_view reason);
 // Workbooks that 保存所有 could not save, one per line with the reason.

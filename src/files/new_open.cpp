@@ -227,8 +227,13 @@ void Open(shell::Program& program) {
     ui.MessageBox(text::CannotOpen(path, e.what()), Icon::Exclamation);
     return;
   }
+  // Protecting the workbook as it was protected is no change to save: the
+  // question before closing is kept for real changes.
+  const host::WorkbookProtection opened = book->Protection();
+  const bool wasSaved = book->Saved();
   book->Unprotect();
   book->Protect(/*structure=*/true, /*windows=*/true);
+  if (opened.structure && opened.windows && opened.passwordHash.empty()) book->SetSaved(wasSaved);
   host.visible = true;
 
   shell::ShowGreeting(program);

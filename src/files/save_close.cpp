@@ -6,6 +6,7 @@
 #include "files/host_flags.h"
 #include "host/errors.h"
 #include "host/workbook.h"
+#include "shell/save_changes.h"
 
 namespace korvane::files {
 
@@ -43,6 +44,8 @@ void Close(shell::Program& program) {
   if (host.WorkbooksCount() == 0) {
     program.ui().MessageBox(std::string(shell::kFileClosed), Icon::Information);
   } else {
+    // 取消 leaves every workbook open and the menu as it is.
+    if (!shell::AskToSaveAll(program)) return;
     for (host::Workbook* book : host.Workbooks()) host.Close(*book, /*saveChanges=*/false);
     host.visible = false;
   }

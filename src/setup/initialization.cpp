@@ -25,8 +25,13 @@ void Initialization(shell::Program& program) {
   }
   host::WorkbookHost& host = program.Host();
   host::Workbook& book = host.Open(path, /*editable=*/true);
+  // Protecting the workbook as it was protected is no change to save: the
+  // question before closing is kept for real changes.
+  const host::WorkbookProtection opened = book.Protection();
+  const bool wasSaved = book.Saved();
   book.Unprotect();
   book.Protect(/*structure=*/true, /*windows=*/true);
+  if (opened.structure && opened.windows && opened.passwordHash.empty()) book.SetSaved(wasSaved);
   program.Menu().SetChecked("ProtectAllYN", book.ActiveSheet().ProtectContents());
   host.visible = true;
   book.Sheet(std::string(meet::kSettingsSheet)).Select();

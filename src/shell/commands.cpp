@@ -4,11 +4,13 @@
 
 #include "shell/about_form.h"
 #include "shell/paths.h"
+#include "shell/save_changes.h"
 
 namespace korvane::shell {
 
 void Quit(Program& program) {
   if (program.HasHost()) {
+    if (!AskToSaveAll(program)) return;  // 取消: the program keeps running with everything open
     host::WorkbookHost& host = program.Host();
     for (host::Workbook* book : host.Workbooks()) host.Close(*book, /*saveChanges=*/false);
     host.Quit();

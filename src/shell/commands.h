@@ -5,7 +5,8 @@
 
 namespace korvane::shell {
 
-// 退出: closes every open workbook without saving, quits and releases the
+// 退出: asks for each workbook with unsaved changes whether to save it
+// (取消 stops here), closes every open workbook, quits and releases the
 // host, and closes the main window, which ends the program.
 void Quit(Program& program);
 // 关于: the about box.

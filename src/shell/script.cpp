@@ -149,6 +149,7 @@ void ScriptRunner::Execute(Program& program) {
     if (!line.error.empty()) Fail(line.error);
     if (program.Ended()) Fail("the program has ended; nothing runs after Quit");
     if (line.indent > 0) Fail("no dialog is open");
+    if (beforeStatement) beforeStatement(line.number);
     RunStatement(line, nullptr);
     ThrowIfFailed();
   }
@@ -196,8 +197,9 @@ void ScriptRunner::RunStatement(const ScriptLine& line, DialogModel* dialog) {
     return;
   }
   if (word == "answer") {
-    needArgs(1, 1, "answer yes|no");
-    if (arg(1).text != "yes" && arg(1).text != "no") Fail("usage: answer yes|no");
+    needArgs(1, 1, "answer yes|no|cancel");
+    if (arg(1).text != "yes" && arg(1).text != "no" && arg(1).text != "cancel")
+      Fail("usage: answer yes|no|cancel");
     answers_.push_back(Queued{arg(1).text, false, current_});
     return;
   }
@@ -522,7 +524,12 @@ Answer ScriptRunner::MessageBox(const std::string& text, Icon, Buttons buttons, 
   if (answers_.empty()) Fail("no answer queued for the question: " + PrintableText(text));
   Queued a = answers_.front();
   answers_.pop_front();
+  const bool hasCancel = buttons == Buttons::OkCancel || buttons == Buttons::YesNoCancel;
+  if (a.text == "cancel" && !hasCancel) {
+    Fail("answer cancel was queued but the question has no 取消 button: " + PrintableText(text));
+  }
   out_ << "question: " << PrintableText(text) << " -> " << a.text << '\n';
+  if (a.text == "cancel") return Answer::Cancel;
   bool yes = a.text == "yes";
   if (buttons == Buttons::OkCancel) return yes ? Answer::Ok : Answer::Cancel;
   return yes ? Answer::Yes : Answer::No;
@@ -581,8 +588,10 @@ void ScriptRunner::ShowDialog(DialogModel& dialog) {
 
 // ---- korvane run ----
 
-int RunScript(std::string_view text, std::ostream& out, std::ostream& err, StartupOptions options) {
+int RunScript(std::string_view text, std::ostream& out, std::ostream& err, StartupOptions options,
+              std::function<void(int line)> beforeStatement) {
   ScriptRunner runner(ParseScript(text), out);
+  runner.beforeStatement = std::move(beforeStatement);
   options.singleInstance = false;
   try {
     (void)Now();  // a malformed KORVANE_NOW is reported before anything runs

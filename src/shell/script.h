@@ -8,7 +8,7 @@
 // opened it, until it closes. Printed forms, one line each (line feeds in a
 // text as \n):
 //   message: TEXT                  a box with an OK button only
-//   question: TEXT -> yes|no       a box with two buttons
+//   question: TEXT -> yes|no|cancel   a box with two or three buttons
 //   folder: -> PATH|cancel         the folder picker
 //   input: PROMPT -> TEXT|cancel   an input box
 //   dialog: CAPTION                a dialog appears; then each visible label
@@ -61,6 +61,10 @@ class ScriptRunner final : public Ui {
  public:
   ScriptRunner(std::vector<ScriptLine> lines, std::ostream& out) : lines_(std::move(lines)), out_(out) {}
 
+  // Called before each top-level statement with its line number (the demo
+  // marks its steps with it).
+  std::function<void(int line)> beforeStatement;
+
   // Runs every statement against the started program. Throws ScriptError at
   // the first failing line (also for an answer still queued at the end).
   void Execute(Program& program);
@@ -111,7 +115,8 @@ class ScriptRunner final : public Ui {
 // korvane run: starts the program without the single-instance lock, runs the
 // script and ends the program as closing its window does. Boxes go to `out`,
 // the error line to `err`. Returns 0 when every line ran, else 1.
-int RunScript(std::string_view text, std::ostream& out, std::ostream& err, StartupOptions options);
+int RunScript(std::string_view text, std::ostream& out, std::ostream& err, StartupOptions options,
+              std::function<void(int line)> beforeStatement = {});
 
 // A text as the script prints it: line feeds as \n.
 std::string PrintableText(std::string_view text);

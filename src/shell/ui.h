@@ -17,7 +17,10 @@ class DialogModel;
 inline constexpr std::string_view kProgramTitle = "Korvane";
 
 enum class Icon { None, Information, Exclamation, Question, Critical };
-enum class Buttons { Ok, OkCancel, YesNo };
+// The buttons of a box. A question's default button (taken by Enter) is its
+// first one, except YesNoDefaultNo, whose default is 否: questions before
+// something typed would be destroyed.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoDefaultNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 class Ui {

@@ -319,6 +319,7 @@ TEST(New, TwiceInOneSecondKeepsBothMeets) {
   const fs::path meets = f.MeetFolder();
   shell::SaveDefaultPath(f.program.Settings(), meets.string());
   f.program.Run("New");
+  f.ui.answers.push_back(shell::Answer::No);  // the forms made after its first save
   f.program.Run("Close");
   f.program.Run("New");
   EXPECT_TRUE(fs::exists(meets / MeetFile("2024-04-09", "00005")));

@@ -269,18 +269,31 @@ TEST(DefaultFolderCommand, AHiddenHostStaysHiddenAfterThePicker) {
 
 // ---- 退出, 关于, 内容 ----
 
-TEST(QuitCommand, ClosesEveryWorkbookUnsavedAndEndsTheProgram) {
+TEST(QuitCommand, AsksToSaveChangesThenClosesEverythingAndEnds) {
   Fixture f;
   host::Workbook& a = f.OpenBook(kMeetName);
   a.SetFileIdentity(f.dir.path().string(), kMeetName);
   a.Sheet(1).Cells(1, 1).SetValue(host::CellValue("changed"));
   a.SetSaved(false);
-  f.OpenBook("运动会报表.xlsm");
+  f.OpenBook("运动会报表.xlsm").SetSaved(true);
+  f.ui.answers = {Answer::No};
   f.program.Run("Quit");
   EXPECT_TRUE(f.program.Ended());
   EXPECT_FALSE(f.program.HasHost());
-  EXPECT_FALSE(fs::exists(f.dir / kMeetName));  // nothing was saved
-  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_FALSE(fs::exists(f.dir / kMeetName));  // 否: nothing was saved
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].text, "是否保存对 " + std::string(kMeetName) + " 的更改?");
+}
+
+TEST(QuitCommand, CancelKeepsTheProgramRunning) {
+  Fixture f;
+  host::Workbook& a = f.OpenBook(kMeetName);
+  a.SetSaved(false);
+  f.ui.answers = {Answer::Cancel};
+  f.program.Run("Quit");
+  EXPECT_FALSE(f.program.Ended());
+  ASSERT_TRUE(f.program.HasHost());
+  EXPECT_EQ(f.program.Host().WorkbooksCount(), 1);
 }
 
 TEST(AboutCommand, ShowsTheDescriptionAndVersionUntilOkIsPressed) {
