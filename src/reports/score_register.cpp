@@ -1,6 +1,7 @@
 #include "reports/score_register.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "host/application.h"
@@ -102,6 +103,50 @@ void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet
   }
 }
 
+// What the user typed into a register: the places to highlight of each
+// event and the result of each entrant, keyed by the event's title and the
+// entrant (athlete number or relay team) as the register showed them.
+struct TypedResults {
+  std::map<std::string, CellValue> places;
+  std::map<std::pair<std::string, std::string>, CellValue> results;
+  bool Empty() const { return places.empty() && results.empty(); }
+};
+
+TypedResults ReadTypedResults(const host::Worksheet& reg) {
+  TypedResults typed;
+  const int lastRow = reg.LastUsedRow();
+  for (int r = kFirstEventRow; r + 1 <= lastRow + 1; r += 2) {
+    const std::string title = reg.ValueAt(r, kTitleCol).ToText();
+    const CellValue places = reg.ValueAt(r, kPlacesCol);
+    if (!title.empty() && !places.IsEmpty()) typed.places[title] = places;
+    for (int c = kFirstEntrantCol; c <= kLastEntrantCol; ++c) {
+      const CellValue result = reg.ValueAt(r + 1, c);
+      if (result.IsEmpty()) continue;
+      typed.results[{title, reg.ValueAt(r, c).ToText()}] = result;
+    }
+  }
+  return typed;
+}
+
+// Puts typed results back where the rebuilt register has the same event and
+// the same entrant; the others have no row any more.
+void RestoreTypedResults(host::Worksheet& reg, const TypedResults& typed) {
+  const int lastRow = reg.LastUsedRow();
+  for (int r = kFirstEventRow; r <= lastRow; r += 2) {
+    if (reg.RowHidden(r)) continue;
+    const std::string title = reg.ValueAt(r, kTitleCol).ToText();
+    if (title.empty()) continue;
+    if (auto p = typed.places.find(title); p != typed.places.end())
+      host::Range(&reg, RangeRef{r, kPlacesCol, r, kPlacesCol}).SetLiteral(p->second);
+    for (int c = kFirstEntrantCol; c <= kLastEntrantCol; ++c) {
+      const CellValue entrant = reg.ValueAt(r, c);
+      if (entrant.IsEmpty()) break;
+      if (auto it = typed.results.find({title, entrant.ToText()}); it != typed.results.end())
+        host::Range(&reg, RangeRef{r + 1, c, r + 1, c}).SetLiteral(it->second);
+    }
+  }
+}
+
 }  // namespace
 
 std::string_view RegisterMethodText(int method) {
@@ -131,10 +176,20 @@ bool FillScoreRegister(host::Workbook& book, shell::Ui& ui) {
       ui.MessageBox(RegisterSheetMissingText(name), shell::Icon::Exclamation);
       return false;
     }
+  // Results typed before the register was hidden again (by a late 报表生成
+  // or a new consolidation) are not wiped without the user's word.
+  const TypedResults typed = ReadTypedResults(*reg);
+  if (!typed.Empty() &&
+      ui.MessageBox(std::string(kRebuildQuestion), shell::Icon::Question, shell::Buttons::YesNoDefaultNo) !=
+          shell::Answer::Yes) {
+    reg->SetVisible(true);
+    return true;
+  }
   reg->Unprotect();
   reg->SetVisible(true);
   try {
     Rebuild(*reg, *eventsSheet, *temp);
+    RestoreTypedResults(*reg, typed);
   } catch (...) {
     // A register left half-built must not pass for a finished one: hidden
     // again, the next run rebuilds it.

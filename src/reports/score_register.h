@@ -24,8 +24,12 @@ std::string_view RegisterMethodText(int method);
 // (consolidation and every report run hide it): rows from 3 on are cleared,
 // unmerged and shown, then every event with entrants and a method other than
 // 5 gets its two rows, and the rows of the other events are hidden. A visible
-// register is left exactly as it is, so results typed in stay. Returns false
-// after a message when a sheet it reads is missing.
+// register is left exactly as it is, so results typed in stay. When the
+// hidden register holds typed results or place counts, asks kRebuildQuestion
+// first (default 否): 是 rebuilds and puts each typed result back beside the
+// same event's same entrant (and each place count beside the same event)
+// where the new lists still have them; 否 shows the register as it is.
+// Returns false after a message when a sheet it reads is missing.
 bool FillScoreRegister(host::Workbook& book, shell::Ui& ui);
 
 // The menu command 成绩管理: finds the meet workbook (文件被关闭! when none),
@@ -37,5 +41,8 @@ void ScoreEdit(shell::Program& program);
 void RegisterScoreRegisterCommands(shell::CommandTable& table);
 
 std::string RegisterSheetMissingText(std::string_view sheet);
+inline constexpr std::string_view kRebuildQuestion =
+    "成绩登记表中已录入了成绩。要按新的比赛项目名单重新生成成绩登记表吗？\n"
+    "（是：重新生成，已录入的成绩保留在同一项目、同一号码的位置上；否：保持原样）";
 
 }  // namespace korvane::reports

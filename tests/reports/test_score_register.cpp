@@ -113,18 +113,25 @@ TEST(ScoreRegister, AHiddenRegisterIsRebuiltFromTheNewLists) {
   RecordFixture f(SevenEvents());
   f.Run("ScoreEdit");
   host::Worksheet& reg = f.Sheet(meet::kScoreRegisterSheet);
-  Type(reg, "E4", 12.5);
+  Type(reg, "E4", 12.5);  // event 1, its first entrant: still there after the new lists
+  Type(reg, "G4", 13.1);  // event 1, its third entrant: gone
+  Type(reg, "E6", 50.2);  // the relay: no entrants any more
   Type(reg, "C3", 2);
   // A new consolidation: event 1 has two entrants now, event 3 gains some,
   // and there are only three events.
   HideRegister(f);
   f.SetEvents({{"高一男子100米", "1", 1, 2}, {"高一男子4×100米接力", "1", 1, 0}, {"高一女子100米", "1", 1, 3}});
+  f.ui.answers = {shell::Answer::Yes};
   f.Run("ScoreEdit");
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].text, kRebuildQuestion);
+  EXPECT_EQ(f.ui.boxes[0].buttons, shell::Buttons::YesNoDefaultNo);
   EXPECT_EQ(RowTexts(reg, 3, 1, 7),
-            (std::vector<std::string>{"高一男子100米", "计时", "", "号码", Number(1, 0), Number(1, 1), ""}));
-  EXPECT_EQ(Text(reg, "E4"), "");
+            (std::vector<std::string>{"高一男子100米", "计时", "2", "号码", Number(1, 0), Number(1, 1), ""}));
+  EXPECT_EQ(RowTexts(reg, 4, 4, 7), (std::vector<std::string>{"成绩", "12.5", "", ""}));
   EXPECT_TRUE(reg.RowHidden(5));
   EXPECT_TRUE(reg.RowHidden(6));
+  EXPECT_EQ(Text(reg, "E6"), "");
   EXPECT_FALSE(reg.RowHidden(7));  // hidden by the earlier lists, shown again
   EXPECT_FALSE(reg.RowHidden(9));
   EXPECT_EQ(RowTexts(reg, 7, 4, 7), (std::vector<std::string>{"号码", Number(3, 0), Number(3, 1), Number(3, 2)}));
@@ -134,6 +141,22 @@ TEST(ScoreRegister, AHiddenRegisterIsRebuiltFromTheNewLists) {
     EXPECT_EQ(reg.MergeAt(r, 1), nullptr) << "row " << r;
   }
   EXPECT_EQ(reg.MergeAt(5, 1), nullptr);
+}
+
+TEST(ScoreRegister, NoToTheRebuildShowsTheTypedResultsAsTheyAre) {
+  RecordFixture f(SevenEvents());
+  f.Run("ScoreEdit");
+  host::Worksheet& reg = f.Sheet(meet::kScoreRegisterSheet);
+  Type(reg, "E4", 12.5);
+  const auto before = Snapshot(reg);
+  HideRegister(f);
+  f.SetEvents({{"高一男子100米", "1", 1, 1}});
+  f.ui.answers = {shell::Answer::No};
+  f.Run("ScoreEdit");
+  EXPECT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(Snapshot(reg), before);
+  EXPECT_TRUE(reg.Visible());
+  EXPECT_EQ(&f.book->ActiveSheet(), &reg);
 }
 
 TEST(ScoreRegister, MissingSheetsOrWorkbookAreReported) {
