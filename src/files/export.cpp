@@ -2,6 +2,8 @@
 // workbook in a folder the user picks. The new workbook is put together in
 // memory and written once at the end, so a failure never leaves a
 // half-written file under the target name; the meet workbook is not changed.
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "files/files.h"
@@ -10,6 +12,8 @@
 #include "host/meet_layout.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "host/xlsx.h"
+#include "shell/clock.h"
 
 namespace korvane::files {
 
@@ -60,6 +64,46 @@ void WriteExportWorkbook(shell::Program& program, host::Workbook& meetBook, cons
   host.Activate(meetBook);
 }
 
+// Whether a registration workbook already holds something a team typed: a
+// value in the athlete rows (from C4 rightward) of any of its sheets. A file
+// that cannot be read counts as holding entries, so it is never replaced
+// without a question.
+bool HoldsEntries(const std::string& path) {
+  std::unique_ptr<host::Workbook> book;
+  try {
+    book = host::ReadWorkbookFile(path, nullptr);
+  } catch (const host::HostError&) {
+    return true;
+  }
+  for (const host::Worksheet* ws : book->Sheets()) {
+    const int lastRow = ws->LastUsedRow();
+    for (const auto& [r, row] : ws->RowMap()) {
+      // The closing row below the athlete rows holds the form's own text.
+      if (r < meet::form::kFirstAthleteRow || r >= lastRow) continue;
+      for (const auto& cell : row.cells)
+        if (static_cast<int>(cell.col) >= meet::form::kAthleteNameCol && cell.HasContent() &&
+            !ws->ValueAt(r, static_cast<int>(cell.col)).IsEmpty())
+          return true;
+    }
+  }
+  return false;
+}
+
+// A free name beside `path` for its backup: NAME.bak.YYYYMMDD-HHMMSS.EXT,
+// with -2, -3 ... when a backup of that second is already there.
+fs::path BackupPath(const fs::path& path) {
+  const shell::DateTime now = shell::Now();
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
+                now.second);
+  const std::string stem = path.stem().string() + ".bak." + stamp;
+  fs::path candidate = path.parent_path() / (stem + path.extension().string());
+  std::error_code ec;
+  for (int n = 2; fs::exists(candidate, ec); ++n)
+    candidate = path.parent_path() / (stem + "-" + std::to_string(n) + path.extension().string());
+  return candidate;
+}
+
 std::string TargetPath(const shell::Program& program, const std::string& folder, std::string_view baseName) {
   return (fs::path(folder) / (std::string(baseName) + std::string(program.tables.extensions.meetWorkbook))).string();
 }
@@ -95,6 +139,20 @@ void Export(shell::Program& program) {
 
   const std::string path = TargetPath(program, folder, meet::kRegistrationWorkbookBaseName);
   program.workPath = path;
+  // This is the file 导入报名数据 reads: once the teams have returned their
+  // entries in it, it is replaced only on the user's word, and a copy of it stays.
+  std::error_code ec;
+  if (fs::exists(path, ec) && HoldsEntries(path)) {
+    if (program.ui().MessageBox(text::ReplaceEntriesQuestion(path), Icon::Exclamation, shell::Buttons::YesNoDefaultNo) !=
+        shell::Answer::Yes)
+      return;
+    const fs::path backup = BackupPath(path);
+    fs::copy_file(path, backup, ec);
+    if (ec) {
+      program.ui().MessageBox(text::ExportFailed(path, "无法保留原文件的副本：" + ec.message()), Icon::Exclamation);
+      return;
+    }
+  }
   WriteExportWorkbook(program, *meetBook, names, path);
 }
 

@@ -1,10 +1,12 @@
 // 导入报名数据: the entries the teams made in the registration workbook are
 // copied into the meet workbook's team sheets, all of them or none.
+#include <algorithm>
 #include <system_error>
 #include <vector>
 
 #include "files/files.h"
 #include "files/host_flags.h"
+#include "host/address.h"
 #include "host/errors.h"
 #include "host/meet_layout.h"
 #include "host/range.h"
@@ -52,6 +54,39 @@ class ReadOnlyBook {
   bool openedHere_;
   host::Workbook& meetBook_;
 };
+
+// Why a returned registration workbook is not the meet's forms, naming the
+// sheet and what differs; "" when every form has the meet's shape.
+std::string FormShapeProblem(const host::Workbook& registration, const host::Worksheet& sample, int teams,
+                             int lastEventCol, int rowsPerTeam) {
+  for (int i = 1; i <= teams; ++i)
+    if (registration.FindSheet(meet::TeamSheetName(i)) == nullptr)
+      return "缺少工作表“" + meet::TeamSheetName(i) + "”（本次运动会有 " + std::to_string(teams) + " 张报名表）。";
+  for (const host::Worksheet* ws : registration.Sheets()) {
+    bool ours = false;
+    for (int i = 1; i <= teams && !ours; ++i) ours = host::Workbook::SameSheetName(ws->Name(), meet::TeamSheetName(i));
+    if (!ours)
+      return "多出工作表“" + ws->Name() + "”（本次运动会只有工作表“1”到“" + meet::TeamSheetName(teams) + "”）。";
+  }
+  const int headingRow = meet::form::kHeadingRow;
+  for (int i = 1; i <= teams; ++i) {
+    const host::Worksheet& form = *registration.FindSheet(meet::TeamSheetName(i));
+    const std::string where = "工作表“" + form.Name() + "”：";
+    const int lastCol = std::max(LastUsedColumnOfRow(form, headingRow), lastEventCol);
+    for (int c = 1; c <= lastCol; ++c) {
+      const std::string got = form.ValueAt(headingRow, c).ToText();
+      const std::string want = sample.ValueAt(headingRow, c).ToText();
+      if (got != want)
+        return where + "第" + std::to_string(headingRow) + "行的表头与本次运动会的报名表不同：" +
+               host::RelativeAddress(host::RangeRef{headingRow, c, headingRow, c}) + " 为“" + got + "”，应为“" + want + "”。";
+    }
+    const int closing = LastUsedRowOfColumn(form, 1);
+    if (closing != meet::form::ClosingRow(rowsPerTeam))
+      return where + "报名表的结束行在第" + std::to_string(closing) + "行，应在第" +
+             std::to_string(meet::form::ClosingRow(rowsPerTeam)) + "行（运动员行数与本次运动会的不同）。";
+  }
+  return "";
+}
 
 }  // namespace
 
@@ -104,34 +139,36 @@ void Import(shell::Program& program) {
   const int lastEventCol = LastUsedColumnOfRow(sample, meet::form::kHeadingRow);
   const int rowsPerTeam = program.tables.parameters.RowsPerTeam;
 
-  // The returned forms must be the meet's forms: one sheet per team, the same
-  // events, the same number of athlete rows (the closing row is the last cell
-  // of column A).
-  const host::Worksheet& firstForm = registration->Sheet(1);
-  const bool sameShape = rowsPerTeam > 0 && lastEventCol >= meet::form::kAthleteNameCol &&
-                         registration->Count() == teams &&
-                         LastUsedColumnOfRow(firstForm, meet::form::kHeadingRow) == lastEventCol &&
-                         LastUsedRowOfColumn(firstForm, 1) == meet::form::ClosingRow(rowsPerTeam);
-  if (!sameShape) {
+  const host::RangeRef area{meet::form::kFirstAthleteRow, meet::form::kAthleteNameCol,
+                            meet::form::LastAthleteRow(rowsPerTeam), lastEventCol};
+  const int teamCount = static_cast<int>(teams);
+  if (rowsPerTeam <= 0 || lastEventCol < meet::form::kAthleteNameCol || teamCount <= 0) {
     ui.MessageBox(std::string(text::kWrongShape), Icon::Information);
     return;
   }
 
-  const host::RangeRef area{meet::form::kFirstAthleteRow, meet::form::kAthleteNameCol,
-                            meet::form::LastAthleteRow(rowsPerTeam), lastEventCol};
-  const int teamCount = static_cast<int>(teams);
+  // The returned forms must be the meet's forms, every one of them: a sheet
+  // "1".."N" for each team and no other, the meet's headings in row 3, the
+  // closing row (the last cell of column A) where the form size puts it.
+  // Sheets are matched by name, so forms saved in another order still go to
+  // their own team.
+  const std::string problem = FormShapeProblem(*registration, sample, teamCount, lastEventCol, rowsPerTeam);
+  if (!problem.empty()) {
+    ui.MessageBox(text::WrongShape(problem), Icon::Information);
+    return;
+  }
 
   // Read every form and check every team sheet before the first value is
   // written, so a failure never leaves some teams imported and others not.
   std::vector<host::ValueGrid> entries;
   entries.reserve(static_cast<std::size_t>(teamCount));
   for (int i = 1; i <= teamCount; ++i) {
-    host::Worksheet& form = registration->Sheet(i);
+    host::Worksheet& form = *registration->FindSheet(meet::TeamSheetName(i));
     entries.push_back(host::Range(&form, area).Values());
   }
   std::vector<host::Worksheet*> teamSheets;
   for (int i = 1; i <= teamCount; ++i) {
-    host::Worksheet* sheet = i <= meetBook->Count() ? &meetBook->Sheet(i) : nullptr;
+    host::Worksheet* sheet = meetBook->FindSheet(meet::TeamSheetName(i));
     try {
       if (sheet == nullptr) throw host::HostError("运动会工作簿中没有这张报名表。");
       sheet->CheckWritable(area);

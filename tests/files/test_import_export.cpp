@@ -107,7 +107,7 @@ TEST(Export, WithoutMeetWorkbookResetsTheMenu) {
   EXPECT_EQ(f.ui.pickerCalls, 0);
 }
 
-TEST(Export, ReplacesAnEarlierFileWithoutAsking) {
+TEST(Export, ReplacesAnEarlierFileWithoutEntriesWithoutAsking) {
   Fixture f;
   host::Workbook& book = f.OpenMeet({.teams = 2});
   const fs::path out = f.Folder("out");
@@ -117,6 +117,39 @@ TEST(Export, ReplacesAnEarlierFileWithoutAsking) {
   EXPECT_EQ(f.Texts(), (std::vector<std::string>{"指定导出位置", "指定导出位置"}));
   FileReader reg(out / kRegistrationFile);
   EXPECT_EQ(Cell(reg->Sheet(1), 5, 3), "李四");
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+}
+
+TEST(Export, AFileHoldingEntriesIsReplacedOnlyOnYesAndKeptAsACopy) {
+  Fixture f;
+  f.OpenMeet({.teams = 2});
+  const fs::path out = f.Folder("out");
+  ExportTo(f, out);
+  {
+    // The teams return their entries in the exported file.
+    host::WorkbookHost other;
+    host::Workbook& reg = other.Open((out / kRegistrationFile).string());
+    reg.Sheet(2).PutValue(6, 4, "√");
+    reg.Save();
+  }
+  f.ui.boxes.clear();
+  f.ui.answers = {Answer::No};
+  ExportTo(f, out);
+  ASSERT_EQ(f.ui.boxes.size(), 2u);
+  EXPECT_EQ(f.ui.boxes[1].buttons, Buttons::YesNoDefaultNo);
+  EXPECT_EQ(f.ui.boxes[1].text, text::ReplaceEntriesQuestion((out / kRegistrationFile).string()));
+  EXPECT_EQ(Cell(FileReader(out / kRegistrationFile)->Sheet(2), 6, 4), "√");
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+
+  f.ui.answers = {Answer::Yes};
+  ExportTo(f, out);
+  EXPECT_EQ(Cell(FileReader(out / kRegistrationFile)->Sheet(2), 6, 4), "");
+  std::vector<fs::path> backups;
+  for (const auto& e : fs::directory_iterator(out))
+    if (e.path().filename().string().starts_with("运动会报名登记表.bak.")) backups.push_back(e.path());
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_EQ(backups[0].extension(), fs::path(kRegistrationFile).extension());
+  EXPECT_EQ(Cell(FileReader(backups[0])->Sheet(2), 6, 4), "√");
 }
 
 TEST(Export, ATargetHeldByAnotherProgramIsLeftAsItWas) {
@@ -229,10 +262,9 @@ TEST(Import, CopiesTheDataAreaOfEveryTeamAndNothingElse) {
       ws.PutValue(4, 4, "√");
       ws.PutValue(23, 11, "√");
       ws.PutValue(23, 3, "女" + std::to_string(t));
-      // Outside the area: the team name, the headings, a column right of the
-      // events, the row-number column and the closing row.
+      // Outside the area: the team name, a column right of the events, the
+      // row-number column and the closing row.
       ws.PutValue(2, 3, "改过的队名");
-      ws.PutValue(3, 4, "改过的项目");
       ws.PutValue(4, 12, "×");
       ws.PutValue(5, 2, 99);
       ws.PutValue(24, 3, "注释");
@@ -303,19 +335,33 @@ TEST(Import, ASecondImportReplacesTheFirst) {
   EXPECT_EQ(Cell(f.meetBook->Sheet(2), 6, 3), "");
 }
 
-TEST(Import, ShapeMismatchesCopyNothing) {
+TEST(Import, ShapeMismatchesOfAnySheetCopyNothingAndSayWhat) {
   struct Case {
     const char* what;
     std::function<void(host::Workbook&)> edit;
+    const char* message;  // after "数据格式有误!\n"
   };
   const std::vector<Case> cases = {
       {"an extra sheet such as 设置",
-       [](host::Workbook& reg) { reg.AddSheet(nullptr, &reg.Sheet(reg.Count()), "设置"); }},
-      {"one team sheet missing", [](host::Workbook& reg) { reg.RemoveSheet(reg.Sheet(reg.Count())); }},
-      {"an extra event column", [](host::Workbook& reg) { reg.Sheet(1).PutValue(3, 7, "跳远"); }},
-      {"an event column less", [](host::Workbook& reg) { reg.Sheet(1).ClearCell(3, 6); }},
-      {"a longer form", [](host::Workbook& reg) { reg.Sheet(1).PutValue(9, 1, "注："); }},
-      {"a shorter form", [](host::Workbook& reg) { reg.Sheet(1).ClearCell(8, 1); }},
+       [](host::Workbook& reg) { reg.AddSheet(nullptr, &reg.Sheet(reg.Count()), "设置"); },
+       "多出工作表“设置”（本次运动会只有工作表“1”到“3”）。"},
+      {"one team sheet missing", [](host::Workbook& reg) { reg.RemoveSheet(reg.Sheet(reg.Count())); },
+       "缺少工作表“3”（本次运动会有 3 张报名表）。"},
+      {"an extra event column", [](host::Workbook& reg) { reg.Sheet(1).PutValue(3, 7, "跳远"); },
+       "工作表“1”：第3行的表头与本次运动会的报名表不同：G3 为“跳远”，应为“”。"},
+      {"an event column less on sheet 2", [](host::Workbook& reg) { reg.Sheet(2).ClearCell(3, 6); },
+       "工作表“2”：第3行的表头与本次运动会的报名表不同：F3 为“”，应为“项目3”。"},
+      {"last year's form: as many events, other headings",
+       [](host::Workbook& reg) { reg.Sheet(3).PutValue(3, 5, "铅球"); },
+       "工作表“3”：第3行的表头与本次运动会的报名表不同：E3 为“铅球”，应为“项目2”。"},
+      {"a longer form", [](host::Workbook& reg) { reg.Sheet(1).PutValue(9, 1, "注："); },
+       "工作表“1”：报名表的结束行在第9行，应在第8行（运动员行数与本次运动会的不同）。"},
+      {"a row inserted on sheet 3",
+       [](host::Workbook& reg) {
+         reg.Sheet(3).Unprotect();
+         reg.Sheet(3).InsertRows(5, 1);
+       },
+       "工作表“3”：报名表的结束行在第9行，应在第8行（运动员行数与本次运动会的不同）。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -326,11 +372,22 @@ TEST(Import, ShapeMismatchesCopyNothing) {
     });
     const auto before = TeamSheetValues(*f.meetBook, 3, 10, 8);
     ImportFrom(f, f.in);
-    EXPECT_EQ(f.Texts(), (std::vector<std::string>{"指定文件位置", "是否覆盖原有数据？", "数据格式有误!"}));
+    EXPECT_EQ(f.Texts(), (std::vector<std::string>{"指定文件位置", "是否覆盖原有数据？",
+                                                   std::string("数据格式有误!\n") + c.message}));
     EXPECT_EQ(f.ui.boxes.back().icon, Icon::Information);
     EXPECT_EQ(TeamSheetValues(*f.meetBook, 3, 10, 8), before);
     EXPECT_EQ(f.Host().WorkbooksCount(), 1);
   }
+}
+
+TEST(Import, SheetsInAnotherOrderGoToTheirOwnTeams) {
+  ImportFixture f({.teams = 3, .rowsPerTeam = 4, .events = 3});
+  f.EditRegistration([](host::Workbook& reg) {
+    for (int t = 1; t <= 3; ++t) reg.Sheet(t).PutValue(4, 3, "队" + std::to_string(t));
+    reg.MoveSheet(reg.Sheet("3"), 1);
+  });
+  ImportFrom(f, f.in);
+  for (int t = 1; t <= 3; ++t) EXPECT_EQ(Cell(f.meetBook->Sheet(std::to_string(t)), 4, 3), "队" + std::to_string(t));
 }
 
 TEST(Import, FilesThatCannotBeReadCopyNothing) {
