@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <ostream>
 #include <vector>
 
@@ -28,103 +30,183 @@ constexpr const char* kProgram = "program";
 constexpr const char* kConfig = "config";
 constexpr const char* kMeets = "meets";
 constexpr const char* kExport = "export";
+constexpr const char* kOwned[] = {kProgram, kConfig, kMeets, kExport};
+
+// What a file looked like at one moment, to tell which files a step made or changed.
+struct FileState {
+  std::uintmax_t size = 0;
+  fs::file_time_type time;
+  bool operator==(const FileState&) const = default;
+};
+using Snapshot = std::map<fs::path, FileState>;
+
+Snapshot Take(const fs::path& dir) {
+  Snapshot files;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    fs::path rel = it->path().lexically_relative(dir);
+    if (rel == kDemoMarker || rel == kDemoLog) continue;
+    files[rel] = FileState{it->file_size(ec), it->last_write_time(ec)};
+  }
+  return files;
+}
+
+// A folder the demo may use: missing, empty, or marked as the demo's own.
+bool Usable(const fs::path& dir, std::string& why) {
+  std::error_code ec;
+  if (!fs::exists(dir, ec)) return true;
+  if (!fs::is_directory(dir, ec)) {
+    why = "“" + dir.string() + "”不是文件夹";
+    return false;
+  }
+  if (fs::exists(dir / kDemoMarker, ec) || fs::is_empty(dir, ec)) return true;
+  why = "文件夹“" + dir.string() + "”不是空的，也不是演示建立的；演示不会改动其中的文件，请另选一个文件夹";
+  return false;
+}
 
 }  // namespace
 
-std::string DemoScript(const std::string& meetsFolder, const std::string& exportFolder) {
+std::vector<DemoStep> DemoSteps(const std::string& meetsFolder, const std::string& exportFolder) {
+  std::vector<DemoStep> steps;
+  steps.push_back({"准备模板：高一改为4个班，高一女子增设跳高",
+                   "Initialization\n"
+                   "set 设置!B5 4\n"
+                   "answer yes\n"  // junior grades compete grade by grade
+                   "ItemSetup\n"
+                   " choose CmbGrade 高一\n"
+                   " choose CmbSex 女子\n"
+                   " select List1 =跳高\n"
+                   " press Select\n"
+                   " press CmdSave\n"
+                   " press CmdClose\n"
+                   "Save\n"
+                   "Close\n"});
+  steps.push_back({"新建运动会工作簿，每班一张报名表",
+                   "folder " + Quote(meetsFolder) + "\n"
+                   "New\n"});
+  steps.push_back({"导出报名数据：发给各班的报名登记表",
+                   "folder " + Quote(exportFolder) + "\n"
+                   "Export\n"});
+  steps.push_back({"模拟报名：各班在限额内随机报名",
+                   "answer yes\n"  // the entries made so far are overwritten
+                   "MNBM\n"
+                   "Save\n"});
+  steps.push_back({"汇总及编号：每名运动员编号，列出各项目的参赛者", "consolidate\nSave\n"});
+  steps.push_back({"随机排序：各项目参赛者重新排序", "Sort\nSave\n"});
+  steps.push_back({"报表生成：号码对照表报表和分组分道的比赛项目名单报表", "CreateReport\nSave\n"});
+  steps.push_back({"创建成绩记录表和成绩登记表",
+                   "CreateTables\n"
+                   "ScoreEdit\n"
+                   "Save\n"});
+  steps.push_back({"导出打印报表：交给别处打印的报表工作簿",
+                   "folder " + Quote(exportFolder) + "\n"
+                   "ExportPRF\n"});
+  steps.push_back({"赛事奖项：奖项设置、获奖名单明细和每种奖项的证书套打文档",
+                   "PrizeSetup\n"
+                   "set 奖项设置.xlsx:设置!D3 2\n"  // 初一: two total-score certificates
+                   "set 奖项设置.xlsx:设置!E3 3\n"  // its boys: three places per event
+                   "set 奖项设置.xlsx:设置!E4 3\n"  // its girls too
+                   "set 奖项设置.xlsx:设置!F4 ／\n"  // but no individual award for the girls' first event
+                   "PrizeList\n"
+                   "PrizeCreate\n"
+                   "Save\n"});
+  return steps;
+}
+
+std::string DemoScript(const std::vector<DemoStep>& steps) {
   std::string s;
-  s += "# 1. The organiser prepares the template: grades, classes and events.\n";
-  s += "Initialization\n";
-  s += "set 设置!B5 4\n";  // 高一 has four classes this year
-  s += "answer yes\n";     // junior grades compete grade by grade
-  s += "ItemSetup\n";
-  s += " choose CmbGrade 高一\n";
-  s += " choose CmbSex 女子\n";
-  s += " select List1 =跳高\n";
-  s += " press Select\n";
-  s += " press CmdSave\n";
-  s += " press CmdClose\n";
-  s += "Save\n";
-  s += "Close\n";
-  s += "# 2. A new meet workbook with one registration form per class.\n";
-  s += "folder " + Quote(meetsFolder) + "\n";
-  s += "New\n";
-  s += "# 3. The registration workbook for the classes.\n";
-  s += "folder " + Quote(exportFolder) + "\n";
-  s += "Export\n";
-  s += "# 4. Simulated entries in every class, within the meet's limits.\n";
-  s += "answer yes\n";  // the entries made so far are overwritten
-  s += "MNBM\n";
-  s += "# 5. Consolidation: every athlete numbered, every event's entrants listed with their numbers.\n";
-  s += "consolidate\n";
-  s += "# 6. A fresh random order of the entrants of every event.\n";
-  s += "Sort\n";
-  s += "# 7. The meet booklet: the number lookup report and the rosters with heats, lanes and groups.\n";
-  s += "CreateReport\n";
-  s += "# 8. The judges' record forms of every event, and the score register for the results.\n";
-  s += "CreateTables\n";
-  s += "ScoreEdit\n";
-  s += "# 9. The report workbook to print elsewhere.\n";
-  s += "folder " + Quote(exportFolder) + "\n";
-  s += "ExportPRF\n";
-  s += "# 10. Awards: the prize workbook with the meet's grades and events, the places of each award,\n";
-  s += "#     the certificate lists and one mail-merge certificate document per award.\n";
-  s += "PrizeSetup\n";
-  s += "set 奖项设置.xlsx:设置!D3 2\n";  // 初一: two total-score certificates
-  s += "set 奖项设置.xlsx:设置!E3 3\n";  // its boys: three places per event
-  s += "set 奖项设置.xlsx:设置!E4 3\n";  // its girls too
-  s += "set 奖项设置.xlsx:设置!F4 ／\n";  // but no individual award for the girls' first event
-  s += "PrizeList\n";
-  s += "PrizeCreate\n";
-  s += "Save\n";
-  s += "sheets\n";
-  s += "menu\n";
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    s += "# " + std::to_string(i + 1) + ". " + steps[i].title + "\n" + steps[i].script;
   return s;
 }
 
-int RunDemo(const std::string& folder, const std::function<void(shell::CommandTable&)>& installCommands,
+int RunDemo(const DemoOptions& options, const std::function<void(shell::CommandTable&)>& installCommands,
             std::ostream& out, std::ostream& err) {
   std::error_code ec;
-  fs::path dir = fs::absolute(folder.empty() ? fs::path("meet-demo") : fs::path(folder), ec);
+  fs::path dir = fs::absolute(options.folder.empty() ? fs::path("meet-demo") : fs::path(options.folder), ec);
   if (ec) {
-    err << "korvane demo: 无法使用文件夹“" << folder << "”：" << ec.message() << "\n";
-    return 1;
+    err << "korvane: 无法使用文件夹“" << options.folder << "”：" << ec.message() << "\n";
+    return 2;
+  }
+  dir = dir.lexically_normal();
+  std::string why;
+  if (!Usable(dir, why)) {
+    err << "korvane: " << why << "\n";
+    return 2;
   }
   fs::path source = shell::ProgramFolder();
   if (!fs::exists(source / "号码对照表及分组分道编排.xltm")) {
-    err << "korvane demo: 程序文件夹“" << source.string() << "”中没有模板文件。\n";
-    return 1;
+    err << "korvane: 程序文件夹“" << source.string() << "”中没有模板文件\n";
+    return 2;
   }
-  for (const char* sub : {kProgram, kConfig, kMeets, kExport}) {
+  fs::create_directories(dir, ec);
+  if (!ec) std::ofstream(dir / kDemoMarker) << "Korvane demo folder\n";
+  for (const char* sub : kOwned) {
+    if (ec) break;
     fs::remove_all(dir / sub, ec);
-    fs::create_directories(dir / sub, ec);
-    if (ec) {
-      err << "korvane demo: 无法建立文件夹“" << (dir / sub).string() << "”：" << ec.message() << "\n";
-      return 1;
-    }
+    if (!ec) fs::create_directories(dir / sub, ec);
+  }
+  if (ec) {
+    err << "korvane: 无法在“" << dir.string() << "”中建立演示文件夹：" << ec.message() << "\n";
+    return 2;
   }
   // The demo edits the template, so it works on its own copy of the program folder.
   fs::copy(source, dir / kProgram, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   if (ec) {
-    err << "korvane demo: 无法复制程序文件夹：" << ec.message() << "\n";
-    return 1;
+    err << "korvane: 无法复制程序文件夹：" << ec.message() << "\n";
+    return 2;
   }
   ::setenv("KORVANE_PROGRAM_DIR", (dir / kProgram).c_str(), 1);
 
-  out << "演示：一次运动会的完整流程，文件夹 " << dir.string() << "\n";
-  shell::StartupOptions options;
-  options.installCommands = installCommands;
-  options.settingsFile = dir / kConfig / "settings.ini";
-  std::string script = DemoScript((dir / kMeets).string(), (dir / kExport).string());
-  int rc = shell::RunScript(script, out, err, options);
-  if (rc != 0) return rc;
+  const std::vector<DemoStep> steps = DemoSteps((dir / kMeets).string(), (dir / kExport).string());
+  // The line on which each step's lines begin (after its comment line).
+  std::map<int, std::size_t> stepAt;
+  int line = 1;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    stepAt[line + 1] = i;
+    line += 1;
+    for (char c : steps[i].script) line += c == '\n';
+  }
 
-  out << "\n生成的文件：\n";
-  std::vector<fs::path> files;
-  for (const char* sub : {kMeets, kExport})
-    for (const auto& e : fs::recursive_directory_iterator(dir / sub, ec))
-      if (e.is_regular_file()) files.push_back(e.path());
-  for (const fs::path& f : files) out << "  " << f.string() << "  (" << fs::file_size(f, ec) << " 字节)\n";
+  std::ofstream log(dir / kDemoLog);
+  std::ostream& transcript = options.transcript ? out : static_cast<std::ostream&>(log);
+  Snapshot before = Take(dir);
+  auto listChanges = [&] {
+    Snapshot now = Take(dir);
+    for (const auto& [rel, state] : now) {
+      auto was = before.find(rel);
+      if (was == before.end())
+        out << "    新建 " << rel.string() << "\n";
+      else if (!(was->second == state))
+        out << "    修改 " << rel.string() << "\n";
+    }
+    before = std::move(now);
+  };
+  bool stepShown = false;
+  auto beforeStatement = [&](int lineNumber) {
+    if (options.transcript) return;
+    auto it = stepAt.find(lineNumber);
+    if (it == stepAt.end()) return;
+    if (stepShown) listChanges();
+    out << "第" << it->second + 1 << "步 " << steps[it->second].title << "\n" << std::flush;
+    stepShown = true;
+  };
+
+  if (!options.transcript) out << "Korvane 演示：一次运动会的完整流程\n文件夹：" << dir.string() << "\n\n";
+  shell::StartupOptions startup;
+  startup.installCommands = installCommands;
+  startup.settingsFile = dir / kConfig / "settings.ini";
+  int rc = shell::RunScript(DemoScript(steps), transcript, err, startup, beforeStatement);
+  if (options.transcript) return rc;
+  if (stepShown) listChanges();
+  log.flush();
+  if (rc != 0) {
+    out << "\n演示未能完成，程序显示的内容见 " << (dir / kDemoLog).string() << "\n";
+    return rc;
+  }
+  out << "\n演示完成。程序显示的全部对话框记录在 " << (dir / kDemoLog).string() << "\n";
   return 0;
 }
 

@@ -9,7 +9,14 @@ dir=$2
 rm -rf "$dir"
 mkdir -p "$dir"
 "$korvane" demo "$dir/meet" > "$dir/out.txt"
-grep -q "生成的文件" "$dir/out.txt"
+# What the demo prints is for a person: its steps in Chinese, each with the
+# files it made or changed; the boxes go to the transcript beside them.
+grep -q "^演示完成" "$dir/out.txt"
+grep -q "^第2步 新建运动会工作簿" "$dir/out.txt"
+grep -A2 "^第2步" "$dir/out.txt" | grep -q "新建 meets/号码对照表及分组分道编排表_.*\.xlsm"
+grep -A1 "^第3步" "$dir/out.txt" | grep -q "新建 export/运动会报名登记表.xlsm"
+! grep -q "^question:" "$dir/out.txt"
+grep -q "^question: " "$dir/meet/演示记录.txt"
 /usr/bin/python3 - "$dir/meet" <<'PY'
 import glob, sys
 import openpyxl
