@@ -1,13 +1,17 @@
 #include "processing/consolidation.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "host/address.h"
+#include "host/errors.h"
 #include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/worksheet.h"
+#include "host/xlsx.h"
 #include "processing/grades.h"
 #include "processing/numbering.h"
 #include "processing/random_order.h"
@@ -76,6 +80,8 @@ std::string CheckMeet(const host::Workbook& book) {
   return {};
 }
 
+std::string CellName(int row, int col) { return host::RelativeAddress(host::RangeRef{row, col, row, col}); }
+
 // One team sheet as consolidation reads it, after its surplus ticks are gone.
 struct TeamEntries {
   bool takesPart = false;  // C4 holds a name
@@ -93,6 +99,7 @@ struct Run {
   int teamCount = 0;
   std::vector<Grade> grades;
   std::vector<TeamEntries> teams;  // team t at t - 1
+  std::vector<EntryIssue> issues;  // what the forms held that did not count as typed
 
   bool Ticked(const TeamEntries& team, int i, int j) const {
     return team.ticks[static_cast<std::size_t>(i) * events + j] != 0;
@@ -102,7 +109,7 @@ struct Run {
 // Reads team sheet `t` and erases the ticks of each athlete beyond the
 // permitted number of individual events: the leftmost are kept. Relay columns
 // (headings of this sheet ending in 接力) are neither counted nor erased.
-TeamEntries TidyTeam(host::Worksheet& ws, const Run& run) {
+TeamEntries TidyTeam(host::Worksheet& ws, Run& run) {
   const int h2 = run.rowsPerTeam, e = run.events;
   // Rows 3 (headings) to the last athlete row, columns C (names) to the last event.
   const ValueGrid cells =
@@ -116,6 +123,11 @@ TeamEntries TidyTeam(host::Worksheet& ws, const Run& run) {
   team.names.reserve(h2);
   team.ticks.assign(static_cast<std::size_t>(h2) * e, 0);
   std::vector<std::pair<int, int>> erase;
+  auto issue = [&](int i, int j, std::string why, bool notATick) {
+    run.issues.push_back(EntryIssue{ws.Name(), CellName(f::kFirstAthleteRow + i, f::kFirstEventCol + j),
+                                    cells[i + 1][0].ToText(), cells[0][kEventAt + j].ToText(), std::move(why),
+                                    notATick});
+  };
   for (int i = 0; i < h2; ++i) {
     const std::vector<CellValue>& row = cells[i + 1];
     team.names.push_back(row[0]);
@@ -123,13 +135,19 @@ TeamEntries TidyTeam(host::Worksheet& ws, const Run& run) {
     bool full = false;
     for (int j = 0; j < e; ++j) {
       const CellValue& cell = row[kEventAt + j];
+      if (IsBlank(cell)) continue;
+      const bool tick = IsEntryTick(cell);
       if (full && !relay[j]) {
-        if (!IsBlank(cell)) erase.emplace_back(f::kFirstAthleteRow + i, f::kFirstEventCol + j);
+        erase.emplace_back(f::kFirstAthleteRow + i, f::kFirstEventCol + j);
+        issue(i, j, tick ? text::OverEventLimit(run.maxEvents) : text::NotATickErased(cell.ToText()), !tick);
         continue;
       }
-      const bool tick = IsText(cell, f::kEntryMark);
-      team.ticks[static_cast<std::size_t>(i) * e + j] = tick;
-      if (tick && !relay[j] && ++counted == run.maxEvents) full = true;
+      if (!tick) {
+        issue(i, j, text::NotATick(cell.ToText()), true);
+        continue;
+      }
+      team.ticks[static_cast<std::size_t>(i) * e + j] = 1;
+      if (!relay[j] && ++counted == run.maxEvents) full = true;
     }
   }
   team.takesPart = !IsBlank(team.names[0]);
@@ -146,7 +164,7 @@ struct EventList {
   std::vector<CellValue> numbers;
 };
 
-EventList CollectEntrants(const Run& run, const std::string& title, const std::vector<std::string>& headings,
+EventList CollectEntrants(Run& run, const std::string& title, const std::vector<std::string>& headings,
                           const ValueGrid& numbers) {
   EventList list;
   const std::string grade = setup::text::Mid(title, 1, 2);
@@ -168,13 +186,28 @@ EventList CollectEntrants(const Run& run, const std::string& title, const std::v
     }
     return list;
   }
+  auto dropped = [&](int t, int i, std::string why) {
+    run.issues.push_back(EntryIssue{meet::TeamSheetName(t), CellName(f::kFirstAthleteRow + i, f::kFirstEventCol + j),
+                                    run.teams[t - 1].names[i].ToText(), title, std::move(why), false});
+  };
   for (int t = first; t <= last; ++t) {
     const TeamEntries& team = run.teams[t - 1];
     if (!team.takesPart) continue;
     int taken = 0;
-    for (int i = i0; i < i0 + block && taken < run.maxPerTeam; ++i) {
-      if (!run.Ticked(team, i, j) || IsBlank(team.names[i])) continue;
-      if (static_cast<int>(list.names.size()) == ev::MaxEntrantsPerEvent) return list;
+    for (int i = i0; i < i0 + block; ++i) {
+      if (!run.Ticked(team, i, j)) continue;
+      if (IsBlank(team.names[i])) {
+        dropped(t, i, std::string(text::kTickWithoutName));
+        continue;
+      }
+      if (taken >= run.maxPerTeam) {
+        dropped(t, i, text::OverTeamLimit(run.maxPerTeam));
+        continue;
+      }
+      if (static_cast<int>(list.names.size()) == ev::MaxEntrantsPerEvent) {
+        dropped(t, i, text::OverEventCapacity(ev::MaxEntrantsPerEvent));
+        continue;
+      }
       list.names.push_back(team.names[i]);
       // Block row i of team t in 号码对照表 (0-based from its row 2).
       list.numbers.push_back(numbers[static_cast<std::size_t>(t - 1) * run.rowsPerTeam + i][0]);
@@ -185,6 +218,99 @@ EventList CollectEntrants(const Run& run, const std::string& title, const std::v
 }
 
 }  // namespace
+
+// ---- what did not count ----
+
+namespace text {
+std::string NotATick(std::string_view mark) { return "“" + std::string(mark) + "”不是“√”，没有计入"; }
+std::string NotATickErased(std::string_view mark) {
+  return "“" + std::string(mark) + "”不是“√”，且超过每人限报项数，已从报名表删除";
+}
+std::string OverEventLimit(int maxEvents) {
+  return "超过每人限报 " + std::to_string(maxEvents) + " 项，已从报名表删除";
+}
+std::string OverTeamLimit(int maxPerTeam) {
+  return "超过每项每队限报 " + std::to_string(maxPerTeam) + " 人，没有计入";
+}
+std::string OverEventCapacity(int capacity) {
+  return "该项目已满 " + std::to_string(capacity) + " 人，没有计入";
+}
+std::string EntryIssuesSummary(int notTicks, int dropped) {
+  std::string s = "汇总完成，但有些报名没有计入：";
+  if (notTicks > 0) s += "\n" + std::to_string(notTicks) + " 个报名格中填的不是“√”；";
+  if (dropped > 0) s += "\n" + std::to_string(dropped) + " 个“√”超过限报或没有姓名；";
+  return s;
+}
+std::string IssuesWritten(std::string_view path) {
+  return "\n每一处（工作表、单元格、姓名、项目、原因）都列在“" + std::string(path) + "”中。";
+}
+std::string IssuesNotWritten(std::string_view reason) {
+  return "\n无法写出检查清单：" + std::string(reason);
+}
+}  // namespace text
+
+bool IsEntryTick(const CellValue& v) {
+  if (!v.IsText()) return false;
+  std::string_view t = v.Text();
+  // Blanks a user may type around the mark: space, tab, no-break space, ideographic space.
+  auto trim = [&t](bool front) {
+    for (std::string_view blank : {" ", "\t", "\u00a0", "\u3000"}) {
+      if (front ? t.starts_with(blank) : t.ends_with(blank)) {
+        front ? t.remove_prefix(blank.size()) : t.remove_suffix(blank.size());
+        return true;
+      }
+    }
+    return false;
+  };
+  while (trim(true)) {
+  }
+  while (trim(false)) {
+  }
+  return t == f::kEntryMark || t == kCheckMark;
+}
+
+std::string EntryIssuesPath(const host::Workbook& book) {
+  return (std::filesystem::path(book.Path()) / kEntryIssuesFile).string();
+}
+
+void ReportEntryIssues(shell::Program& program, const host::Workbook& book, const std::vector<EntryIssue>& issues) {
+  const std::string path = EntryIssuesPath(book);
+  std::error_code ec;
+  if (issues.empty()) {
+    // A list from an earlier run would describe forms that are no longer so.
+    if (!book.Path().empty()) std::filesystem::remove(path, ec);
+    return;
+  }
+  int notTicks = 0;
+  for (const EntryIssue& i : issues) notTicks += i.notATick;
+  std::string written;
+  if (book.Path().empty()) {
+    written = text::IssuesNotWritten("运动会工作簿还没有保存的位置");
+  } else {
+    host::Workbook list(nullptr);
+    host::Worksheet& ws = list.AppendSheetUnchecked(std::string(kEntryIssuesSheet));
+    const char* headings[] = {"工作表", "单元格", "姓名", "项目", "原因"};
+    for (int c = 0; c < 5; ++c) ws.PutValue(1, c + 1, headings[c]);
+    int r = 2;
+    for (const EntryIssue& i : issues) {
+      for (int c = 0; c < 5; ++c) {
+        const std::string& v = c == 0 ? i.sheet : c == 1 ? i.cell : c == 2 ? i.athlete : c == 3 ? i.event : i.why;
+        ws.Cells(r, c + 1).SetLiteral(CellValue(v));
+      }
+      ++r;
+    }
+    const double widths[] = {8, 8, 12, 22, 44};
+    for (int c = 0; c < 5; ++c) ws.Columns(c + 1).SetColumnWidth(widths[c]);
+    try {
+      host::WriteWorkbookFile(list, path, host::FileKind::Xlsx);
+      written = text::IssuesWritten(path);
+    } catch (const host::HostError& e) {
+      written = text::IssuesNotWritten(e.what());
+    }
+  }
+  program.ui().MessageBox(text::EntryIssuesSummary(notTicks, static_cast<int>(issues.size()) - notTicks) + written,
+                          shell::Icon::Exclamation);
+}
 
 // ---- RestoreItem ----
 
@@ -307,6 +433,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
   program.SetCaptionNote(shell::notes::kRandomOrder);
   SJPX(book, rng);
   events.Select();
+  ReportEntryIssues(program, book, run.issues);
 }
 
 // ---- the menu command ----

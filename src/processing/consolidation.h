@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/workbook.h"
 #include "shell/program.h"
@@ -33,6 +34,45 @@ void Consolidate(shell::Program& program);
 
 // Registers 汇总及编号 and 随机排序 under their menu controls.
 void RegisterConsolidationCommands(shell::CommandTable& table);
+
+// A tick of the registration forms: "√" or "✓", also with blanks around it
+// (a trailing space typed after the mark, a full-width space).
+inline constexpr std::string_view kCheckMark = "✓";
+bool IsEntryTick(const host::CellValue& v);
+
+// A cell of a team sheet that did not become an entry: a mark other than a
+// tick, a tick beyond a limit of the meet, a tick without a name.
+struct EntryIssue {
+  std::string sheet;    // the team sheet
+  std::string cell;     // its address, "E7"
+  std::string athlete;  // the name in that row
+  std::string event;    // the heading, or the event's title
+  std::string why;
+  bool notATick = false;
+};
+
+// 汇总检查.xlsx, beside the meet workbook: one line per issue (sheet, cell,
+// athlete, event, why). Written after a consolidation that had any; a list
+// left by an earlier run is removed when there are none. The meet workbook
+// itself gets no sheet for it, as its stage is read from its sheet count.
+inline constexpr std::string_view kEntryIssuesFile = "汇总检查.xlsx";
+inline constexpr std::string_view kEntryIssuesSheet = "汇总检查";
+std::string EntryIssuesPath(const host::Workbook& book);
+// Writes the list and shows one message with the counts (nothing when there
+// are no issues).
+void ReportEntryIssues(shell::Program& program, const host::Workbook& book, const std::vector<EntryIssue>& issues);
+
+namespace text {
+std::string NotATick(std::string_view mark);
+std::string NotATickErased(std::string_view mark);
+std::string OverEventLimit(int maxEvents);
+std::string OverTeamLimit(int maxPerTeam);
+std::string OverEventCapacity(int capacity);
+inline constexpr std::string_view kTickWithoutName = "有“√”但这一行没有姓名，没有计入";
+std::string EntryIssuesSummary(int notTicks, int dropped);
+std::string IssuesWritten(std::string_view path);
+std::string IssuesNotWritten(std::string_view reason);
+}  // namespace text
 
 // Refusals.
 inline constexpr std::string_view kRowsPerTeamNotEven = "设置!H2 的每队人数必须是正偶数。";

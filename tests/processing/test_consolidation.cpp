@@ -7,6 +7,7 @@
 #include <set>
 
 #include "processing/consolidation.h"
+#include "host/xlsx.h"
 #include "processing/grades.h"
 #include "processing_fixture.h"
 
@@ -136,6 +137,52 @@ TEST_F(Entries, RelayIsTheTickInTheFirstRowOfTheSexBlock) {
   // temp holds no numbers for relays.
   host::Worksheet& temp = fx.Sheet(meet::kTempSheet);
   EXPECT_FALSE(temp.HasContent(fx.EventRow("初一男子4×100米接力"), ev::kFirstEntrantCol));
+}
+
+TEST_F(Entries, TicksWithBlanksCountOtherMarksAndDroppedTicksAreListed) {
+  fx.book->SaveAs((fx.dir / kMeetName).string());
+  auto mark = [&](int row, const std::string& event, const host::CellValue& v) {
+    fx.Team(1).Cells(row, fx.EventColumn(event)).SetLiteral(v);
+  };
+  fx.Athlete(1, fx.MaleRow(1), "甲");
+  fx.Athlete(1, fx.MaleRow(2), "乙");
+  fx.Athlete(1, fx.MaleRow(3), "丙");
+  fx.Athlete(1, fx.MaleRow(4), "丁");
+  mark(fx.MaleRow(1), "100米", host::CellValue("✓"));
+  mark(fx.MaleRow(2), "100米", host::CellValue("√ "));
+  mark(fx.MaleRow(3), "100米", host::CellValue("\u3000√"));  // a tick beyond the team's 2
+  mark(fx.MaleRow(4), "100米", host::CellValue("v"));
+  mark(fx.MaleRow(4), "跳远", host::CellValue(1.0));
+  fx.program.Run("consolidate");
+
+  EXPECT_EQ(fx.EntrantSet("初一男子100米"), (PairSet{{"甲", "70101"}, {"乙", "70102"}}));
+  EXPECT_EQ(fx.Count("初一男子跳远"), "0");
+  const std::string path = (fx.dir / std::string(kEntryIssuesFile)).string();
+  ASSERT_EQ(fx.ui.boxes.size(), 1u);
+  EXPECT_EQ(fx.ui.boxes[0].text, text::EntryIssuesSummary(2, 1) + text::IssuesWritten(path));
+  EXPECT_EQ(fx.ui.boxes[0].icon, shell::Icon::Exclamation);
+  auto list = host::ReadWorkbookFile(path, nullptr);
+  const host::Worksheet& ws = list->Sheet(1);
+  auto row = [&](int r) {
+    std::vector<std::string> v;
+    for (int c = 1; c <= 5; ++c) v.push_back(ws.ValueAt(r, c).ToText());
+    return v;
+  };
+  const std::string d = std::to_string(fx.MaleRow(4)), c3 = std::to_string(fx.MaleRow(3));
+  EXPECT_EQ(row(1), (std::vector<std::string>{"工作表", "单元格", "姓名", "项目", "原因"}));
+  EXPECT_EQ(row(2), (std::vector<std::string>{"1", "D" + d, "丁", "100米", text::NotATick("v")}));
+  EXPECT_EQ(row(3), (std::vector<std::string>{"1", "E" + d, "丁", "跳远", text::NotATick("1")}));
+  EXPECT_EQ(row(4), (std::vector<std::string>{"1", "D" + c3, "丙", "初一男子100米", text::OverTeamLimit(2)}));
+  EXPECT_EQ(ws.ValueAt(5, 1).ToText(), "");
+  // The meet workbook gets no sheet for it; a clean rerun removes the list.
+  EXPECT_EQ(fx.book->FindSheet(std::string(kEntryIssuesSheet)), nullptr);
+  mark(fx.MaleRow(3), "100米", host::CellValue());
+  mark(fx.MaleRow(4), "100米", host::CellValue());
+  mark(fx.MaleRow(4), "跳远", host::CellValue());
+  fx.ui.boxes.clear();
+  fx.program.Run("consolidate");
+  EXPECT_TRUE(fx.ui.boxes.empty());
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(Entries, NoMoreThan75EntrantsFirstFoundFirst) {
