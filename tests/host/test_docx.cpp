@@ -97,6 +97,40 @@ TEST(Docx, PlaceholderSplitOverRunsBecomesOneMergeFieldWithItsFormatting) {
       << xml;
 }
 
+TEST(Docx, LookShowsEachMergeFieldsValueWithItsRunsFormattingAndThePageSetup) {
+  Document doc = Document::FromParts(Parts(
+      "<w:p><w:pPr><w:spacing w:before=\"240\" w:line=\"360\" w:lineRule=\"auto\"/><w:jc w:val=\"center\"/>"
+      "<w:ind w:firstLineChars=\"200\"/></w:pPr>"
+      "<w:r><w:rPr><w:rFonts w:eastAsia=\"楷体\"/><w:sz w:val=\"44\"/></w:rPr><w:t>获奖：《年级》</w:t></w:r>"
+      "<w:r><w:rPr><w:u w:val=\"single\"/></w:rPr><w:t>（　）</w:t></w:r>"
+      "<w:fldSimple w:instr=\" MERGEFIELD 名次 \"><w:r><w:t>«名次»</w:t></w:r></w:fldSimple></w:p>"
+      "<w:sectPr><w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/>"
+      "<w:pgMar w:top=\"1134\" w:right=\"1417\" w:bottom=\"1134\" w:left=\"1417\"/>"
+      "<w:pgBorders w:offsetFrom=\"page\"><w:top w:val=\"double\" w:sz=\"18\" w:space=\"24\" "
+      "w:color=\"C00000\"/></w:pgBorders></w:sectPr>"));
+  ASSERT_TRUE(Replace(doc, "年级"));
+  const DocumentLook look = Document::FromBytes(doc.ToBytes()).Look({{"年级", "高一"}, {"名次", "三"}});
+  EXPECT_NEAR(look.pageWidth, 841.9, 0.1);
+  EXPECT_NEAR(look.pageHeight, 595.3, 0.1);
+  EXPECT_NEAR(look.marginLeft, 70.85, 0.01);
+  EXPECT_TRUE(look.border.present && look.border.doubleLine && look.border.fromPageEdge);
+  EXPECT_EQ(look.border.color, 0xC00000u);
+  EXPECT_DOUBLE_EQ(look.border.width, 2.25);
+  ASSERT_EQ(look.paragraphs.size(), 1u);
+  const ParagraphLook& p = look.paragraphs[0];
+  EXPECT_EQ(p.align, ParagraphAlign::Center);
+  EXPECT_DOUBLE_EQ(p.spaceBefore, 12);
+  EXPECT_DOUBLE_EQ(p.lineSpacing, 1.5);
+  EXPECT_DOUBLE_EQ(p.firstLineIndent, 44);  // two characters of 22 points
+  ASSERT_EQ(p.runs.size(), 3u);
+  EXPECT_EQ(p.runs[0].text, "获奖：高一");  // the field took the placeholder's look: one run
+  EXPECT_EQ(p.runs[0].font, "楷体");
+  EXPECT_DOUBLE_EQ(p.runs[0].size, 22);
+  EXPECT_EQ(p.runs[1].text, "（　）");
+  EXPECT_TRUE(p.runs[1].underline);
+  EXPECT_EQ(p.runs[2].text, "三");
+}
+
 TEST(Docx, FindDoesNotReachAcrossTabsBreaksOrParagraphsAndIgnoresAsciiCase) {
   Document doc = Document::FromParts(Parts(
       "<w:p><w:r><w:t>《年</w:t><w:tab/><w:t>级》</w:t></w:r></w:p>"
@@ -151,6 +185,13 @@ TEST(Docx, DocumentWithoutSettingsGetsThemAndATemplateBecomesADocument) {
   EXPECT_NE(types.find("/word/settings.xml"), std::string::npos);
   EXPECT_NE(zip.Read("word/_rels/document.xml.rels").find("settings.xml"), std::string::npos);
   EXPECT_EQ(Document::FromBytes(bytes).MailMerge()->query, "SELECT * FROM `团体总分奖$`");
+
+  // A settings relationship whose part is missing gets its part.
+  auto parts = Parts("<w:p/>", "<w:zoom/>");
+  parts.erase(parts.begin());  // word/settings.xml
+  Document dangling = Document::FromParts(parts);
+  dangling.SetMailMergeSource("/m/奖项设置.xlsx", "SELECT * FROM `单项奖$`");
+  EXPECT_EQ(Document::FromBytes(dangling.ToBytes()).MailMerge()->query, "SELECT * FROM `单项奖$`");
 }
 
 TEST(Docx, HostileOrWrongFilesAreRefusedWithAReason) {

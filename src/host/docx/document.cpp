@@ -3,6 +3,7 @@
 #include "host/docx/document.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <new>
 
@@ -326,16 +327,23 @@ struct Document::Impl {
   // The settings part, made when the document has none.
   std::string SettingsPart(bool create) {
     std::string settings = RelatedPart(mainPart, "settings");
-    if (!settings.empty() || !create) return settings;
-    const auto slash = mainPart.rfind('/');
-    settings = (slash == std::string::npos ? std::string() : mainPart.substr(0, slash + 1)) + "settings.xml";
+    if (SameAsciiNoCase(settings, mainPart) || SameAsciiNoCase(settings, kContentTypesPart) ||
+        (!settings.empty() && settings.back() == '/') || settings.find("_rels/") != std::string::npos)
+      throw HostError("文档的设置部分无效。");
+    if (Part* existing = settings.empty() ? nullptr : FindPart(settings)) return existing->name;
+    if (!create) return {};
+    if (settings.empty()) {
+      const auto slash = mainPart.rfind('/');
+      settings = (slash == std::string::npos ? std::string() : mainPart.substr(0, slash + 1)) + "settings.xml";
+      pugi::xml_node rels = RelsRoot(mainPart, true);
+      pugi::xml_node r = rels.append_child((PrefixOf(rels) + "Relationship").c_str());
+      r.append_attribute("Id") = FreeRelId(rels).c_str();
+      r.append_attribute("Type") = kRelSettings;
+      r.append_attribute("Target") = settings.substr(slash == std::string::npos ? 0 : slash + 1).c_str();
+    }
+    // A relationship whose part is missing gets the part it names.
     AddPart(settings, std::string(ooxml::kXmlDecl) + "<w:settings xmlns:w=\"" + kNsW + "\" xmlns:r=\"" +
                           ooxml::kNsRel + "\"/>");
-    pugi::xml_node rels = RelsRoot(mainPart, true);
-    pugi::xml_node r = rels.append_child("Relationship");
-    r.append_attribute("Id") = FreeRelId(rels).c_str();
-    r.append_attribute("Type") = kRelSettings;
-    r.append_attribute("Target") = settings.substr(slash == std::string::npos ? 0 : slash + 1).c_str();
     SetContentType(settings, kSettingsType);
     return settings;
   }
@@ -650,7 +658,7 @@ void Document::SetMailMergeSource(const std::string& dataSourcePath, const std::
 std::optional<MailMergeSettings> Document::MailMerge() const {
   Impl& impl = *impl_;
   const std::string settingsPart = impl.SettingsPart(false);
-  if (settingsPart.empty() || impl.FindPart(settingsPart) == nullptr) return std::nullopt;
+  if (settingsPart.empty()) return std::nullopt;
   pugi::xml_node settings = impl.Xml(settingsPart)->document_element();
   pugi::xml_node merge = Child(settings, "mailMerge");
   if (!merge) return std::nullopt;
@@ -665,6 +673,250 @@ std::optional<MailMergeSettings> Document::MailMerge() const {
     for (const ooxml::Relationship& rel : ooxml::ParseRelationships(rels))
       if (rel.id == id) out.dataSource = rel.target;
   return out;
+}
+
+
+// ---------------------------------------------------------------------------
+// The look of the pages
+// ---------------------------------------------------------------------------
+
+namespace {
+
+double Twips(const pugi::xml_node& n, const char* attr, double fallback) {
+  long long v = 0;
+  const std::string_view t = ooxml::AttrText(n, attr);
+  if (t.empty() || !ooxml::ParseInt(t, v)) return fallback;
+  return static_cast<double>(v) / 20.0;
+}
+
+bool OnOff(const pugi::xml_node& n) {
+  if (!n) return false;
+  const std::string_view v = ooxml::AttrText(n, "val");
+  return v.empty() || (v != "0" && v != "false" && v != "off" && v != "none");
+}
+
+struct RunDefaults {
+  std::string font;
+  double size = 12;
+};
+
+RunLook LookOfRun(const pugi::xml_node& run, const RunDefaults& defaults) {
+  RunLook look;
+  look.font = defaults.font;
+  look.size = defaults.size;
+  if (pugi::xml_node rPr = Child(run, "rPr")) {
+    if (pugi::xml_node fonts = Child(rPr, "rFonts")) {
+      std::string_view f = ooxml::AttrText(fonts, "eastAsia");
+      if (f.empty()) f = ooxml::AttrText(fonts, "ascii");
+      if (!f.empty()) look.font = std::string(f);
+    }
+    long long half = 0;
+    if (pugi::xml_node sz = Child(rPr, "sz"); sz && ooxml::ParseInt(ooxml::AttrText(sz, "val"), half) && half > 0 &&
+                                             half < 4000)
+      look.size = static_cast<double>(half) / 2.0;
+    look.bold = OnOff(Child(rPr, "b"));
+    look.underline = OnOff(Child(rPr, "u"));
+  }
+  return look;
+}
+
+class LookBuilder {
+ public:
+  LookBuilder(const std::vector<std::pair<std::string, std::string>>& values, RunDefaults defaults)
+      : values_(values), defaults_(std::move(defaults)) {}
+
+  ParagraphLook Paragraph(const pugi::xml_node& p) {
+    ParagraphLook look;
+    if (pugi::xml_node pPr = Child(p, "pPr")) {
+      const std::string_view jc = ooxml::AttrText(Child(pPr, "jc"), "val");
+      if (jc == "center") look.align = ParagraphAlign::Center;
+      else if (jc == "right" || jc == "end") look.align = ParagraphAlign::Right;
+      if (pugi::xml_node sp = Child(pPr, "spacing")) {
+        look.spaceBefore = Twips(sp, "before", 0);
+        look.spaceAfter = Twips(sp, "after", 0);
+        const std::string_view rule = ooxml::AttrText(sp, "lineRule");
+        long long line = 0;
+        if ((rule.empty() || rule == "auto") && ooxml::ParseInt(ooxml::AttrText(sp, "line"), line) && line > 0)
+          look.lineSpacing = std::clamp(static_cast<double>(line) / 240.0, 0.5, 5.0);
+      }
+      firstLine_ = Child(pPr, "ind");
+    } else {
+      firstLine_ = pugi::xml_node();
+    }
+    paragraph_ = &look;
+    Walk(p);
+    if (firstLine_) {
+      long long chars = 0;
+      const double size = look.runs.empty() ? defaults_.size : look.runs.front().size;
+      if (ooxml::ParseInt(ooxml::AttrText(firstLine_, "firstLineChars"), chars) && chars > 0)
+        look.firstLineIndent = static_cast<double>(chars) / 100.0 * size;
+      else
+        look.firstLineIndent = std::max(0.0, Twips(firstLine_, "firstLine", 0));
+    }
+    return look;
+  }
+
+ private:
+  struct Field {
+    std::string instr;
+    bool inResult = false;
+    bool shown = false;  // the value has been put in the place of the result
+  };
+
+  std::string ValueOf(const std::string& instruction) const {
+    std::string rest = Trim(instruction);
+    if (rest.rfind("MERGEFIELD", 0) != 0) return {};
+    rest = Trim(rest.substr(10));
+    const auto space = rest.find_first_of(" \t");
+    if (space != std::string::npos) rest = rest.substr(0, space);  // switches after the name
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') rest = rest.substr(1, rest.size() - 2);
+    for (const auto& [name, value] : values_)
+      if (name == rest) return value;
+    return {};
+  }
+
+  bool InMergeResult() const {
+    for (const Field& f : fields_)
+      if (f.inResult && Trim(f.instr).rfind("MERGEFIELD", 0) == 0) return true;
+    return false;
+  }
+
+  void Text(const pugi::xml_node& run, const std::string& text) {
+    RunLook look = LookOfRun(run, defaults_);
+    look.text = text;
+    if (!paragraph_->runs.empty()) {
+      RunLook& last = paragraph_->runs.back();
+      if (last.font == look.font && last.size == look.size && last.bold == look.bold &&
+          last.underline == look.underline) {
+        last.text += text;
+        return;
+      }
+    }
+    paragraph_->runs.push_back(std::move(look));
+  }
+
+  void Walk(const pugi::xml_node& n) {
+    for (pugi::xml_node c : n.children()) {
+      if (c.type() != pugi::node_element) continue;
+      const std::string_view local = Local(c);
+      if (local == "pPr" || local == "del" || local == "moveFrom" || local == "p") continue;
+      if (local == "fldSimple") {
+        pugi::xml_node firstRun;
+        for (pugi::xml_node r : c.children())
+          if (Local(r) == "r") {
+            firstRun = r;
+            break;
+          }
+        Text(firstRun ? firstRun : c, ValueOf(std::string(ooxml::AttrText(c, "instr"))));
+        continue;
+      }
+      if (local != "r") {
+        Walk(c);
+        continue;
+      }
+      for (pugi::xml_node rc : c.children()) {
+        if (rc.type() != pugi::node_element) continue;
+        const std::string_view rl = Local(rc);
+        if (rl == "fldChar") {
+          const std::string_view type = ooxml::AttrText(rc, "fldCharType");
+          if (type == "begin") fields_.push_back(Field{});
+          else if (type == "separate" && !fields_.empty()) fields_.back().inResult = true;
+          else if (type == "end" && !fields_.empty()) {
+            Field done = fields_.back();
+            fields_.pop_back();
+            // A merge field without a shown result still shows its value.
+            if (!done.shown && Trim(done.instr).rfind("MERGEFIELD", 0) == 0) Text(c, ValueOf(done.instr));
+          }
+        } else if (rl == "instrText") {
+          if (!fields_.empty() && !fields_.back().inResult) fields_.back().instr += rc.text().get();
+        } else if (rl == "t" || rl == "tab") {
+          if (InMergeResult()) {
+            Field& f = fields_.back();
+            if (!f.shown && f.inResult) {
+              f.shown = true;
+              Text(c, ValueOf(f.instr));
+            }
+            continue;
+          }
+          bool inInstruction = false;
+          for (const Field& f : fields_) inInstruction = inInstruction || !f.inResult;
+          if (inInstruction) continue;
+          Text(c, rl == "t" ? std::string(rc.text().get()) : std::string("　"));
+        }
+      }
+    }
+  }
+
+  const std::vector<std::pair<std::string, std::string>>& values_;
+  RunDefaults defaults_;
+  std::vector<Field> fields_;
+  ParagraphLook* paragraph_ = nullptr;
+  pugi::xml_node firstLine_;
+};
+
+}  // namespace
+
+DocumentLook Document::Look(const std::vector<std::pair<std::string, std::string>>& values) const {
+  Impl& impl = *impl_;
+  DocumentLook look;
+  RunDefaults defaults;
+  const std::string stylesPart = impl.RelatedPart(impl.mainPart, "styles");
+  if (pugi::xml_document* styles = stylesPart.empty() ? nullptr : impl.Xml(stylesPart)) {
+    pugi::xml_node rPr = Child(Child(Child(styles->document_element(), "docDefaults"), "rPrDefault"), "rPr");
+    if (rPr) {
+      pugi::xml_document scratch;
+      pugi::xml_node run = scratch.append_child("r");
+      run.append_copy(rPr).set_name("rPr");
+      const RunLook d = LookOfRun(run, defaults);
+      defaults.font = d.font;
+      defaults.size = d.size;
+    }
+  }
+  pugi::xml_node body = Child(impl.MainRoot(), "body");
+  if (pugi::xml_node sect = Child(body, "sectPr")) {
+    if (pugi::xml_node sz = Child(sect, "pgSz")) {
+      look.pageWidth = std::clamp(Twips(sz, "w", look.pageWidth), 72.0, 2000.0);
+      look.pageHeight = std::clamp(Twips(sz, "h", look.pageHeight), 72.0, 2000.0);
+    }
+    if (pugi::xml_node m = Child(sect, "pgMar")) {
+      look.marginTop = std::clamp(std::abs(Twips(m, "top", look.marginTop)), 0.0, look.pageHeight / 3);
+      look.marginBottom = std::clamp(std::abs(Twips(m, "bottom", look.marginBottom)), 0.0, look.pageHeight / 3);
+      look.marginLeft = std::clamp(Twips(m, "left", look.marginLeft), 0.0, look.pageWidth / 3);
+      look.marginRight = std::clamp(Twips(m, "right", look.marginRight), 0.0, look.pageWidth / 3);
+    }
+    if (pugi::xml_node b = Child(sect, "pgBorders")) {
+      pugi::xml_node top = Child(b, "top");
+      const std::string_view val = ooxml::AttrText(top, "val");
+      if (top && !val.empty() && val != "none" && val != "nil") {
+        look.border.present = true;
+        look.border.doubleLine = val == "double";
+        long long eighths = 4, space = 0;
+        ooxml::ParseInt(ooxml::AttrText(top, "sz"), eighths);
+        ooxml::ParseInt(ooxml::AttrText(top, "space"), space);
+        look.border.width = std::clamp(static_cast<double>(eighths) / 8.0, 0.25, 12.0);
+        look.border.space = std::clamp(static_cast<double>(space), 0.0, 72.0);
+        look.border.fromPageEdge = ooxml::AttrText(b, "offsetFrom") == "page";
+        std::uint32_t rgb = 0;
+        const std::string_view color = ooxml::AttrText(top, "color");
+        if (color.size() == 6) {
+          for (char ch : color) {
+            const int d = ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
+                        : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10 : -1;
+            if (d < 0) {
+              rgb = 0;
+              break;
+            }
+            rgb = rgb * 16 + static_cast<std::uint32_t>(d);
+          }
+        }
+        look.border.color = rgb;
+      }
+    }
+  }
+  LookBuilder builder(values, defaults);
+  for (pugi::xml_node c : body.children())
+    if (c.type() == pugi::node_element && Local(c) == "p") look.paragraphs.push_back(builder.Paragraph(c));
+  return look;
 }
 
 // ---------------------------------------------------------------------------

@@ -64,6 +64,39 @@ struct MailMergeSettings {
   bool linkToQuery = false;
 };
 
+// What a page of the document looks like, for drawing it without a word
+// processor: page size, margins and border, and each paragraph with its runs.
+// Sizes are in points.
+struct RunLook {
+  std::string text;
+  std::string font;  // the East Asian font of the run ("黑体", "楷体"...); "" = the document's default
+  double size = 12;
+  bool bold = false;
+  bool underline = false;
+};
+enum class ParagraphAlign { Left, Center, Right };
+struct ParagraphLook {
+  std::vector<RunLook> runs;
+  ParagraphAlign align = ParagraphAlign::Left;
+  double spaceBefore = 0, spaceAfter = 0;
+  double firstLineIndent = 0;
+  double lineSpacing = 1;  // multiple of a single line
+};
+struct PageBorder {
+  bool present = false;
+  bool doubleLine = false;
+  double width = 0;    // of one line
+  double space = 0;    // from the page's edge (or from the text, when !fromPageEdge)
+  bool fromPageEdge = false;
+  std::uint32_t color = 0;  // RGB
+};
+struct DocumentLook {
+  double pageWidth = 595.3, pageHeight = 841.9;
+  double marginTop = 72, marginRight = 90, marginBottom = 72, marginLeft = 90;
+  PageBorder border;
+  std::vector<ParagraphLook> paragraphs;
+};
+
 class Document {
  public:
   // A new document from a .docx (or .dotx) template: the template's parts, with
@@ -104,6 +137,10 @@ class Document {
   std::optional<MailMergeSettings> MailMerge() const;
   // The text of every paragraph of the main document, one line each.
   std::string PlainText() const;
+  // The look of the document's one section with every merge field showing
+  // the value of its name in `values` (empty when the name is not there), as
+  // a merged copy shows one record.
+  DocumentLook Look(const std::vector<std::pair<std::string, std::string>>& values) const;
 
   // The package bytes.
   std::string ToBytes() const;
