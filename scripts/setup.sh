@@ -11,6 +11,7 @@ packages=(
   libzip-dev zlib1g-dev libpugixml-dev
   python3 python3-openpyxl python3-docx poppler-utils
   libxlsxwriter-dev
+  qt6-base-dev xvfb xauth fonts-noto-cjk
 )
 # LibreOffice (Calc for workbooks, Writer for the certificate documents) is an
 # optional second reader in the interop tests; install it

@@ -18,6 +18,7 @@
 #include "awards/awards.h"
 #include "cli/demo.h"
 #include "files/files.h"
+#include "gui/desktop.h"
 #include "processing/consolidation.h"
 #include "processing/grade_merge.h"
 #include "processing/simulate.h"
@@ -141,7 +142,11 @@ int main(int argc, char** argv) {
       std::cout << kHelp;
       return 0;
     }
-    if (cmd.empty()) return Fail("桌面窗口尚未提供；请用 korvane run 脚本 运行命令脚本" + HelpHint());
+    if (cmd.empty()) {
+      korvane::shell::StartupOptions options;
+      options.installCommands = InstallCommands;
+      return korvane::gui::RunDesktop(argc, argv, options);
+    }
     if (cmd == "run") return Run(rest);
     if (cmd == "demo") return Demo(rest);
     return Fail((cmd[0] == '-' ? "未知的选项 " : "未知的命令 ") + cmd + HelpHint());

@@ -773,13 +773,15 @@ class Evaluator {
         {"TEXT", &Evaluator::Text},
         {"ROW", &Evaluator::RowColumn},
         {"COLUMN", &Evaluator::RowColumn},
+        {"RANK", &Evaluator::Rank},
+        {"OFFSET", &Evaluator::Offset},
     };
     return kFunctions;
   }
 
   Val Call(const Node& n) {
     const auto& kFunctions = Functions();
-    // Volatile functions (TODAY, NOW, RAND), lookups, RANK, INDIRECT and
+    // Volatile functions (TODAY, NOW, RAND), lookups, INDIRECT and
     // everything else: the cached value stands.
     auto it = kFunctions.find(n.text);
     if (it == kFunctions.end()) throw NotEvaluated{};
@@ -1037,6 +1039,66 @@ class Evaluator {
     if (v.kind == Val::Kind::Scalar && v.v.IsError()) return v;
     Need(v.kind == Val::Kind::Ref);
     return Val::Of(static_cast<double>(row ? v.ref.r1 : v.ref.c1));
+  }
+
+  // RANK(number, ref[, order]): 1 + how many numbers of ref are greater
+  // (order 0 or left out) or smaller (order non-zero); #N/A when the number
+  // is not among them. Texts and empty cells of ref do not count.
+  Val Rank(const Node& n) {
+    const std::size_t argc = n.kids.size();
+    Need(argc == 2 || argc == 3);
+    CellValue err;
+    double x = 0;
+    if (!NumberArg(n, 0, x, err)) return Val::Of(err);
+    Val ref = Arg(n, 1);
+    if (ref.kind == Val::Kind::Scalar && ref.v.IsError()) return ref;
+    Need(ref.kind == Val::Kind::Ref);
+    bool ascending = false;
+    if (argc == 3) {
+      Val order = Arg(n, 2);
+      if (order.kind != Val::Kind::Missing) {
+        double o = 0;
+        if (!ValueNumber(Scalar(order), o, err)) return Val::Of(err);
+        ascending = o != 0;
+      }
+    }
+    long long ahead = 0;
+    bool found = false;
+    ForEachStored(*ref.sheet, ref.ref, [&](int r, int c) {
+      CellValue v = ref.sheet->ValueAt(r, c);
+      if (!v.IsNumber()) return true;
+      const double d = v.Number();
+      if (d == x) found = true;
+      if (ascending ? d < x : d > x) ++ahead;
+      return true;
+    });
+    if (!found) return Val::Of(ErrorCode::NA);
+    return Val::Of(static_cast<double>(ahead + 1));
+  }
+
+  // OFFSET(ref, rows, cols[, height, width]): the range moved by rows and
+  // columns, of the given size (ref's size when left out); #REF! off the sheet.
+  Val Offset(const Node& n) {
+    const std::size_t argc = n.kids.size();
+    Need(argc >= 3 && argc <= 5);
+    Val base = Arg(n, 0);
+    if (base.kind == Val::Kind::Scalar && base.v.IsError()) return base;
+    Need(base.kind == Val::Kind::Ref);
+    CellValue err;
+    long long parts[4] = {0, 0, base.ref.Rows(), base.ref.Cols()};
+    for (std::size_t i = 1; i < argc; ++i) {
+      Val v = Arg(n, i);
+      if (v.kind == Val::Kind::Missing) continue;
+      double d = 0;
+      if (!ValueNumber(Scalar(v), d, err)) return Val::Of(err);
+      parts[i - 1] = static_cast<long long>(std::trunc(d));
+    }
+    const long long r1 = base.ref.r1 + parts[0], c1 = base.ref.c1 + parts[1];
+    const long long r2 = r1 + parts[2] - 1, c2 = c1 + parts[3] - 1;
+    if (parts[2] < 1 || parts[3] < 1 || r1 < 1 || c1 < 1 || r2 > kMaxRows || c2 > kMaxCols)
+      return Val::Of(ErrorCode::Ref);
+    return Val::Range(base.sheet, RangeRef{static_cast<int>(r1), static_cast<int>(c1), static_cast<int>(r2),
+                                           static_cast<int>(c2)});
   }
 
   static std::string TrimText(const std::string& s) {

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "host/address.h"
+#include "host/cell_entry.h"
 #include "host/errors.h"
 #include "host/range.h"
 #include "host/workbook.h"
@@ -431,38 +432,6 @@ host::Worksheet& ResolveSheet(host::Workbook& book, const std::string& sheet) {
   return *ws;
 }
 
-// What a user's typing into a cell becomes: "" clears it, a leading
-// apostrophe keeps the rest as text, "=..." is a formula, TRUE and FALSE are
-// booleans, a text that reads as a number is that number, anything else text.
-void TypeIntoCell(host::Range cell, const std::string& typed) {
-  if (typed.empty()) {
-    cell.Sheet().CheckWritable(cell.Ref());
-    cell.ClearContents();
-    return;
-  }
-  if (typed.front() == '\'') {
-    cell.SetLiteral(host::CellValue(typed.substr(1)));
-    return;
-  }
-  if (typed.front() == '=') {
-    cell.SetValue(host::CellValue(typed));
-    return;
-  }
-  std::string upper = typed;
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  if (upper == "TRUE" || upper == "FALSE") {
-    cell.SetValue(host::CellValue(upper == "TRUE"));
-    return;
-  }
-  double number = 0;
-  if (host::CellValue(typed).ToNumber(number)) {
-    cell.SetValue(host::CellValue(number));
-    return;
-  }
-  cell.SetLiteral(host::CellValue(typed));
-}
-
 }  // namespace
 
 void ScriptRunner::Set(const ScriptLine& line) {
@@ -472,7 +441,7 @@ void ScriptRunner::Set(const ScriptLine& line) {
   if (!ref || !ref->IsSingleCell()) Fail("set takes one cell: " + line.words[1].text);
   host::Workbook& book = ResolveBook(*program_, t.book);
   host::Worksheet& ws = ResolveSheet(book, t.sheet);
-  TypeIntoCell(ws.Cells(ref->r1, ref->c1), line.words[2].text);
+  host::TypeIntoCell(ws.Cells(ref->r1, ref->c1), line.words[2].text);
   book.SetSaved(false);
 }
 

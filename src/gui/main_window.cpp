@@ -1,0 +1,131 @@
+#include "gui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "gui/fonts.h"
+#include "gui/workbook_window.h"
+
+namespace korvane::gui {
+
+namespace {
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Asked when the window is closed by the window manager while a workbook
+// holds changes that were not saved.
+constexpr std::string_view kUnsavedQuestion = "有工作簿的更改尚未保存，关闭后这些更改将丢失。确定要退出吗？";
+}  // namespace
+
+std::string CommandFailedText(std::string_view caption, std::string_view reason) {
+  return "“" + std::string(caption) + "”出错：" + std::string(reason);
+}
+
+MainWindow::MainWindow(shell::Program& program, WorkbookWindow* workbooks, QWidget* parent)
+    : QMainWindow(parent), program_(program), workbooks_(workbooks) {
+  setWindowFlag(Qt::WindowStaysOnTopHint, program.placement.topMost);
+  setFont(DialogFont());
+  menuBar()->setFont(DialogFont());
+  menuBar()->setNativeMenuBar(false);
+  for (const shell::MenuNode& top : shell::MenuTree()) {
+    QMenu* menu = menuBar()->addMenu(Q(top.caption));
+    menu->setObjectName(Q(top.caption));
+    AddNodes(menu, top.children);
+  }
+  setCentralWidget(new QWidget(this));
+  // The small window of the menu alone, at its place; wide enough for the
+  // menu bar in the fonts installed.
+  const auto& p = program.placement;
+  const int width = std::max(p.width, menuBar()->sizeHint().width() + 4);
+  const int height = std::max(p.height, menuBar()->sizeHint().height() + 4);
+  setFixedSize(width, height);
+  move(p.x, p.y);
+  Sync();
+}
+
+void MainWindow::AddNodes(QMenu* menu, const std::vector<shell::MenuNode>& nodes) {
+  for (const shell::MenuNode& node : nodes) {
+    if (!node.children.empty()) {
+      QMenu* sub = menu->addMenu(Q(node.caption));
+      sub->setObjectName(Q(node.caption));
+      AddNodes(sub, node.children);
+    } else {
+      QAction* action = menu->addAction(Q(node.caption));
+      action->setObjectName(Q(node.control));
+      action->setCheckable(node.checkable);
+      const std::string control = node.control;
+      connect(action, &QAction::triggered, this, [this, control] { RunCommand(control); });
+      actions_[node.control] = action;
+    }
+    if (node.separatorAfter) menu->addSeparator();
+  }
+}
+
+QAction* MainWindow::Action(const std::string& control) const {
+  auto it = actions_.find(control);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+QMenu* MainWindow::Menu(const QString& caption) const {
+  for (QAction* a : menuBar()->actions())
+    if (a->menu() && a->text() == caption) return a->menu();
+  return nullptr;
+}
+
+void MainWindow::RunCommand(const std::string& control) {
+  if (running_ || program_.Ended() || !program_.Menu().Enabled(control)) {
+    Sync();  // a checkable item toggled itself: put the mark back
+    return;
+  }
+  running_ = true;
+  try {
+    program_.Run(control);
+  } catch (const std::exception& e) {
+    const shell::MenuNode* item = shell::FindMenuItem(control);
+    program_.ui().MessageBox(CommandFailedText(item ? item->caption : control, e.what()), shell::Icon::Critical);
+    program_.ResetCaption();
+  }
+  running_ = false;
+  Sync();
+  if (program_.Ended()) {
+    if (workbooks_) {
+      workbooks_->AllowClose();
+      workbooks_->close();
+    }
+    close();
+    QApplication::exit(0);
+  }
+}
+
+void MainWindow::Sync() {
+  setWindowTitle(Q(program_.Caption()));
+  const shell::MenuState& menu = program_.Menu();
+  for (auto& [control, action] : actions_) {
+    action->setEnabled(menu.Enabled(control));
+    if (action->isCheckable()) action->setChecked(menu.Checked(control));
+  }
+  if (workbooks_) workbooks_->Refresh(program_.HasHost() ? &program_.Host() : nullptr);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (program_.Ended()) {
+    event->accept();
+    return;
+  }
+  // Closing the window ends the program as 退出 does, after asking when
+  // changes would be lost.
+  event->ignore();
+  if (running_) return;
+  bool unsaved = false;
+  if (program_.HasHost())
+    for (host::Workbook* b : program_.Host().Workbooks()) unsaved = unsaved || !b->Saved();
+  if (unsaved && program_.ui().MessageBox(std::string(kUnsavedQuestion), shell::Icon::Question,
+                                          shell::Buttons::YesNo) != shell::Answer::Yes)
+    return;
+  RunCommand("Quit");
+}
+
+}  // namespace korvane::gui

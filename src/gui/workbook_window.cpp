@@ -1,0 +1,420 @@
+#include "gui/workbook_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <map>
+
+#include "gui/cell_painter.h"
+#include "gui/fonts.h"
+#include "gui/sheet_model.h"
+#include "host/application.h"
+#include "host/workbook.h"
+
+namespace korvane::gui {
+
+namespace {
+
+// Splits tab-separated text as spreadsheets put it on the clipboard: rows by
+// line feeds, cells by tabs; a cell in double quotes may hold tabs, line feeds
+// and doubled quotes.
+std::vector<std::vector<QString>> ParseTabbed(const QString& text) {
+  std::vector<std::vector<QString>> rows(1);
+  QString cell;
+  bool quoted = false, atCellStart = true;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (quoted) {
+      if (c == QLatin1Char('"')) {
+        if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+          cell += c;
+          ++i;
+        } else {
+          quoted = false;
+        }
+      } else {
+        cell += c;
+      }
+      continue;
+    }
+    if (c == QLatin1Char('"') && atCellStart) {
+      quoted = true;
+      atCellStart = false;
+    } else if (c == QLatin1Char('\t')) {
+      rows.back().push_back(cell);
+      cell.clear();
+      atCellStart = true;
+    } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+      if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) ++i;
+      rows.back().push_back(cell);
+      cell.clear();
+      rows.emplace_back();
+      atCellStart = true;
+    } else {
+      cell += c;
+      atCellStart = false;
+    }
+  }
+  if (!cell.isEmpty() || !rows.back().empty()) rows.back().push_back(cell);
+  if (rows.back().empty()) rows.pop_back();  // the line feed after the last row
+  return rows;
+}
+
+QString Quoted(const QString& cell) {
+  if (!cell.contains(QLatin1Char('\t')) && !cell.contains(QLatin1Char('\n')) && !cell.contains(QLatin1Char('"')))
+    return cell;
+  QString q = cell;
+  q.replace(QLatin1String("\""), QLatin1String("\"\""));
+  return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+}  // namespace
+
+// ---- the grid ----
+
+SheetView::SheetView(QWidget* parent) : QTableView(parent) {
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setShowGrid(false);  // the cell painter draws grid lines where no border is
+  setWordWrap(true);
+  horizontalHeader()->setMinimumSectionSize(0);
+  verticalHeader()->setMinimumSectionSize(0);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  horizontalHeader()->setHighlightSections(true);
+}
+
+SheetModel* SheetView::Model() const { return qobject_cast<SheetModel*>(model()); }
+
+QString SheetView::CopyText() const {
+  const QItemSelection sel = selectionModel()->selection();
+  if (sel.isEmpty()) {
+    QModelIndex i = currentIndex();
+    return i.isValid() ? Quoted(i.data(Qt::DisplayRole).toString()) + QLatin1Char('\n') : QString();
+  }
+  const QItemSelectionRange& range = sel.first();
+  QString text;
+  for (int r = range.top(); r <= range.bottom(); ++r) {
+    for (int c = range.left(); c <= range.right(); ++c) {
+      if (c > range.left()) text += QLatin1Char('\t');
+      text += Quoted(model()->index(r, c).data(Qt::DisplayRole).toString());
+    }
+    text += QLatin1Char('\n');
+  }
+  return text;
+}
+
+void SheetView::CopySelection() { QApplication::clipboard()->setText(CopyText()); }
+
+bool SheetView::PasteText(const QString& text) {
+  SheetModel* m = Model();
+  if (!m) return false;
+  auto rows = ParseTabbed(text);
+  if (rows.empty()) return false;
+  // At the current cell, or at the top-left of the selected block holding it.
+  QModelIndex at = currentIndex();
+  int top = at.isValid() ? at.row() : 0, left = at.isValid() ? at.column() : 0;
+  for (const QItemSelectionRange& range : selectionModel()->selection()) {
+    if (range.contains(at)) {
+      top = range.top();
+      left = range.left();
+    }
+  }
+  if (!m->TypeBlock(top + 1, left + 1, rows)) return false;
+  int width = 0;
+  for (const auto& r : rows) width = std::max(width, static_cast<int>(r.size()));
+  QItemSelection pasted(m->index(top, left),
+                        m->index(std::min(m->rowCount() - 1, top + static_cast<int>(rows.size()) - 1),
+                                 std::min(m->columnCount() - 1, left + width - 1)));
+  selectionModel()->select(pasted, QItemSelectionModel::ClearAndSelect);
+  return true;
+}
+
+void SheetView::Paste() { PasteText(QApplication::clipboard()->text()); }
+
+void SheetView::ClearSelection() {
+  SheetModel* m = Model();
+  if (!m) return;
+  QItemSelection sel = selectionModel()->selection();
+  if (sel.isEmpty() && currentIndex().isValid()) sel.select(currentIndex(), currentIndex());
+  for (const QItemSelectionRange& r : sel)
+    if (!m->ClearBlock(r.top(), r.left(), r.bottom(), r.right())) return;
+}
+
+void SheetView::MoveCurrent(int dRow, int dCol) {
+  QModelIndex i = currentIndex();
+  if (!i.isValid() || !model()) return;
+  int row = std::clamp(i.row() + dRow, 0, model()->rowCount() - 1);
+  int col = std::clamp(i.column() + dCol, 0, model()->columnCount() - 1);
+  // Step over the rest of a merged area and over hidden lines.
+  while (dRow > 0 && row < model()->rowCount() - 1 && (rowSpan(i.row(), i.column()) > row - i.row() || isRowHidden(row)))
+    ++row;
+  while (dCol > 0 && col < model()->columnCount() - 1 &&
+         (columnSpan(i.row(), i.column()) > col - i.column() || isColumnHidden(col)))
+    ++col;
+  while (dRow < 0 && row > 0 && isRowHidden(row)) --row;
+  while (dCol < 0 && col > 0 && isColumnHidden(col)) --col;
+  setCurrentIndex(model()->index(row, col));
+}
+
+void SheetView::keyPressEvent(QKeyEvent* event) {
+  if (state() != QAbstractItemView::EditingState) {
+    if (event->matches(QKeySequence::Copy)) {
+      CopySelection();
+      return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+      Paste();
+      return;
+    }
+    switch (event->key()) {
+      case Qt::Key_Delete:
+        ClearSelection();
+        return;
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        MoveCurrent(event->modifiers() & Qt::ShiftModifier ? -1 : 1, 0);
+        return;
+      case Qt::Key_Tab:
+        MoveCurrent(0, 1);
+        return;
+      case Qt::Key_Backtab:
+        MoveCurrent(0, -1);
+        return;
+      default:
+        break;
+    }
+  }
+  QTableView::keyPressEvent(event);
+}
+
+void SheetView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+  // Enter moves down, Tab right, Shift+Tab left, as in a spreadsheet.
+  if (hint == QAbstractItemDelegate::SubmitModelCache) MoveCurrent(1, 0);
+  else if (hint == QAbstractItemDelegate::EditNextItem) MoveCurrent(0, 1);
+  else if (hint == QAbstractItemDelegate::EditPreviousItem) MoveCurrent(0, -1);
+  setFocus();
+}
+
+// ---- the window ----
+
+WorkbookWindow::WorkbookWindow(shell::Ui& ui, QWidget* parent) : QWidget(parent, Qt::Window), ui_(ui) {
+  // No close box: workbooks close through the program's own commands.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+  setWindowTitle(QStringLiteral("Korvane"));
+  setFont(DialogFont());
+  resize(1000, 700);
+
+  books_ = new QComboBox(this);
+  books_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  books_->setToolTip(QStringLiteral("打开的工作簿"));
+  address_ = new QLabel(this);
+  address_->setMinimumWidth(70);
+  address_->setFrameShape(QFrame::StyledPanel);
+  address_->setAlignment(Qt::AlignCenter);
+  formula_ = new QLineEdit(this);
+  formula_->setToolTip(QStringLiteral("单元格内容（有公式时显示公式）"));
+
+  model_ = new SheetModel(this);
+  grid_ = new SheetView(this);
+  painter_ = new CellPainter(grid_);
+  grid_->setItemDelegate(painter_);
+  grid_->setModel(model_);
+
+  tabs_ = new QTabBar(this);
+  tabs_->setShape(QTabBar::RoundedSouth);
+  tabs_->setExpanding(false);
+  tabs_->setUsesScrollButtons(true);
+  status_ = new QStatusBar(this);
+  status_->setSizeGripEnabled(false);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(new QLabel(QStringLiteral("工作簿："), this));
+  top->addWidget(books_);
+  top->addSpacing(12);
+  top->addWidget(address_);
+  top->addWidget(new QLabel(QStringLiteral("fx"), this));
+  top->addWidget(formula_, 1);
+  auto* box = new QVBoxLayout(this);
+  box->setContentsMargins(4, 4, 4, 0);
+  box->setSpacing(2);
+  box->addLayout(top);
+  box->addWidget(grid_, 1);
+  box->addWidget(tabs_);
+  box->addWidget(status_);
+
+  connect(model_, &SheetModel::refused, this,
+          [this](const QString& reason) { ui_.MessageBox(reason.toStdString(), shell::Icon::Exclamation); });
+  connect(model_, &SheetModel::edited, this, &WorkbookWindow::UpdateFormulaBar);
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, &WorkbookWindow::UpdateFormulaBar);
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, &WorkbookWindow::UpdateFormulaBar,
+            Qt::UniqueConnection);
+  });
+  connect(formula_, &QLineEdit::returnPressed, this, [this] {
+    QModelIndex i = grid_->currentIndex();
+    if (!i.isValid()) return;
+    if (model_->TypeInto(i.row() + 1, i.column() + 1, formula_->text())) grid_->setFocus();
+    UpdateFormulaBar();
+  });
+  connect(tabs_, &QTabBar::currentChanged, this, &WorkbookWindow::TabChosen);
+  connect(books_, &QComboBox::activated, this, &WorkbookWindow::BookChosen);
+  connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, this, &WorkbookWindow::ColumnResized);
+  connect(grid_->verticalHeader(), &QHeaderView::sectionResized, this, &WorkbookWindow::RowResized);
+}
+
+WorkbookWindow::~WorkbookWindow() = default;
+
+host::Worksheet* WorkbookWindow::CurrentSheet() const { return model_->Sheet(); }
+
+void WorkbookWindow::SetStatusText(const QString& text) { status_->showMessage(text); }
+
+void WorkbookWindow::Refresh(host::WorkbookHost* host) {
+  host_ = host;
+  updating_ = true;
+  if (!host || host->WorkbooksCount() == 0) {
+    model_->SetSheet(nullptr);
+    bookList_.clear();
+    tabSheets_.clear();
+    books_->clear();
+    while (tabs_->count()) tabs_->removeTab(0);
+    hide();
+    updating_ = false;
+    return;
+  }
+  bookList_ = host->Workbooks();
+  host::Workbook* active = host->ActiveWorkbook();
+  if (!active) active = bookList_.back();
+  books_->clear();
+  for (host::Workbook* b : bookList_) books_->addItem(QString::fromStdString(b->Name()));
+  books_->setCurrentIndex(static_cast<int>(std::find(bookList_.begin(), bookList_.end(), active) - bookList_.begin()));
+
+  tabSheets_.clear();
+  while (tabs_->count()) tabs_->removeTab(0);
+  host::Worksheet* activeSheet = &active->ActiveSheet();
+  host::Worksheet* shown = nullptr;
+  for (host::Worksheet* ws : active->Sheets()) {
+    if (!ws->Visible()) continue;
+    tabSheets_.push_back(ws);
+    tabs_->addTab(QString::fromStdString(ws->Name()));
+    if (ws == activeSheet) shown = ws;
+  }
+  if (!shown && !tabSheets_.empty()) shown = tabSheets_.front();
+  if (shown)
+    tabs_->setCurrentIndex(static_cast<int>(std::find(tabSheets_.begin(), tabSheets_.end(), shown) - tabSheets_.begin()));
+
+  // The same sheet keeps its scroll position and current cell.
+  const bool same = shown == model_->Sheet();
+  const int h = grid_->horizontalScrollBar()->value(), v = grid_->verticalScrollBar()->value();
+  const QModelIndex current = grid_->currentIndex();
+  ShowSheet(shown);
+  if (same) {
+    grid_->horizontalScrollBar()->setValue(h);
+    grid_->verticalScrollBar()->setValue(v);
+    if (current.isValid()) grid_->setCurrentIndex(model_->index(current.row(), current.column()));
+  }
+  setWindowTitle(QStringLiteral("Korvane - ") + QString::fromStdString(active->Name()));
+  SetStatusText(QString::fromStdString(host->statusBar));
+  updating_ = false;
+  if (host->visible) show();
+}
+
+void WorkbookWindow::ShowSheet(host::Worksheet* ws) {
+  const bool wasUpdating = updating_;
+  updating_ = true;
+  model_->SetSheet(ws);
+  ApplySheetLayout();
+  if (ws && !grid_->currentIndex().isValid()) grid_->setCurrentIndex(model_->index(0, 0));
+  updating_ = wasUpdating;
+  UpdateFormulaBar();
+}
+
+void WorkbookWindow::ApplySheetLayout() {
+  host::Worksheet* ws = model_->Sheet();
+  grid_->clearSpans();
+  if (!ws) return;
+  painter_->SetGridLines(ws->showGridLines);
+  QHeaderView* cols = grid_->horizontalHeader();
+  QHeaderView* rows = grid_->verticalHeader();
+  const int rowCount = model_->rowCount(), colCount = model_->columnCount();
+  for (int c = 0; c < colCount; ++c) {
+    const bool hidden = ws->ColumnHidden(c + 1);
+    grid_->setColumnHidden(c, hidden);
+    if (!hidden) cols->resizeSection(c, ColumnWidthPixels(*ws, ws->ColumnWidth(c + 1)));
+  }
+  rows->setDefaultSectionSize(RowHeightPixels(ws->DefaultRowHeight()));
+  for (const auto& [r, row] : ws->RowMap()) {
+    if (r > rowCount) break;
+    if (row.hidden) grid_->setRowHidden(r - 1, true);
+    else if (row.height >= 0) rows->resizeSection(r - 1, RowHeightPixels(row.height));
+  }
+  for (const host::RangeRef& m : ws->Merges()) {
+    if (m.r1 > rowCount || m.c1 > colCount) continue;
+    const int r2 = std::min(m.r2, rowCount), c2 = std::min(m.c2, colCount);
+    if (r2 > m.r1 || c2 > m.c1) grid_->setSpan(m.r1 - 1, m.c1 - 1, r2 - m.r1 + 1, c2 - m.c1 + 1);
+  }
+}
+
+void WorkbookWindow::UpdateFormulaBar() {
+  QModelIndex i = grid_->currentIndex();
+  if (!i.isValid() || !model_->Sheet()) {
+    address_->clear();
+    formula_->clear();
+    return;
+  }
+  address_->setText(CellAddress(i.row() + 1, i.column() + 1));
+  formula_->setText(model_->EditText(i.row() + 1, i.column() + 1));
+}
+
+void WorkbookWindow::TabChosen(int index) {
+  if (updating_ || index < 0 || index >= static_cast<int>(tabSheets_.size())) return;
+  host::Worksheet* ws = tabSheets_[static_cast<std::size_t>(index)];
+  ws->Book().SetActiveSheet(*ws);  // the host's active sheet follows the tab
+  ShowSheet(ws);
+}
+
+void WorkbookWindow::BookChosen(int index) {
+  if (updating_ || !host_ || index < 0 || index >= static_cast<int>(bookList_.size())) return;
+  host_->Activate(*bookList_[static_cast<std::size_t>(index)]);
+  Refresh(host_);
+}
+
+void WorkbookWindow::ColumnResized(int col, int oldSize, int newSize) {
+  if (updating_ || !model_->Sheet() || newSize == 0) return;
+  if (!model_->StoreColumnWidth(col, newSize)) {
+    updating_ = true;
+    grid_->horizontalHeader()->resizeSection(col, oldSize);
+    updating_ = false;
+  }
+}
+
+void WorkbookWindow::RowResized(int row, int oldSize, int newSize) {
+  if (updating_ || !model_->Sheet() || newSize == 0) return;
+  if (!model_->StoreRowHeight(row, newSize)) {
+    updating_ = true;
+    grid_->verticalHeader()->resizeSection(row, oldSize);
+    updating_ = false;
+  }
+}
+
+void WorkbookWindow::closeEvent(QCloseEvent* event) {
+  if (closeAllowed_) event->accept();
+  else event->ignore();
+}
+
+}  // namespace korvane::gui

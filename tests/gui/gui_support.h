@@ -1,0 +1,170 @@
+// Fixtures of the desktop tests: the real program (every command, the shipped
+// template copied into a temporary program folder, its own settings and
+// default folder) behind the real main window, workbook window and dialog
+// views, on Qt's offscreen platform. Only the boxes and pickers are answered
+// by the test: they record what they showed and take queued answers.
+#pragma once
+
+#include <QApplication>
+#include <QTest>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "files/files.h"
+#include "gui/dialog_view.h"
+#include "gui/main_window.h"
+#include "gui/qt_ui.h"
+#include "gui/workbook_window.h"
+#include "host/application.h"
+#include "processing/consolidation.h"
+#include "processing/grade_merge.h"
+#include "processing/simulate.h"
+#include "reports/protection.h"
+#include "reports/record_tables.h"
+#include "reports/report_driver.h"
+#include "reports/score_register.h"
+#include "setup/setup.h"
+#include "shell/commands.h"
+#include "shell/startup.h"
+#include "../shell/test_support.h"
+
+namespace korvane::gui::testing {
+
+namespace fs = std::filesystem;
+
+struct ShownBox {
+  std::string text;
+  shell::Icon icon;
+  shell::Buttons buttons;
+  std::string title;
+};
+
+// QtUi with the boxes, pickers and input boxes answered from queues; dialogs
+// are the real views, driven by `drive` once they are on screen.
+class AnsweringUi : public QtUi {
+ public:
+  std::deque<shell::Answer> answers;
+  std::deque<std::optional<std::string>> folders;
+  std::vector<ShownBox> boxes;
+  std::vector<std::function<void(DialogView&)>> drivers;  // one per dialog, in order
+
+  AnsweringUi() {
+    onDialogShown = [this](QWidget* w) {
+      auto* view = static_cast<DialogView*>(w);
+      if (drivers.empty()) {
+        ADD_FAILURE() << "no driver for dialog " << view->Model().Caption();
+        view->Model().Close();
+        view->Sync();
+        return;
+      }
+      auto drive = std::move(drivers.front());
+      drivers.erase(drivers.begin());
+      drive(*view);
+      if (view->isVisible()) {
+        ADD_FAILURE() << "dialog left open: " << view->Model().Caption();
+        view->Model().Close();
+        view->Sync();
+      }
+    };
+  }
+
+  shell::Answer MessageBox(const std::string& text, shell::Icon icon, shell::Buttons buttons,
+                           const std::string& title) override {
+    boxes.push_back({text, icon, buttons, title});
+    if (buttons == shell::Buttons::Ok) return shell::Answer::Ok;
+    if (answers.empty()) throw std::runtime_error("unanswered question: " + text);
+    shell::Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<std::string> PickFolder(const std::string&) override {
+    if (folders.empty()) throw std::runtime_error("folder picker without a folder");
+    auto f = folders.front();
+    folders.pop_front();
+    return f;
+  }
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string&, const std::string&) override {
+    throw std::runtime_error("unexpected input box: " + prompt);
+  }
+  bool OpenHelp(const std::string&) override { return true; }
+};
+
+inline void InstallAllCommands(shell::CommandTable& table) {
+  shell::RegisterShellCommands(table);
+  setup::RegisterSetupCommands(table);
+  files::RegisterFilesCommands(table);
+  processing::RegisterConsolidationCommands(table);
+  processing::RegisterGradeMergeCommands(table);
+  processing::RegisterSimulationCommands(table);
+  reports::RegisterProtectionCommands(table);
+  reports::RegisterRecordTableCommands(table);
+  reports::RegisterScoreRegisterCommands(table);
+  reports::RegisterReportCommands(table);
+}
+
+// The program with its windows, in a folder of its own.
+class DesktopTest : public ::testing::Test {
+ protected:
+  DesktopTest()
+      : programDir_(dir_ / "program"),
+        meets_(dir_ / "meets"),
+        envProgram_("KORVANE_PROGRAM_DIR", programDir_.string()),
+        envData_("XDG_DATA_HOME", (dir_ / "data").string()),
+        envConfig_("XDG_CONFIG_HOME", (dir_ / "config").string()),
+        envNow_("KORVANE_NOW", std::string("2026-12-07T09:30:00")),
+        envSeed_("KORVANE_SEED", std::string("7")),
+        envPrinter_("KORVANE_PRINTER", std::string("none")) {
+    fs::create_directories(meets_);
+    fs::copy(KORVANE_SHARE_DIR, programDir_, fs::copy_options::recursive);
+    program_ = std::make_unique<shell::Program>(std::make_unique<host::WorkbookHost>(), ui_,
+                                                shell::SettingsStore(dir_ / "settings.ini"));
+    InstallAllCommands(program_->Commands());
+    program_->FillTables();
+    shell::LoadMainWindow(*program_);
+    workbooks_ = std::make_unique<WorkbookWindow>(ui_);
+    window_ = std::make_unique<MainWindow>(*program_, workbooks_.get());
+    ui_.SetOwner(window_.get());
+    ui_.beforeModal = [this] { window_->Sync(); };
+    window_->show();
+  }
+  ~DesktopTest() override {
+    ui_.beforeModal = nullptr;
+    workbooks_->AllowClose();
+    window_.reset();
+    workbooks_.reset();
+  }
+
+  // Chooses a menu item as a click does.
+  void Choose(const std::string& control) {
+    QAction* action = window_->Action(control);
+    ASSERT_NE(action, nullptr) << control;
+    ASSERT_TRUE(action->isEnabled()) << control << " is disabled in the menu";
+    action->trigger();
+  }
+
+  // 新建 in the meets folder: a meet workbook from the shipped template.
+  void NewMeet() {
+    ui_.folders.push_back(meets_.string());
+    Choose("New");
+  }
+
+  host::WorkbookHost& Host() { return program_->Host(); }
+
+  shell::testing::TempDir dir_;
+  fs::path programDir_, meets_;
+  shell::testing::ScopedEnv envProgram_, envData_, envConfig_, envNow_, envSeed_, envPrinter_;
+  AnsweringUi ui_;
+  std::unique_ptr<shell::Program> program_;
+  std::unique_ptr<WorkbookWindow> workbooks_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace korvane::gui::testing
