@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPen>
+#include <QTableView>
 
 #include "gui/sheet_model.h"
 
@@ -69,7 +70,46 @@ void DrawEdge(QPainter* p, const host::BorderEdge& e, QPoint a, QPoint b, QPoint
   p->drawLine(a, b);
 }
 
+// Text that may run on into the empty cells to its right, as in a
+// spreadsheet: one line, not shrunk or turned, aligned left.
+bool Overflows(const QModelIndex& index) {
+  if (index.data(WrapRole).toBool() || index.data(ShrinkRole).toBool() || index.data(RotationRole).toInt() != 0)
+    return false;
+  const auto align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+  return (align & Qt::AlignHorizontal_Mask) == Qt::AlignLeft;
+}
+
 }  // namespace
+
+QRect CellPainter::RunOnRect(const QModelIndex& index, const QRect& cell, const QString& text) const {
+  auto* view = qobject_cast<const QTableView*>(parent());
+  if (!view || text.isEmpty() || !Overflows(index)) return cell;
+  if (view->columnSpan(index.row(), index.column()) > 1) return cell;
+  const QFontMetrics fm(index.data(Qt::FontRole).value<QFont>());
+  const int need = fm.horizontalAdvance(text) + 2 * kPadding + 1;
+  QRect out = cell;
+  const QAbstractItemModel* model = index.model();
+  for (int col = index.column() + 1; out.width() < need && col < model->columnCount(); ++col) {
+    const QModelIndex next = model->index(index.row(), col);
+    if (!next.data(Qt::DisplayRole).toString().isEmpty() || view->columnSpan(index.row(), col) > 1 ||
+        view->rowSpan(index.row(), col) > 1)
+      break;
+    if (!view->isColumnHidden(col)) out.setRight(out.right() + view->columnWidth(col));
+  }
+  return out;
+}
+
+void CellPainter::PaintText(QPainter* painter, const QModelIndex& index, const QRect& area, const QRect& clip,
+                            const QString& text, const QColor& fallbackColor) const {
+  QFont font = index.data(Qt::FontRole).value<QFont>();
+  QVariant fg = index.data(Qt::ForegroundRole);
+  painter->setPen(fg.isValid() ? fg.value<QColor>() : fallbackColor);
+  const auto align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+  painter->setFont(font);
+  painter->setClipRect(clip);
+  painter->drawText(area.adjusted(kPadding, 1, -kPadding - 1, -2), static_cast<int>(align), text);
+  painter->setClipping(false);
+}
 
 void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   painter->save();
@@ -86,7 +126,26 @@ void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, c
   }
 
   const QString text = index.data(Qt::DisplayRole).toString();
-  if (!text.isEmpty()) {
+  if (text.isEmpty()) {
+    // Text of a cell to the left that runs on into this empty one.
+    auto* view = qobject_cast<const QTableView*>(parent());
+    if (view && view->rowSpan(index.row(), index.column()) == 1 && view->columnSpan(index.row(), index.column()) == 1) {
+      int x = r.left();
+      for (int col = index.column() - 1, steps = 0; col >= 0 && steps < 16; --col, ++steps) {
+        if (view->isColumnHidden(col)) continue;
+        x -= view->columnWidth(col);
+        const QModelIndex left = index.model()->index(index.row(), col);
+        const QString leftText = left.data(Qt::DisplayRole).toString();
+        if (leftText.isEmpty()) continue;
+        const QRect leftCell(x, r.top(), view->columnWidth(col), r.height());
+        const QRect run = RunOnRect(left, leftCell, leftText);
+        if (run.right() >= r.left()) PaintText(painter, left, run, r, leftText, option.palette.text().color());
+        break;
+      }
+    }
+  } else if (Overflows(index) && !index.data(Qt::DisplayRole).toString().isEmpty()) {
+    PaintText(painter, index, RunOnRect(index, r, text), r, text, option.palette.text().color());
+  } else {
     QFont font = index.data(Qt::FontRole).value<QFont>();
     QVariant fg = index.data(Qt::ForegroundRole);
     painter->setPen(fg.isValid() ? fg.value<QColor>() : option.palette.text().color());

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "awards/awards.h"
 #include "files/files.h"
 #include "gui/dialog_view.h"
 #include "gui/main_window.h"
@@ -108,6 +109,7 @@ inline void InstallAllCommands(shell::CommandTable& table) {
   reports::RegisterRecordTableCommands(table);
   reports::RegisterScoreRegisterCommands(table);
   reports::RegisterReportCommands(table);
+  awards::RegisterAwardsCommands(table);
 }
 
 // The program with its windows, in a folder of its own.

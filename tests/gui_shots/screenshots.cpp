@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "awards/awards.h"
 #include "files/files.h"
 #include "gui/dialog_view.h"
 #include "gui/main_window.h"
@@ -125,6 +126,7 @@ void InstallAllCommands(shell::CommandTable& table) {
   reports::RegisterRecordTableCommands(table);
   reports::RegisterScoreRegisterCommands(table);
   reports::RegisterReportCommands(table);
+  awards::RegisterAwardsCommands(table);
 }
 
 void ShowTab(gui::WorkbookWindow& wb, const std::string& name) {
