@@ -14,10 +14,6 @@ namespace korvane::gui {
 
 namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// Asked when the window is closed by the window manager while a workbook
-// holds changes that were not saved.
-constexpr std::string_view kUnsavedQuestion = "有工作簿的更改尚未保存，关闭后这些更改将丢失。确定要退出吗？";
 }  // namespace
 
 std::string CommandFailedText(std::string_view caption, std::string_view reason) {
@@ -115,16 +111,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  // Closing the window ends the program as 退出 does, after asking when
-  // changes would be lost.
+  // Closing the window is 退出: it asks about unsaved changes (取消 keeps
+  // the program running) and ends the program.
   event->ignore();
   if (running_) return;
-  bool unsaved = false;
-  if (program_.HasHost())
-    for (host::Workbook* b : program_.Host().Workbooks()) unsaved = unsaved || !b->Saved();
-  if (unsaved && program_.ui().MessageBox(std::string(kUnsavedQuestion), shell::Icon::Question,
-                                          shell::Buttons::YesNo) != shell::Answer::Yes)
-    return;
   RunCommand("Quit");
 }
 

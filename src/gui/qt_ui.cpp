@@ -37,6 +37,7 @@ shell::Answer QtUi::MessageBox(const std::string& text, shell::Icon icon, shell:
   QMessageBox box(QtIcon(icon), Q(title), Q(text), QMessageBox::NoButton, owner_);
   box.setFont(DialogFont());
   QPushButton* yes = nullptr;
+  QPushButton* no = nullptr;
   QPushButton* ok = nullptr;
   switch (buttons) {
     case shell::Buttons::Ok:
@@ -50,13 +51,17 @@ shell::Answer QtUi::MessageBox(const std::string& text, shell::Icon icon, shell:
       box.setEscapeButton(cancel);
       break;
     }
-    case shell::Buttons::YesNo: {
+    case shell::Buttons::YesNo:
+    case shell::Buttons::YesNoDefaultNo:
+    case shell::Buttons::YesNoCancel: {
       yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-      QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-      // No is the default: a question the teacher answers with Enter without
-      // reading it never deletes or overwrites anything.
-      box.setDefaultButton(no);
+      no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+      // Enter takes the first button, except before something typed would be
+      // destroyed (default 否); Esc answers 否, or 取消 where there is one.
+      box.setDefaultButton(buttons == shell::Buttons::YesNoDefaultNo ? no : yes);
       box.setEscapeButton(no);
+      if (buttons == shell::Buttons::YesNoCancel)
+        box.setEscapeButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
       break;
     }
   }
@@ -66,7 +71,10 @@ shell::Answer QtUi::MessageBox(const std::string& text, shell::Icon icon, shell:
   switch (buttons) {
     case shell::Buttons::Ok: return shell::Answer::Ok;
     case shell::Buttons::OkCancel: return pressed == ok ? shell::Answer::Ok : shell::Answer::Cancel;
-    case shell::Buttons::YesNo: return pressed == yes ? shell::Answer::Yes : shell::Answer::No;
+    case shell::Buttons::YesNo:
+    case shell::Buttons::YesNoDefaultNo: return pressed == yes ? shell::Answer::Yes : shell::Answer::No;
+    case shell::Buttons::YesNoCancel:
+      return pressed == yes ? shell::Answer::Yes : pressed == no ? shell::Answer::No : shell::Answer::Cancel;
   }
   return shell::Answer::Cancel;
 }

@@ -78,6 +78,7 @@ TEST_F(MainWindowTest, MenuFollowsMenuStateThroughTheCommands) {
   ExpectMenuMirrorsState("ProtectAllYN");
   Choose("ProtectAllYN");
   EXPECT_EQ(window_->Action("ProtectAllYN")->isChecked(), checked);
+  ui_.answers.push_back(shell::Answer::No);  // 保存 the template's changes? no
   Choose("Close");
   ExpectMenuMirrorsState("Close");
 
@@ -96,6 +97,7 @@ TEST_F(MainWindowTest, MenuFollowsMenuStateThroughTheCommands) {
   ExpectMenuMirrorsState("CreateReport");
 
 
+  ui_.answers.push_back(shell::Answer::No);
   Choose("Close");
   ExpectMenuMirrorsState("Close");
   EXPECT_FALSE(window_->Action("Save")->isEnabled());
@@ -112,24 +114,28 @@ TEST_F(MainWindowTest, ADisabledItemRunsNothing) {
 
 TEST_F(MainWindowTest, QuitEndsTheProgramAndReleasesTheHost) {
   NewMeet();
+  ui_.answers.push_back(shell::Answer::No);  // changes since 新建 may go
   Choose("Quit");
   EXPECT_TRUE(program_->Ended());
   EXPECT_FALSE(program_->HasHost());
   EXPECT_FALSE(workbooks_->isVisible());
 }
 
-TEST_F(MainWindowTest, ClosingWithUnsavedChangesAsksAndNoKeepsEverything) {
+TEST_F(MainWindowTest, ClosingTheWindowIsQuitAndCancelKeepsEverything) {
   NewMeet();
   host::Workbook* meet = Host().ActiveWorkbook();
   ASSERT_NE(meet, nullptr);
   meet->SetSaved(false);
-  ui_.answers.push_back(shell::Answer::No);
+  ui_.answers.push_back(shell::Answer::Cancel);
   window_->close();
   EXPECT_FALSE(program_->Ended());
   EXPECT_EQ(Host().WorkbooksCount(), 1);
   ASSERT_FALSE(ui_.boxes.empty());
-  EXPECT_EQ(ui_.boxes.back().buttons, shell::Buttons::YesNo);
-  EXPECT_EQ(ui_.boxes.back().icon, shell::Icon::Question);
+  EXPECT_EQ(ui_.boxes.back().buttons, shell::Buttons::YesNoCancel);
+
+  ui_.answers.push_back(shell::Answer::No);  // the changes may go
+  window_->close();
+  EXPECT_TRUE(program_->Ended());
 }
 
 }  // namespace
