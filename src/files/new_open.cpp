@@ -133,7 +133,15 @@ void New(shell::Program& program) {
       host.visible = false;
       return;
     }
-    shell::SaveDefaultPath(program.Settings(), folder);
+    try {
+      shell::SaveDefaultPath(program.Settings(), folder);
+    } catch (const shell::SettingsError& e) {
+      // Without a stored folder the next 打开 would not find this meet: make none.
+      host.Close(*book, /*saveChanges=*/false);
+      host.visible = wasVisible;
+      ui.MessageBox(text::CannotCreate(e.what()), Icon::Exclamation);
+      return;
+    }
   }
   program.defaultFolder = folder;
 

@@ -53,8 +53,13 @@ void DefaultFolderCommand(Program& program) {
   std::string folder = PathLocation(program);
   if (!hostWasVisible) host.visible = false;  // the picker may have brought the host forward
   if (folder == kPickerCancelled) return;     // nothing stored, the working copy unchanged
+  try {
+    SaveDefaultPath(program.Settings(), folder);
+  } catch (const SettingsError& e) {
+    program.ui().MessageBox(std::string(e.what()) + "\n默认目录没有改变。", Icon::Exclamation);
+    return;
+  }
   program.defaultFolder = folder;
-  SaveDefaultPath(program.Settings(), folder);
 }
 
 void RegisterShellCommands(CommandTable& table) {

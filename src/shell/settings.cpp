@@ -102,7 +102,7 @@ std::string Render(const std::vector<Section>& sections) {
 }
 
 [[noreturn]] void Fail(const fs::path& file, const std::string& what) {
-  throw std::runtime_error("无法保存设置文件“" + file.string() + "”：" + what);
+  throw SettingsError("无法保存设置文件“" + file.string() + "”：" + what);
 }
 
 void WriteAtomically(const fs::path& file, const std::string& text) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -32,12 +33,19 @@ class SettingsStore {
                   std::string_view fallback = "") const;
   // Stores a text, keeping every other value of the file. The file is
   // replaced atomically: a failed save leaves the old one as it was. Throws
-  // std::runtime_error (Chinese message) when it cannot be written, and
+  // SettingsError (Chinese message) when it cannot be written, and
   // std::invalid_argument for a section or key that a line cannot hold.
   void Save(std::string_view app, std::string_view section, std::string_view key, std::string_view value);
 
  private:
   std::filesystem::path file_;
+};
+
+// A settings file that cannot be written (a folder or file without write
+// permission, a full disk). The message is Chinese and names the file.
+class SettingsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // The stored default folder as it is (may be empty or name a folder that is

@@ -339,6 +339,19 @@ TEST(New, AsksForTheDefaultFolderAndRemembersIt) {
   EXPECT_TRUE(fs::exists(meets / MeetFile("2024-04-09", "00005")));
 }
 
+TEST(New, AnUnwritableSettingsFileCreatesNothingAndSaysWhy) {
+  NewFixture f;
+  const fs::path meets = f.MeetFolder();
+  fs::create_directories(f.program.Settings().File() / "blocked");  // a folder where the file belongs
+  f.ui.folders.push_back(meets.string());
+  f.program.Run("New");
+  ASSERT_EQ(f.ui.boxes.size(), 2u);
+  EXPECT_EQ(f.ui.boxes[1].text.rfind(text::CannotCreate("无法保存设置文件“"), 0), 0u) << f.ui.boxes[1].text;
+  EXPECT_EQ(f.Host().WorkbooksCount(), 0);
+  EXPECT_TRUE(fs::is_empty(meets));
+  EXPECT_TRUE(f.program.Menu().Enabled("New"));
+}
+
 TEST(New, ACancelledPickerLeavesNothing) {
   NewFixture f;
   f.ui.folders.push_back(std::nullopt);

@@ -205,6 +205,19 @@ TEST(DefaultFolderCommand, NothingStoredAsksForAFolderAndStoresThePick) {
   EXPECT_EQ(f.program.defaultFolder, (f.dir / "meets").string());
 }
 
+TEST(DefaultFolderCommand, AnUnwritableSettingsFileIsToldAndNothingChanges) {
+  Fixture f;
+  fs::create_directories(f.dir / "meets");
+  fs::create_directories(f.program.Settings().File() / "blocked");  // a folder where the file belongs
+  f.ui.folders = {(f.dir / "meets").string()};
+  f.program.Run("DefaultFolder");
+  ASSERT_EQ(f.ui.boxes.size(), 2u);
+  EXPECT_EQ(f.ui.boxes[1].icon, Icon::Exclamation);
+  EXPECT_EQ(f.ui.boxes[1].text.rfind("无法保存设置文件“" + f.program.Settings().File().string() + "”", 0), 0u)
+      << f.ui.boxes[1].text;
+  EXPECT_EQ(f.program.defaultFolder, "");
+}
+
 TEST(DefaultFolderCommand, CancellingStoresNothing) {
   Fixture f;
   f.ui.folders = {std::nullopt};
