@@ -26,11 +26,11 @@ std::string Quote(const std::string& path) {
 }
 
 // Subfolders the demo owns inside its folder; they are made afresh each run.
-constexpr const char* kProgram = "program";
+constexpr const char* kData = "data";
 constexpr const char* kConfig = "config";
 constexpr const char* kMeets = "meets";
 constexpr const char* kExport = "export";
-constexpr const char* kOwned[] = {kProgram, kConfig, kMeets, kExport};
+constexpr const char* kOwned[] = {kData, kConfig, kMeets, kExport};
 
 // What a file looked like at one moment, to tell which files a step made or changed.
 struct FileState {
@@ -152,13 +152,8 @@ int RunDemo(const DemoOptions& options, const std::function<void(shell::CommandT
     err << "korvane: 无法在“" << dir.string() << "”中建立演示文件夹：" << ec.message() << "\n";
     return 2;
   }
-  // The demo edits the template, so it works on its own copy of the program folder.
-  fs::copy(source, dir / kProgram, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-  if (ec) {
-    err << "korvane: 无法复制程序文件夹：" << ec.message() << "\n";
-    return 2;
-  }
-  ::setenv("KORVANE_PROGRAM_DIR", (dir / kProgram).c_str(), 1);
+  // The demo edits the template: the user's copy of it, in a data folder of its own.
+  ::setenv("XDG_DATA_HOME", (dir / kData).c_str(), 1);
 
   const std::vector<DemoStep> steps = DemoSteps((dir / kMeets).string(), (dir / kExport).string());
   // The line on which each step's lines begin (after its comment line).

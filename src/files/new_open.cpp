@@ -11,6 +11,7 @@
 #include "host/workbook.h"
 #include "host/worksheet.h"
 #include "reports/page_format.h"
+#include "setup/setup.h"
 #include "setup/forms.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
@@ -109,8 +110,7 @@ void New(shell::Program& program) {
   shell::Ui& ui = program.ui();
   const meet::ExtensionTable& ext = program.tables.extensions;
 
-  const std::string templatePath =
-      shell::ProgramFolder() + "/" + std::string(meet::kTemplateBaseName) + std::string(ext.meetTemplate);
+  const std::string templatePath = setup::TemplateForNew(program);
   std::error_code ec;
   if (!fs::is_regular_file(templatePath, ec)) {
     ui.MessageBox(std::string(text::kTemplateMissing), Icon::None, Buttons::Ok);

@@ -16,12 +16,45 @@ std::string MeetTemplatePath(const shell::Program& program) {
          std::string(program.tables.extensions.meetTemplate);
 }
 
-void Initialization(shell::Program& program) {
-  const std::string path = MeetTemplatePath(program);
+std::string UserMeetTemplatePath(const shell::Program& program) {
+  return shell::UserDataFolder() + "/" + std::string(meet::kTemplateBaseName) +
+         std::string(program.tables.extensions.meetTemplate);
+}
+
+std::string TemplateForNew(const shell::Program& program) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    program.ui().MessageBox(std::string(kTemplateMissing), shell::Icon::None, shell::Buttons::Ok);
-    return;
+  std::string user = UserMeetTemplatePath(program);
+  return std::filesystem::is_regular_file(user, ec) ? user : MeetTemplatePath(program);
+}
+
+std::string TemplateCopiedText(std::string_view path) {
+  return "模板已复制到“" + std::string(path) +
+         "”。\n初始化和项目管理的修改都保存在这份模板中，新建运动会时使用它；程序更新不会覆盖它。";
+}
+
+std::string TemplateNotCopiedText(std::string_view path, std::string_view reason) {
+  return "无法把模板复制到“" + std::string(path) + "”：" + std::string(reason);
+}
+
+void Initialization(shell::Program& program) {
+  namespace fs = std::filesystem;
+  const std::string path = UserMeetTemplatePath(program);
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) {
+    const std::string shipped = MeetTemplatePath(program);
+    if (!fs::is_regular_file(shipped, ec)) {
+      program.ui().MessageBox(std::string(kTemplateMissing), shell::Icon::None, shell::Buttons::Ok);
+      return;
+    }
+    // First use: the teacher's own copy, writable whatever the program folder is.
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    if (!ec) fs::copy_file(shipped, path, ec);
+    if (!ec) fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+    if (ec) {
+      program.ui().MessageBox(TemplateNotCopiedText(path, ec.message()), shell::Icon::Exclamation);
+      return;
+    }
+    program.ui().MessageBox(TemplateCopiedText(path), shell::Icon::Information);
   }
   host::WorkbookHost& host = program.Host();
   host::Workbook& book = host.Open(path, /*editable=*/true);

@@ -10,13 +10,27 @@
 namespace korvane::setup {
 
 inline constexpr std::string_view kTemplateMissing = "模板文件缺失，请联系作者!";
+// The user's copy of the template has just been made.
+std::string TemplateCopiedText(std::string_view path);
+std::string TemplateNotCopiedText(std::string_view path, std::string_view reason);
 
 // The meet template in the program folder: <program folder>/号码对照表及分组分道编排
 // + the template extension of the program's extension table.
 std::string MeetTemplatePath(const shell::Program& program);
 
-// 初始化...: opens the meet template itself (not a copy) for editing, shows
-// its 设置 sheet and enables the commands that work on it.
+// The user's copy of the meet template, which 初始化... and 项目管理... edit:
+// the same name in the user's data folder. The shipped template stays
+// read-only, so a rebuild or an update of the program never wipes the
+// teacher's grades, classes and events.
+std::string UserMeetTemplatePath(const shell::Program& program);
+// The template 新建 starts from: the user's copy once there is one, else the
+// shipped template.
+std::string TemplateForNew(const shell::Program& program);
+
+// 初始化...: opens the user's copy of the meet template for editing (made
+// from the shipped one on first use, with a message saying where it is),
+// shows its 设置 sheet and enables the commands that work on it.
+void Initialization(shell::Program& program);
 void Initialization(shell::Program& program);
 
 // Registers 初始化... and 项目管理... under their menu controls.

@@ -22,6 +22,13 @@ std::string ProgramFolder() {
   return (fs::path(exeDir) / ".." / "share" / "korvane").lexically_normal().string();
 }
 
+std::string UserDataFolder() {
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
+    return WithoutTrailingSeparator((fs::path(xdg) / "korvane").string());
+  const char* home = std::getenv("HOME");
+  return (fs::path(home && *home ? home : ".") / ".local" / "share" / "korvane").string();
+}
+
 std::string HelpFilePath() { return (fs::path(ProgramFolder()) / kHelpFileName).string(); }
 
 std::string WithoutTrailingSeparator(std::string folder) {

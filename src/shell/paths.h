@@ -11,6 +11,11 @@ namespace korvane::shell {
 // trailing separator.
 std::string ProgramFolder();
 
+// The user's own data folder, where the templates the teacher edits live:
+// $XDG_DATA_HOME/korvane, or ~/.local/share/korvane when XDG_DATA_HOME is not
+// set (or not an absolute path). No trailing separator.
+std::string UserDataFolder();
+
 // The folder of the running executable; empty when it cannot be found.
 std::string ExecutableFolder();
 

@@ -1,9 +1,9 @@
 #!/bin/bash
 # Runs one command script of the meet commands in a fresh folder and compares
 # what it prints with NAME.expected, exactly; the script must print no error.
-# The folder holds a copy of the program folder (KORVANE_PROGRAM_DIR; 初始化...
-# edits its template in place), an empty settings store and the empty folders
-# meets/ and forms/; in the script and in the expected output it is written
+# The folder holds a copy of the program folder (KORVANE_PROGRAM_DIR), an empty
+# settings store, an empty user data folder (XDG_DATA_HOME: 初始化... edits the
+# user's copy of the template there) and the empty folders meets/ and forms/; in the script and in the expected output it is written
 # @DIR@. The clock stands at CLOCK (default 2024-04-09 08:30:15, so meet
 # workbooks made by 新建 get the stamp 30615) and the random draws are seeded.
 #
@@ -23,7 +23,7 @@ cp -r "$share/." "$work/program/"
 
 sed "s|@DIR@|$work|g" "$script" > "$work/$name.kvs"
 status=0
-(cd "$work" && KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" KORVANE_NOW="$clock" \
+(cd "$work" && KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" KORVANE_NOW="$clock" \
   KORVANE_SEED=20240409 "$korvane" run "$work/$name.kvs" > "$work/out" 2> "$work/err") || status=$?
 sed "s|$work|@DIR@|g" "$work/out" > "$work/actual"
 if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then

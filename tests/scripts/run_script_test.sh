@@ -23,7 +23,7 @@ mkdir -p "$work/meets" "$work/other" "$work/program"
 sed "s|@DIR@|$work|g" "$script" > "$work/$name.kvs"
 (
   cd "$work" &&
-    env -u KORVANE_SEED KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" \
+    env -u KORVANE_SEED KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
       KORVANE_NOW=2026-12-07T09:30:00 "$korvane" run "$work/$name.kvs" > "$work/out" 2> "$work/err"
 )
 status=$?

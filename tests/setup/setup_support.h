@@ -31,6 +31,7 @@ struct SetupFixture {
   fs::path programDir = dir / "program";
   fs::path meetDir = dir / "meets";
   ScopedEnv programEnv{"KORVANE_PROGRAM_DIR", (dir / "program").string()};
+  ScopedEnv dataEnv{"XDG_DATA_HOME", (dir / "data").string()};
   TestUi ui;
   shell::Program program{std::make_unique<host::WorkbookHost>(), ui, shell::SettingsStore(dir / "settings.ini")};
 
@@ -44,7 +45,9 @@ struct SetupFixture {
   }
 
   host::WorkbookHost& Host() { return program.Host(); }
+  // The shipped template, and the user's copy that 初始化... makes and edits.
   fs::path TemplatePath() const { return programDir / kTemplateFile; }
+  fs::path UserTemplatePath() const { return dir / "data" / "korvane" / kTemplateFile; }
 
   // A meet workbook as 新建 leaves it before the forms are made: a copy of the
   // template saved in the meet folder, its names deleted, unprotected.

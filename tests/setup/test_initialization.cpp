@@ -8,13 +8,15 @@ namespace {
 
 using namespace testing;
 
-TEST(Initialization, OpensTheTemplateItselfForEditing) {
+TEST(Initialization, OpensTheUsersCopyOfTheTemplateForEditing) {
   SetupFixture f;
   f.program.Run("Initialization");
-  EXPECT_TRUE(f.ui.boxes.empty());
+  // The first use makes the copy and says where it is.
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].text, TemplateCopiedText(f.UserTemplatePath().string()));
   ASSERT_EQ(f.Host().WorkbooksCount(), 1);
   host::Workbook& book = *f.Host().ActiveWorkbook();
-  EXPECT_EQ(fs::path(book.FullName()), fs::absolute(f.TemplatePath()).lexically_normal());
+  EXPECT_EQ(fs::path(book.FullName()), f.UserTemplatePath());
   EXPECT_EQ(book.Kind(), host::FileKind::Xltm);
   EXPECT_EQ(host::meet::FindMeetWorkbook(f.Host()), &book);
   EXPECT_TRUE(book.Protection().structure);
@@ -34,12 +36,18 @@ TEST(Initialization, OpensTheTemplateItselfForEditing) {
   // The template's settings sheet is protected.
   EXPECT_TRUE(menu.Checked("ProtectAllYN"));
 
-  // What is saved goes back into the template file.
+  // What is saved goes into the user's copy, which 新建 then starts from; the
+  // shipped template stays as it was, and the next 初始化... asks nothing.
   book.Sheet("设置").RangeAt("H2").SetValue(16);
   book.Save();
   host::WorkbookHost other;
-  host::Workbook& copy = other.Add(f.TemplatePath().string());
-  EXPECT_EQ(copy.Sheet("设置").ValueAt(2, 8).ToWhole(), 16);
+  EXPECT_EQ(other.Add(f.UserTemplatePath().string()).Sheet("设置").ValueAt(2, 8).ToWhole(), 16);
+  EXPECT_NE(other.Add(f.TemplatePath().string()).Sheet("设置").ValueAt(2, 8).ToWhole(), 16);
+  EXPECT_EQ(TemplateForNew(f.program), f.UserTemplatePath().string());
+  f.program.Run("Close");
+  f.ui.boxes.clear();
+  f.program.Run("Initialization");
+  EXPECT_TRUE(f.ui.boxes.empty());
 }
 
 TEST(Initialization, TheCheckMarkFollowsTheProtectionOfTheActiveSheet) {

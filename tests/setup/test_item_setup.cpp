@@ -36,6 +36,7 @@ struct Events : SetupFixture {
   host::Workbook* book = nullptr;
   explicit Events(std::vector<std::string> grades = {}) {
     program.Run("Initialization");
+    ui.boxes.clear();  // where the user's copy of the template was made
     book = host::meet::FindMeetWorkbook(Host());
     if (!grades.empty()) {
       host::Worksheet& s = Settings();

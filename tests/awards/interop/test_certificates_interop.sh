@@ -19,7 +19,7 @@ rm -rf "$dir"
 mkdir -p "$dir/program" "$dir/meets" "$dir/config" "$dir/pdf" "$dir/home"
 cp -r "$share/." "$dir/program/"
 sed "s|@DIR@|$dir|g" "$here/make_certificates.kvs" > "$dir/make.kvs"
-KORVANE_PROGRAM_DIR="$dir/program" XDG_CONFIG_HOME="$dir/config" KORVANE_NOW=2024-04-09T08:30:15 \
+KORVANE_PROGRAM_DIR="$dir/program" XDG_CONFIG_HOME="$dir/config" XDG_DATA_HOME="$dir/data" KORVANE_NOW=2024-04-09T08:30:15 \
   "$korvane" run "$dir/make.kvs" > "$dir/make.out"
 
 "$py" "$here/check_certificates.py" "$dir/meets"

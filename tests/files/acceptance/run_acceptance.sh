@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/program" "$work/meets" "$work/forms" "$work/config"
 # The template is edited in place by 初始化...: work on a copy of the program folder.
 cp -r "$share/." "$work/program/"
-export KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" KORVANE_NOW=2024-04-09T08:30:15
+export KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" KORVANE_NOW=2024-04-09T08:30:15
 
 run_script() {
   local name=$1

@@ -14,7 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/program" "$work/meets" "$work/config"
 cp -r "$share/." "$work/program/"
-export KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" KORVANE_NOW=2024-04-09T08:30:15
+export KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" KORVANE_NOW=2024-04-09T08:30:15
 export KORVANE_SEED=20240409
 
 sed "s|@DIR@|$work|g" "$here/acceptance.kvs" > "$work/acceptance.kvs"
