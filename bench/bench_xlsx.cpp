@@ -108,11 +108,16 @@ void BM_Korvane_Read(benchmark::State& state) {
     WriteWorkbookFile(wb, path, FileKind::Xlsx);
   }
   auto tables = std::make_shared<SharedTables>();
+  // Our best wall time per read, the clock and statistic the openpyxl script reports.
+  double bestSeconds = 0;
   for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
     auto wb = ReadWorkbookFile(path, tables);
     benchmark::DoNotOptimize(wb.get());
+    const double dt = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (bestSeconds == 0 || dt < bestSeconds) bestSeconds = dt;
   }
-  // openpyxl loading the same file, timed by the script itself (best of 3).
+  // openpyxl loading the same file, timed by the script itself (best of 3 wall times).
   std::string cmd = "/usr/bin/python3 " KORVANE_BENCH_DIR "/openpyxl_load.py " + path;
   double openpyxlSeconds = 0;
   if (FILE* p = popen(cmd.c_str(), "r")) {
@@ -120,9 +125,9 @@ void BM_Korvane_Read(benchmark::State& state) {
     pclose(p);
   }
   state.counters["openpyxl_ms"] = openpyxlSeconds * 1000;
-  if (openpyxlSeconds > 0)
-    state.counters["openpyxl_ratio"] = benchmark::Counter(openpyxlSeconds * state.iterations(),
-                                                             benchmark::Counter::kIsRate);
+  state.counters["best_wall_ms"] = bestSeconds * 1000;
+  // How many times faster than openpyxl: best wall time against best wall time.
+  if (openpyxlSeconds > 0 && bestSeconds > 0) state.counters["openpyxl_ratio"] = openpyxlSeconds / bestSeconds;
 }
 BENCHMARK(BM_Korvane_Read)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

@@ -1,0 +1,252 @@
+// Growth of the whole road with the size of the meet: 7 grades of 5, 30 and
+// 99 classes (40 rows per registration form, 16 events for boys and girls in
+// every grade), each menu command timed on its own. A command whose time per
+// class grows from one size to the next does more than its work; the table
+// printed at the end gives each command's time per class at every size and
+// the ratio of the largest to the smallest.
+//   build/bin/bench_growth          (configure with -DKORVANE_BUILD_BENCH=ON)
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "files/files.h"
+#include "host/application.h"
+#include "host/meet_layout.h"
+#include "host/range.h"
+#include "processing/consolidation.h"
+#include "processing/grade_merge.h"
+#include "processing/simulate.h"
+#include "reports/protection.h"
+#include "reports/record_tables.h"
+#include "reports/report_driver.h"
+#include "reports/score_register.h"
+#include "setup/setup.h"
+#include "shell/commands.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/startup.h"
+
+using namespace korvane;
+namespace fs = std::filesystem;
+namespace meet = host::meet;
+
+namespace {
+
+constexpr int kGrades = 7;
+constexpr int kRowsPerTeam = 40;
+const char* const kGradeNames[kGrades] = {"初一", "初二", "初三", "高一", "高二", "高三", "中专"};
+const char* const kEvents[] = {"100米", "200米",  "400米", "800米", "1500米", "3000米", "100米栏",     "跳高",
+                               "跳远",  "三级跳远", "铅球",  "铁饼",  "标枪",   "实心球", "4×100米接力", "4×400米接力"};
+constexpr int kEventCount = static_cast<int>(std::size(kEvents));
+
+// The commands of the road, in order, with the folder each one picks (empty: none).
+struct Step {
+  const char* control;
+  const char* folder;
+};
+constexpr Step kRoad[] = {{"New", "meets"},        {"Export", "export"},    {"MNBM", ""},
+                          {"consolidate", ""},     {"Sort", ""},            {"CreateReport", ""},
+                          {"CreateTables", ""},    {"ScoreEdit", ""},       {"ExportPRF", "export"},
+                          {"Save", ""}};
+
+void InstallCommands(shell::CommandTable& table) {
+  shell::RegisterShellCommands(table);
+  setup::RegisterSetupCommands(table);
+  files::RegisterFilesCommands(table);
+  processing::RegisterConsolidationCommands(table);
+  processing::RegisterGradeMergeCommands(table);
+  processing::RegisterSimulationCommands(table);
+  reports::RegisterProtectionCommands(table);
+  reports::RegisterRecordTableCommands(table);
+  reports::RegisterScoreRegisterCommands(table);
+  reports::RegisterReportCommands(table);
+}
+
+// Answers every question with yes, picks the queued folders, keeps the messages.
+class RoadUi : public shell::Ui {
+ public:
+  std::deque<std::string> folders;
+  std::vector<std::string> messages;
+  shell::Answer MessageBox(const std::string& text, shell::Icon, shell::Buttons buttons, const std::string&) override {
+    messages.push_back(text);
+    return buttons == shell::Buttons::YesNo ? shell::Answer::Yes : shell::Answer::Ok;
+  }
+  std::optional<std::string> PickFolder(const std::string&) override {
+    if (folders.empty()) throw std::logic_error("a folder picker nobody expected");
+    std::string f = folders.front();
+    folders.pop_front();
+    return f;
+  }
+  std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void SetCaption(const std::string&) override {}
+  void SetStatusBar(const std::string&) override {}
+  void ShowDialog(shell::DialogModel&) override { throw std::logic_error("no dialogs on the road"); }
+  bool OpenHelp(const std::string&) override { return false; }
+};
+
+// The organiser's grades, classes and events, typed into a copy of the shipped template.
+void PrepareTemplate(const fs::path& programFolder, int classes) {
+  const fs::path templatePath = programFolder / (std::string(meet::kTemplateBaseName) + ".xltm");
+  host::WorkbookHost host;
+  host::Workbook& book = host.Add(templatePath.string());
+  namespace s = meet::settings;
+  namespace ev = meet::events;
+  book.Unprotect();
+  host::Worksheet& settings = book.Sheet(std::string(meet::kSettingsSheet));
+  settings.Unprotect();
+  for (int g = 0; g < kGrades; ++g) {
+    settings.PutValue(s::kFirstGradeRow + g, s::kGradeCol, kGradeNames[g]);
+    settings.PutValue(s::kFirstGradeRow + g, s::kTeamsCol, classes);
+  }
+  settings.PutValue(s::RowsPerTeam.row, s::RowsPerTeam.col, kRowsPerTeam);
+  settings.PutValue(s::MaxPerTeamPerEvent.row, s::MaxPerTeamPerEvent.col, 2);
+  settings.PutValue(s::MaxEventsPerAthlete.row, s::MaxEventsPerAthlete.col, 2);
+  settings.Protect();
+  host::Worksheet& form = book.Sheet(std::string(meet::kFormSampleSheet));
+  form.Unprotect();
+  for (int e = 0; e < kEventCount; ++e) form.PutValue(meet::form::kHeadingRow, meet::form::kFirstEventCol + e, kEvents[e]);
+  form.Protect();
+  host::Worksheet& events = book.Sheet(std::string(meet::kEventsSheet));
+  events.Unprotect();
+  const int n = kGrades * kEventCount * 2;
+  events.RemoveMergesIn({ev::kFirstEventRow, ev::kGradeCol, ev::EventRow(n), ev::kGradeCol});
+  host::Range(&events, {ev::kFirstEventRow, 1, ev::EventRow(n) + 200, ev::kLastEntrantCol}).ClearContents();
+  events.PutValue(ev::kEventCount.row, ev::kEventCount.col, n);
+  int k = 0;
+  for (int g = 0; g < kGrades; ++g)
+    for (int e = 0; e < kEventCount; ++e)
+      for (std::string_view sex : {meet::kMale, meet::kFemale}) {
+        const int row = ev::EventRow(++k);
+        events.PutValue(row, ev::kGradeCol, kGradeNames[g]);
+        events.PutValue(row, ev::kLaneRuleCol, 1);
+        events.PutValue(row, ev::kMethodCol, 1);
+        events.PutValue(row, ev::kTitleCol, std::string(kGradeNames[g]) + std::string(sex) + kEvents[e]);
+      }
+  events.Protect();
+  book.Protect(true, true);
+  book.SaveAs(templatePath.string());
+}
+
+// Processor time of the process: on a busy machine it varies far less than
+// the wall clock, and it counts the work of every thread.
+double CpuMilliseconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+struct Timing {
+  std::vector<double> wallMs, cpuMs;  // one per command of the road
+};
+
+// Each command's times, by number of classes per grade.
+std::map<int, Timing>& Results() {
+  static std::map<int, Timing> results;
+  return results;
+}
+
+Timing RunRoad(int classes) {
+  const fs::path dir = fs::temp_directory_path() / ("korvane-bench-growth-" + std::to_string(classes));
+  fs::remove_all(dir);
+  for (const char* sub : {"program", "config", "data", "meets", "export"}) fs::create_directories(dir / sub);
+  fs::copy(KORVANE_SHARE_DIR, dir / "program", fs::copy_options::recursive);
+  ::setenv("KORVANE_PROGRAM_DIR", (dir / "program").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+  ::setenv("KORVANE_NOW", "2024-04-09T08:30:00", 1);
+  ::setenv("KORVANE_SEED", "20240409", 1);
+  PrepareTemplate(dir / "program", classes);
+
+  RoadUi ui;
+  shell::StartupOptions options;
+  options.singleInstance = false;
+  options.settingsFile = dir / "config" / "settings.ini";
+  options.installCommands = InstallCommands;
+  Timing ms;
+  const int status = shell::StartUp(ui, options, [&](shell::Program& program) {
+    for (const Step& step : kRoad) {
+      if (*step.folder) ui.folders.push_back((dir / step.folder).string());
+      const std::size_t before = ui.messages.size();
+      const double c0 = CpuMilliseconds();
+      const auto t0 = std::chrono::steady_clock::now();
+      program.Run(step.control);
+      const auto t1 = std::chrono::steady_clock::now();
+      ms.cpuMs.push_back(CpuMilliseconds() - c0);
+      ms.wallMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+      if (!ui.folders.empty())
+        throw std::runtime_error(std::string(step.control) + " did not pick its folder" +
+                                 (ui.messages.size() > before ? ": " + ui.messages.back() : ""));
+    }
+    return 0;
+  });
+  if (status != 0) throw std::runtime_error("the program did not start");
+  fs::remove_all(dir);
+  return ms;
+}
+
+void BM_Road(benchmark::State& state) {
+  const int classes = static_cast<int>(state.range(0));
+  Timing ms;
+  for (auto _ : state) ms = RunRoad(classes);
+  Results()[classes] = ms;
+  double wall = 0, cpu = 0;
+  for (std::size_t i = 0; i < ms.cpuMs.size(); ++i) {
+    state.counters[std::string(kRoad[i].control) + "_cpu_ms"] = ms.cpuMs[i];
+    wall += ms.wallMs[i];
+    cpu += ms.cpuMs[i];
+  }
+  state.counters["road_wall_ms"] = wall;
+  state.counters["road_cpu_ms"] = cpu;
+  state.counters["forms"] = kGrades * classes;
+}
+BENCHMARK(BM_Road)->Arg(5)->Arg(30)->Arg(99)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void PrintGrowth() {
+  const auto& results = Results();
+  if (results.size() < 2) return;
+  std::printf("\nprocessor milliseconds per class (7 grades x N classes); ratio = largest N / smallest N"
+              " (1 = linear)\n");
+  std::printf("%-14s", "command");
+  for (const auto& [n, _] : results) std::printf("%12s", ("N=" + std::to_string(n)).c_str());
+  std::printf("%10s\n", "ratio");
+  const auto& first = results.begin()->second.cpuMs;
+  const auto& last = results.rbegin()->second.cpuMs;
+  const double nFirst = results.begin()->first, nLast = results.rbegin()->first;
+  for (std::size_t i = 0; i < std::size(kRoad); ++i) {
+    std::printf("%-14s", kRoad[i].control);
+    for (const auto& [n, ms] : results) std::printf("%12.3f", ms.cpuMs[i] / n);
+    std::printf("%10.2f\n", (last[i] / nLast) / (first[i] / nFirst));
+  }
+  double firstTotal = 0, lastTotal = 0;
+  for (std::size_t i = 0; i < first.size(); ++i) firstTotal += first[i], lastTotal += last[i];
+  std::printf("%-14s", "whole road");
+  for (const auto& [n, ms] : results) {
+    double t = 0;
+    for (double x : ms.cpuMs) t += x;
+    std::printf("%12.3f", t / n);
+  }
+  std::printf("%10.2f\n", (lastTotal / nLast) / (firstTotal / nFirst));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  PrintGrowth();
+  return 0;
+}
