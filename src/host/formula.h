@@ -8,9 +8,12 @@
 // else is "not evaluated": the caller keeps the cell's cached value.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "host/value.h"
 
@@ -24,6 +27,43 @@ namespace korvane::host::formula {
 // (row, col) of `ws`. nullopt when the formula uses anything outside the subset.
 // Never throws; errors of evaluation become error values. Cycles give #REF!.
 std::optional<CellValue> Evaluate(const Worksheet& ws, int row, int col, std::string_view text);
+
+// Results of formulas computed since their workbook last changed, so that
+// each formula is evaluated once between two changes however often it is read
+// (a save, a grid repainting its cells, a chain of formulas each using the one
+// before). The workbook owns one and clears it on every change that can alter
+// a value: a cell written or cleared, rows or columns inserted or deleted, a
+// sheet added, renamed, copied, moved or deleted, a defined name changed. Not
+// for use from several threads at once.
+class ValueCache {
+ public:
+  // The result remembered for cell (row, col) of `sheet` with formula `text`;
+  // null when none (a nullopt result means "not evaluated").
+  const std::optional<CellValue>* Find(const Worksheet* sheet, int row, int col, std::string_view text) const;
+  void Store(const Worksheet* sheet, int row, int col, std::string_view text, const std::optional<CellValue>& value);
+  void Clear() {
+    if (!entries_.empty()) entries_ = {};
+  }
+  std::size_t Size() const { return entries_.size(); }
+
+ private:
+  struct Key {
+    const Worksheet* sheet;
+    int row, col;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& k) const {
+      return std::hash<const void*>()(k.sheet) ^ (static_cast<std::size_t>(k.row) * 0x9E3779B97F4A7C15ull) ^
+             (static_cast<std::size_t>(k.col) << 1);
+    }
+  };
+  struct Entry {
+    std::string text;
+    std::optional<CellValue> value;
+  };
+  std::unordered_map<Key, Entry, KeyHash> entries_;
+};
 
 // COUNTIF's test of one value against a criterion ("a", ">5", "<>", "=x", 3 ...).
 bool MatchesCriterion(const CellValue& value, const CellValue& criterion);

@@ -74,6 +74,10 @@ struct EvalState {
   // Set when an evaluation stopped at the depth or stack limit: its result
   // (and that of every cell that used it) is provisional and not remembered.
   bool truncated = false;
+  // Set when this top-level evaluation met a cycle, or remembered a result cut
+  // short by the resumption limit: such results depend on where evaluation
+  // entered, so none of this evaluation's results is kept beyond it.
+  bool provisional = false;
   std::optional<EvalKey> deepest;        // where it stopped: the cell to resume from
 };
 
@@ -1254,7 +1258,10 @@ std::optional<CellValue> EvaluateOnce(EvalState& st, const EvalKey& key, const W
 
 // A formula read while another is being evaluated.
 std::optional<CellValue> EvaluateNested(EvalState& st, const EvalKey& key, const Worksheet& ws) {
-  if (st.visiting.count(key) || st.pending.count(key)) return CellValue(ErrorCode::Ref);  // a cycle
+  if (st.visiting.count(key) || st.pending.count(key)) {  // a cycle
+    st.provisional = true;
+    return CellValue(ErrorCode::Ref);
+  }
   if (auto it = st.memo.find(key); it != st.memo.end()) return it->second;
   if (st.depth >= kMaxDepth) {
     MarkTruncated(st, key);
@@ -1275,6 +1282,10 @@ std::optional<CellValue> EvaluateTop(EvalState& st, const EvalKey& key) {
   struct TopGuard {
     EvalState& st;
     ~TopGuard() {
+      // What was computed on the way stays valid until the workbook changes.
+      if (!st.provisional)
+        for (const auto& [k, v] : st.memo) k.sheet->Book().FormulaValues().Store(k.sheet, k.row, k.col, k.text, v);
+      st.provisional = false;
       st.memo.clear();
       st.pending.clear();
       st.deepest.reset();
@@ -1299,7 +1310,11 @@ std::optional<CellValue> EvaluateTop(EvalState& st, const EvalKey& key) {
       continue;
     }
     work.pop_back();
-    if (work.empty()) return result;
+    if (work.empty()) {
+      if (!truncated) st.memo[cur] = result;  // kept with the others by TopGuard
+      return result;
+    }
+    if (truncated) st.provisional = true;
     st.memo[cur] = result;
   }
 }
@@ -1311,11 +1326,26 @@ std::optional<CellValue> Evaluate(const Worksheet& ws, int row, int col, std::st
   using namespace detail;
   EvalState& st = g_state;
   try {
+    if (const std::optional<CellValue>* known = ws.Book().FormulaValues().Find(&ws, row, col, text)) return *known;
     const EvalKey key{&ws, row, col, std::string(text)};
     return st.depth == 0 ? EvaluateTop(st, key) : EvaluateNested(st, key, ws);
   } catch (...) {
     return std::nullopt;
   }
+}
+
+const std::optional<CellValue>* ValueCache::Find(const Worksheet* sheet, int row, int col,
+                                                std::string_view text) const {
+  if (entries_.empty()) return nullptr;
+  auto it = entries_.find(Key{sheet, row, col});
+  return it != entries_.end() && it->second.text == text ? &it->second.value : nullptr;
+}
+
+void ValueCache::Store(const Worksheet* sheet, int row, int col, std::string_view text,
+                       const std::optional<CellValue>& value) {
+  Entry& e = entries_[Key{sheet, row, col}];
+  e.text.assign(text);
+  e.value = value;
 }
 
 bool MatchesCriterion(const CellValue& value, const CellValue& criterion) {

@@ -88,7 +88,7 @@ void AssignValue(Worksheet& ws, int r, int c, const CellValue& v, bool literal) 
     ws.PutFormula(r, c, text, CellValue());
     // Cache the current result so readers without calculation see it.
     auto result = formula::Evaluate(ws, r, c, text);
-    if (result) ws.PutFormula(r, c, text, *result);
+    if (result) ws.PutFormulaResult(r, c, *result);
     return;
   }
   ws.PutValue(r, c, v);
@@ -313,13 +313,16 @@ void Range::SetMergeCells(bool merge) {
   if (ref_.IsSingleCell()) return;
   // The merged cell keeps the value of the top-left cell; the others are
   // cleared (the application asks first unless alerts are off).
-  for (const auto& [r, row] : ws_->RowMap()) {
-    if (r < ref_.r1 || r > ref_.r2) continue;
-    for (const Cell& c : row.cells) {
-      int col = static_cast<int>(c.col);
-      if (c.HasContent() && ref_.Contains(r, col) && !(r == ref_.r1 && col == ref_.c1)) {
-        ws_->ClearCell(r, col);
-      }
+  // Only the stored rows of the area are visited, and in each only its columns.
+  const auto& rows = ws_->RowMap();
+  for (auto it = rows.lower_bound(ref_.r1); it != rows.end() && it->first <= ref_.r2; ++it) {
+    const int r = it->first;
+    const auto& cells = it->second.cells;
+    auto c = std::lower_bound(cells.begin(), cells.end(), static_cast<std::uint32_t>(ref_.c1),
+                              [](const Cell& cell, std::uint32_t col) { return cell.col < col; });
+    for (; c != cells.end() && static_cast<int>(c->col) <= ref_.c2; ++c) {
+      const int col = static_cast<int>(c->col);
+      if (c->HasContent() && !(r == ref_.r1 && col == ref_.c1)) ws_->ClearCell(r, col);
     }
   }
   // Overlapped merges are absorbed into the new area.

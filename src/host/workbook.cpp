@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 #include "host/application.h"
 #include "host/errors.h"
@@ -131,6 +132,7 @@ std::string Workbook::UniqueSheetName(const std::string& base) const {
 }
 
 Worksheet& Workbook::InsertSheetAt(std::unique_ptr<Worksheet> ws, int pos) {
+  ValuesChanged();
   pos = std::clamp(pos, 0, Count());
   Worksheet* active = sheets_.empty() ? nullptr : sheets_[active_].get();
   sheets_.insert(sheets_.begin() + pos, std::move(ws));
@@ -157,6 +159,7 @@ Worksheet& Workbook::AddSheet(Worksheet* before, Worksheet* after, const std::st
 }
 
 Worksheet& Workbook::AppendSheetUnchecked(const std::string& name) {
+  ValuesChanged();
   sheets_.push_back(std::make_unique<Worksheet>(this, name));
   return *sheets_.back();
 }
@@ -177,6 +180,7 @@ void Workbook::MoveSheet(Worksheet& ws, int newIndex) {
 void Workbook::RemoveSheet(Worksheet& ws) {
   int idx = IndexOf(ws) - 1;
   if (idx < 0) return;
+  ValuesChanged();  // its results are keyed by the sheet, whose address may be used again
   std::string name = ws.Name();
   Worksheet* active = sheets_[active_].get();
   names_.erase(std::remove_if(names_.begin(), names_.end(), [&](const DefinedName& n) { return n.scope == &ws; }),
@@ -239,6 +243,7 @@ void Workbook::AddName(const std::string& name, const std::string& refersTo) {
 }
 
 void Workbook::AddName(DefinedName n) {
+  ValuesChanged();
   if (n.name.empty()) throw HostError("名称不能为空。");
   unsigned char first = n.name[0];
   if (std::isdigit(first) || first == '.' || ParseA1(n.name))
@@ -261,6 +266,7 @@ void Workbook::AddName(DefinedName n) {
 
 DefinedName& Workbook::NameAt(int index) {
   if (index < 1 || index > NameCount()) throw HostError("下标越界：名称 " + std::to_string(index) + " 不存在。");
+  ValuesChanged();
   return names_[index - 1];
 }
 
@@ -359,17 +365,41 @@ void Workbook::SaveAs(const std::string& fullPath, int fileFormat) {
 
 // ---- references ----
 
-void Workbook::AdjustReferences(const Worksheet& changed, bool rows, int at, int count) {
-  formula::Shift shift{changed.Name(), rows, at, count};
+namespace {
+
+// A text without "!" names no sheet: only references into the formula's own sheet.
+bool NamesNoSheet(std::string_view text) { return text.find('!') == std::string_view::npos; }
+bool Never(std::string_view) { return false; }
+
+}  // namespace
+
+void Workbook::RewriteFormulas(Worksheet& ws, bool (*skip)(std::string_view),
+                               const std::function<std::string(const std::string&)>& rewrite) {
   StringPool& pool = tables_->strings;
-  for (auto& ws : sheets_) {
-    for (auto& [r, row] : ws->rows_)
-      for (Cell& c : row.cells)
-        if (c.formula) {
-          const std::string& text = pool.Get(c.formula);
-          std::string t = formula::AdjustForShift(text, ws->Name(), shift);
-          if (t != text) c.formula = pool.Intern(t);
+  // Formula id -> the id of its rewritten text; the cells of a sheet share few texts.
+  std::unordered_map<std::uint32_t, std::uint32_t> done;
+  for (auto& [r, row] : ws.rows_)
+    for (Cell& c : row.cells) {
+      if (!c.formula) continue;
+      auto [it, inserted] = done.try_emplace(c.formula, c.formula);
+      if (inserted) {
+        const std::string& text = pool.Get(c.formula);
+        if (!skip(text)) {
+          std::string t = rewrite(text);
+          if (t != text) it->second = pool.Intern(t);
         }
+      }
+      c.formula = it->second;
+    }
+}
+
+void Workbook::AdjustReferences(const Worksheet& changed, bool rows, int at, int count) {
+  ValuesChanged();
+  formula::Shift shift{changed.Name(), rows, at, count};
+  for (auto& ws : sheets_) {
+    // Formulas of other sheets reach the changed one only through a sheet name.
+    RewriteFormulas(*ws, ws.get() == &changed ? Never : NamesNoSheet,
+                    [&](const std::string& text) { return formula::AdjustForShift(text, ws->Name(), shift); });
     for (auto& cf : ws->condFormats_)
       for (auto& rule : cf.rules) {
         rule.formula = formula::AdjustForShift(rule.formula, ws->Name(), shift, true);
@@ -383,15 +413,10 @@ void Workbook::AdjustReferences(const Worksheet& changed, bool rows, int at, int
 }
 
 void Workbook::RenameReferences(const std::string& oldName, const std::string& newName) {
-  StringPool& pool = tables_->strings;
+  ValuesChanged();
   for (auto& ws : sheets_) {
-    for (auto& [r, row] : ws->rows_)
-      for (Cell& c : row.cells)
-        if (c.formula) {
-          const std::string& text = pool.Get(c.formula);
-          std::string t = formula::RenameSheet(text, oldName, newName);
-          if (t != text) c.formula = pool.Intern(t);
-        }
+    RewriteFormulas(*ws, NamesNoSheet,
+                    [&](const std::string& text) { return formula::RenameSheet(text, oldName, newName); });
     for (auto& cf : ws->condFormats_)
       for (auto& rule : cf.rules) rule.formula = formula::RenameSheet(rule.formula, oldName, newName);
   }
@@ -399,16 +424,10 @@ void Workbook::RenameReferences(const std::string& oldName, const std::string& n
 }
 
 void Workbook::InvalidateReferences(const std::string& deleted) {
-  StringPool& pool = tables_->strings;
-  for (auto& ws : sheets_) {
-    for (auto& [r, row] : ws->rows_)
-      for (Cell& c : row.cells)
-        if (c.formula) {
-          const std::string& text = pool.Get(c.formula);
-          std::string t = formula::InvalidateSheet(text, deleted);
-          if (t != text) c.formula = pool.Intern(t);
-        }
-  }
+  ValuesChanged();
+  for (auto& ws : sheets_)
+    RewriteFormulas(*ws, NamesNoSheet,
+                    [&](const std::string& text) { return formula::InvalidateSheet(text, deleted); });
   for (DefinedName& n : names_) n.refersTo = formula::InvalidateSheet(n.refersTo, deleted);
 }
 

@@ -1,10 +1,13 @@
 // A workbook: its sheets, defined names, protection and file identity.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "host/formula.h"
 #include "host/style.h"
 #include "host/worksheet.h"
 
@@ -89,10 +92,13 @@ class Workbook {
   void AddName(const std::string& name, const std::string& refersTo);
   void AddName(DefinedName n);
   int NameCount() const { return static_cast<int>(names_.size()); }
-  DefinedName& NameAt(int index);  // 1-based
+  DefinedName& NameAt(int index);  // 1-based; the name may change, so computed formula results are dropped
   void DeleteName(int index);      // 1-based
   DefinedName* FindName(const std::string& name, const Worksheet* scope) const;
-  std::vector<DefinedName>& Names() { return names_; }
+  std::vector<DefinedName>& Names() {  // the names may change: computed formula results are dropped
+    ValuesChanged();
+    return names_;
+  }
   const std::vector<DefinedName>& Names() const { return names_; }
   // Print titles of a sheet from its Print_Titles name: first/last title row
   // and column (0 when none).
@@ -122,8 +128,19 @@ class Workbook {
 
   std::size_t StorageBytes() const;
 
+  // Formula results computed since the last change (see formula::ValueCache).
+  formula::ValueCache& FormulaValues() const { return formulaValues_; }
+  // A change that may alter formula results: the computed ones are dropped.
+  void ValuesChanged() { formulaValues_.Clear(); }
+
  private:
   friend class Worksheet;
+  // Replaces the formula of every formula cell of `ws` by rewrite(text),
+  // computed once per distinct formula text. `skip(text)` tells cheaply that a
+  // text stays as it is.
+  void RewriteFormulas(Worksheet& ws, bool (*skip)(std::string_view),
+                       const std::function<std::string(const std::string&)>& rewrite);
+
   std::shared_ptr<SharedTables> tables_;
   WorkbookHost* host_;
   std::string name_ = "Book1";
@@ -134,6 +151,7 @@ class Workbook {
   int active_ = 0;
   std::vector<DefinedName> names_;
   WorkbookProtection protection_;
+  mutable formula::ValueCache formulaValues_;
 };
 
 }  // namespace korvane::host

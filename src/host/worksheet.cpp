@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "host/application.h"
 #include "host/errors.h"
@@ -61,6 +62,7 @@ void Worksheet::SetName(const std::string& name) {
   book_->CheckStructureChangeable();
   std::string old = name_;
   name_ = name;
+  book_->ValuesChanged();
   book_->RenameReferences(old, name);
   book_->saved_ = false;
 }
@@ -172,10 +174,15 @@ Cell RemapCell(const Cell& c, const SharedTables& from, SharedTables& to) {
 
 }  // namespace
 
-Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* after) {
+Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* after, const std::string& name) {
   target.CheckStructureChangeable();
   Worksheet* anchorBefore = before;
-  std::string newName = target.UniqueSheetName(name_);
+  if (!name.empty()) {
+    std::string problem = SheetNameProblem(name);
+    if (!problem.empty()) throw HostError(problem);
+    if (target.FindSheet(name)) throw HostError("工作表名称“" + name + "”已被占用，请另换一个名称。");
+  }
+  std::string newName = name.empty() ? target.UniqueSheetName(name_) : name;
   auto copy = std::make_unique<Worksheet>(&target, newName);
   SharedTables& from = book_->Tables();
   SharedTables& to = target.Tables();
@@ -227,7 +234,7 @@ Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* aft
   target.InsertSheetAt(std::move(copy), pos);
   // Sheet-level names of the source travel with the copy.
   std::vector<DefinedName> copied;
-  for (const DefinedName& n : book_->Names()) {
+  for (const DefinedName& n : std::as_const(*book_).Names()) {
     if (n.scope != this) continue;
     DefinedName nn = n;
     nn.scope = &ref;
@@ -261,6 +268,11 @@ const Cell* Worksheet::FindCell(int row, int col) const {
                             [](const Cell& x, std::uint32_t v) { return x.col < v; });
   if (c == cells.end() || c->col != static_cast<std::uint32_t>(col)) return nullptr;
   return &*c;
+}
+
+Row& Worksheet::MutableRow(int row) {
+  book_->ValuesChanged();
+  return rows_[row];
 }
 
 Cell* Worksheet::FindMutable(int row, int col) { return const_cast<Cell*>(FindCell(row, col)); }
@@ -333,6 +345,7 @@ std::uint32_t Worksheet::StyleIdAt(int row, int col) const {
 const Style& Worksheet::StyleAt(int row, int col) const { return book_->Tables().styles.Get(StyleIdAt(row, col)); }
 
 void Worksheet::PutValue(int row, int col, const CellValue& v) {
+  book_->ValuesChanged();
   if (v.IsEmpty()) {
     Cell* c = FindMutable(row, col);
     if (c) {
@@ -367,7 +380,29 @@ void Worksheet::PutFormula(int row, int col, const std::string& text, const Cell
   c.formula = book_->Tables().strings.Intern(text);
 }
 
+void Worksheet::PutFormulaResult(int row, int col, const CellValue& result) {
+  Cell* c = FindMutable(row, col);
+  if (!c || !c->formula) return;
+  if (result.IsNumber()) {
+    c->kind = ValueKind::Number;
+    c->num = result.Number();
+  } else if (result.IsText()) {
+    c->kind = ValueKind::String;
+    c->str = book_->Tables().strings.Intern(result.Text());
+  } else if (result.IsBool()) {
+    c->kind = ValueKind::Bool;
+    c->b = result.Bool();
+  } else if (result.IsError()) {
+    c->kind = ValueKind::Error;
+    c->err = result.Err();
+  } else {
+    c->kind = ValueKind::Empty;
+  }
+  book_->saved_ = false;
+}
+
 void Worksheet::PutStringId(int row, int col, std::uint32_t stringId, std::uint32_t style) {
+  book_->ValuesChanged();
   Cell& c = Obtain(row, col);
   c.style = style;
   c.formula = 0;
@@ -389,6 +424,7 @@ void Worksheet::PutStyle(int row, int col, std::uint32_t style) {
 void Worksheet::ClearCell(int row, int col) {
   Cell* c = FindMutable(row, col);
   if (!c) return;
+  book_->ValuesChanged();
   c->formula = 0;
   c->kind = ValueKind::Empty;
   book_->saved_ = false;
@@ -608,6 +644,7 @@ void Worksheet::ShiftColsStorage(int at, int count) {
 }
 
 void Worksheet::InsertRows(int at, int count) {
+  book_->ValuesChanged();
   if (count <= 0) return;
   if (at < 1 || at > kMaxRows) throw HostError("插入位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);
@@ -650,6 +687,7 @@ void Worksheet::InsertRows(int at, int count) {
 }
 
 void Worksheet::DeleteRows(int at, int count) {
+  book_->ValuesChanged();
   if (count <= 0) return;
   if (at < 1 || at > kMaxRows) throw HostError("删除位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);
@@ -679,6 +717,7 @@ void Worksheet::DeleteRows(int at, int count) {
 }
 
 void Worksheet::InsertColumns(int at, int count) {
+  book_->ValuesChanged();
   if (count <= 0) return;
   if (at < 1 || at > kMaxCols) throw HostError("插入位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);
@@ -722,6 +761,7 @@ void Worksheet::InsertColumns(int at, int count) {
 }
 
 void Worksheet::DeleteColumns(int at, int count) {
+  book_->ValuesChanged();
   if (count <= 0) return;
   if (at < 1 || at > kMaxCols) throw HostError("删除位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);

@@ -140,8 +140,11 @@ class Worksheet {
 
   // Copies this sheet into `target` (this workbook or another) before or after
   // the given sheet (null `before` and `after`: at the end). The copy becomes
-  // the active sheet of the target workbook. Returns the copy.
-  Worksheet& CopyTo(Workbook& target, Worksheet* before, Worksheet* after);
+  // the active sheet of the target workbook. Returns the copy. It is named
+  // `name`, or when that is empty after this sheet ("设置 (2)"); a copy named
+  // at once costs no renaming of references afterwards. Throws HostError for
+  // a name that is invalid or taken in the target, before anything changes.
+  Worksheet& CopyTo(Workbook& target, Worksheet* before, Worksheet* after, const std::string& name = "");
   void Copy(Worksheet* before, Worksheet* after) { CopyTo(Book(), before, after); }
   // Deletes this sheet from its workbook. Unless the host's DisplayAlerts is
   // off, the user is asked first; returns false when the user declines.
@@ -166,6 +169,10 @@ class Worksheet {
   // text is stored as text, never as a formula.
   void PutValue(int row, int col, const CellValue& v);
   void PutFormula(int row, int col, const std::string& formulaWithoutEq, const CellValue& cached);
+  // Stores what the formula of a formula cell evaluates to as its cached value
+  // (the value files carry for readers that do not calculate). Readers of the
+  // host already see that result, so computed formula results stay.
+  void PutFormulaResult(int row, int col, const CellValue& result);
   // A text already interned in this workbook's string pool (the file reader).
   void PutStringId(int row, int col, std::uint32_t stringId, std::uint32_t style);
   void PutStyle(int row, int col, std::uint32_t style);
@@ -217,7 +224,7 @@ class Worksheet {
   const std::map<int, Row>& RowMap() const { return rows_; }
   const std::map<int, ColInfo>& ColMap() const { return cols_; }
   std::map<int, ColInfo>& MutableColMap() { return cols_; }
-  Row& MutableRow(int row) { return rows_[row]; }
+  Row& MutableRow(int row);  // direct access to a row's cells: computed formula results are dropped
 
   // Sheet view details kept from files.
   bool showGridLines = true;

@@ -162,8 +162,7 @@ void WriteForm(const RecordFormPlan& p, host::Worksheet& sheet, host::Worksheet&
 // rows of the forms that belong elsewhere, protected again when rows went.
 host::Worksheet& CopyTemplate(host::Workbook& book, host::Worksheet& form, std::string_view name, int deleteFrom,
                               int deleteRows) {
-  host::Worksheet& copy = form.CopyTo(book, nullptr, &book.Sheet(book.Count()));
-  copy.SetName(std::string(name));
+  host::Worksheet& copy = form.CopyTo(book, nullptr, &book.Sheet(book.Count()), std::string(name));
   if (deleteRows > 0) {
     copy.Unprotect();
     copy.DeleteRows(deleteFrom, deleteRows);

@@ -252,8 +252,7 @@ FormsResult CreateBMB(shell::Program& program, host::Workbook& book) {
 
   // One copy of the form per team, in front of 设置.
   for (std::size_t i = 0; i < plan.teams.size(); ++i) {
-    host::Worksheet& copy = form.CopyTo(book, &settings, nullptr);
-    copy.SetName(meet::TeamSheetName(static_cast<int>(i) + 1));
+    host::Worksheet& copy = form.CopyTo(book, &settings, nullptr, meet::TeamSheetName(static_cast<int>(i) + 1));
     SheetUnprotected unprotected(copy);
     copy.Cells(meet::form::kTeamName.row, meet::form::kTeamName.col).SetLiteral(plan.teams[i].name);
   }
