@@ -177,27 +177,45 @@ void ParseXmlPart(pugi::xml_document& doc, std::string& text, const ReadContext&
 // Zip container
 // ---------------------------------------------------------------------------
 
-// Writes a zip archive into memory: every entry deflated, sizes and CRC in
-// the local headers, no data descriptors, fixed 1980-01-01 time stamps.
-// Parts are compressed as they are added (so their text can be dropped);
-// Finish() lays them out with the `first` ones leading, then the others in
-// the order they were added.
+// Writes a zip archive into memory: every entry deflated (libdeflate), sizes
+// and CRC in the local headers, no data descriptors, fixed 1980-01-01 time
+// stamps. Parts are compressed as they are added, on worker threads where the
+// machine has cores to spare, while the caller writes the next part; a part's
+// text is dropped once compressed, and the caller compresses a part itself
+// when the workers are behind, so few uncompressed parts wait at a time.
+// Finish() lays the entries out with the `first` ones leading, then the others
+// in the order they were added. Archives beyond the 4 GB of plain zip refuse.
 class ZipWriter {
  public:
-  explicit ZipWriter(int level = 6) : level_(level) {}
-  void Add(const std::string& name, std::string_view data, bool first = false);
+  // level: libdeflate's 0 (stored) .. 12; workers: threads besides the
+  // caller's (-1: one fewer than the machine's cores, at most 3).
+  explicit ZipWriter(int level = 6, int workers = -1);
+  ~ZipWriter();
+  ZipWriter(const ZipWriter&) = delete;
+  ZipWriter& operator=(const ZipWriter&) = delete;
+
+  void Add(const std::string& name, std::string&& data, bool first = false);
+  void Add(const std::string& name, std::string_view data, bool first = false) {
+    Add(name, std::string(data), first);
+  }
+  void Add(const std::string& name, const char* data, bool first = false) {
+    Add(name, std::string_view(data), first);
+  }
+  // The archive's bytes. Throws FileError when a part could not be
+  // compressed or the archive would pass 4 GB.
   std::string Finish();
 
  private:
-  struct Entry {
-    std::string name;
-    std::string deflated;
-    std::uint32_t crc = 0;
-    std::uint64_t compressed = 0, uncompressed = 0, offset = 0;
-    bool first = false;
-  };
+  struct Entry;
+  struct Pool;
+  class Compressor;
+  // Compresses an entry's text into its deflated bytes and drops the text.
+  static void Compress(Entry& e, const Compressor& c);
+
+  std::vector<std::unique_ptr<Entry>> entries_;
+  std::unique_ptr<Compressor> compressor_;  // the caller's, made on first use
+  std::unique_ptr<Pool> pool_;              // destroyed first: its threads end before the entries go
   int level_;
-  std::vector<Entry> entries_;
 };
 
 // Reads parts from a zip archive (file or memory) with size limits that count

@@ -1,13 +1,20 @@
-// The zip container of workbook packages: a small in-memory writer on zlib
-// and a libzip-based reader that enforces size limits while inflating.
+// The zip container of workbook packages: a small in-memory writer on
+// libdeflate, compressing parts on worker threads, and a libzip-based reader
+// that enforces size limits while inflating.
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 
+#include <libdeflate.h>
 #include <zip.h>
-#include <zlib.h>
 
 #include "host/xlsx_internal.h"
 
@@ -47,61 +54,166 @@ zip_t* Z(void* p) { return static_cast<zip_t*>(p); }
 // Writer
 // ---------------------------------------------------------------------------
 
-void ZipWriter::Add(const std::string& name, std::string_view data, bool first) {
-  Entry e;
+struct ZipWriter::Entry {
+  std::string name;
+  std::string data;  // the part's text until it is compressed
+  std::string deflated;
+  std::uint32_t crc = 0;
+  std::uint64_t compressed = 0, uncompressed = 0, offset = 0;
+  bool first = false;
+  bool failed = false;  // could not be compressed (out of memory)
+};
+
+class ZipWriter::Compressor {
+ public:
+  explicit Compressor(int level) : c_(libdeflate_alloc_compressor(level)) {
+    if (!c_) throw std::bad_alloc();
+  }
+  ~Compressor() { libdeflate_free_compressor(c_); }
+  Compressor(const Compressor&) = delete;
+  Compressor& operator=(const Compressor&) = delete;
+  libdeflate_compressor* Get() const { return c_; }
+
+ private:
+  libdeflate_compressor* c_;
+};
+
+void ZipWriter::Compress(Entry& e, const Compressor& c) {
+  try {
+    e.crc = libdeflate_crc32(0, e.data.data(), e.data.size());
+    std::string out(libdeflate_deflate_compress_bound(c.Get(), e.data.size()), '\0');
+    const std::size_t n = libdeflate_deflate_compress(c.Get(), e.data.data(), e.data.size(), out.data(), out.size());
+    if (n == 0) {  // the bound always fits; even an empty part gives one block
+      e.failed = true;
+      return;
+    }
+    out.resize(n);
+    out.shrink_to_fit();
+    e.deflated = std::move(out);
+    e.compressed = e.deflated.size();
+    std::string().swap(e.data);
+  } catch (const std::bad_alloc&) {
+    e.failed = true;
+  }
+}
+
+// Worker threads and the queue of entries waiting for them.
+struct ZipWriter::Pool {
+  int level;
+  std::mutex m;
+  std::condition_variable work;  // an entry is queued, or the pool closes
+  std::condition_variable idle;  // a worker finished an entry
+  std::deque<Entry*> queue;
+  int busy = 0;
+  bool closing = false;
+  std::vector<std::thread> threads;
+
+  Pool(int lvl, int count) : level(lvl) {
+    try {
+      for (int i = 0; i < count; ++i) threads.emplace_back([this] { Run(); });
+    } catch (const std::system_error&) {
+      // Fewer threads than asked for: the caller compresses what they leave.
+    }
+  }
+  ~Pool() {
+    {
+      std::lock_guard<std::mutex> lock(m);
+      closing = true;
+      queue.clear();  // a save that failed half-way: what waits is not needed
+    }
+    work.notify_all();
+    for (std::thread& t : threads) t.join();
+  }
+
+  void Run() {
+    std::unique_ptr<Compressor> compressor;
+    std::unique_lock<std::mutex> lock(m);
+    for (;;) {
+      work.wait(lock, [this] { return closing || !queue.empty(); });
+      if (queue.empty()) return;
+      Entry* e = queue.front();
+      queue.pop_front();
+      ++busy;
+      lock.unlock();
+      try {
+        if (!compressor) compressor = std::make_unique<Compressor>(level);
+        Compress(*e, *compressor);
+      } catch (const std::bad_alloc&) {
+        e->failed = true;
+      }
+      lock.lock();
+      --busy;
+      idle.notify_all();
+    }
+  }
+
+  // Hands an entry to the workers. When more wait than there are workers,
+  // the oldest waiting one comes back for the caller to compress itself.
+  Entry* Queue(Entry* e) {
+    std::lock_guard<std::mutex> lock(m);
+    queue.push_back(e);
+    work.notify_one();
+    if (queue.size() <= threads.size()) return nullptr;
+    Entry* own = queue.front();
+    queue.pop_front();
+    return own;
+  }
+
+  // A waiting entry for the caller to compress; else waits until the workers
+  // are done and gives null.
+  Entry* TakeOrWait() {
+    std::unique_lock<std::mutex> lock(m);
+    if (!queue.empty()) {
+      Entry* e = queue.front();
+      queue.pop_front();
+      return e;
+    }
+    idle.wait(lock, [this] { return busy == 0 && queue.empty(); });
+    return nullptr;
+  }
+};
+
+ZipWriter::ZipWriter(int level, int workers) : level_(level) {
+  if (workers < 0) workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()) - 1, 0, 3);
+  if (workers > 0) pool_ = std::make_unique<Pool>(level, workers);
+}
+
+ZipWriter::~ZipWriter() = default;
+
+void ZipWriter::Add(const std::string& name, std::string&& data, bool first) {
+  if (data.size() > kZip32Max) TooLargeToSave();
+  auto owned = std::make_unique<Entry>();
+  Entry& e = *owned;
   e.name = name;
   e.first = first;
   e.uncompressed = data.size();
-  if (data.size() > kZip32Max) TooLargeToSave();
-  // crc32 and deflate take uInt lengths: feed large parts in slices.
-  constexpr std::size_t kSlice = 1u << 30;
-  uLong crc = crc32(0L, Z_NULL, 0);
-  for (std::size_t pos = 0; pos < data.size();) {
-    const std::size_t n = std::min(data.size() - pos, kSlice);
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data() + pos), static_cast<uInt>(n));
-    pos += n;
+  e.data = std::move(data);
+  entries_.push_back(std::move(owned));
+  Entry* own = pool_ ? pool_->Queue(&e) : &e;
+  if (own) {
+    if (!compressor_) compressor_ = std::make_unique<Compressor>(level_);
+    Compress(*own, *compressor_);
   }
-  e.crc = static_cast<std::uint32_t>(crc);
-
-  z_stream zs{};
-  if (deflateInit2(&zs, level_, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw FileError("保存失败：压缩组件初始化失败。");
-  std::string& out = e.deflated;
-  std::size_t pos = 0;
-  int rc = Z_OK;
-  do {
-    const std::size_t slice = std::min(data.size() - pos, kSlice);
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data() + pos));
-    zs.avail_in = static_cast<uInt>(slice);
-    pos += slice;
-    const int flush = pos >= data.size() ? Z_FINISH : Z_NO_FLUSH;
-    for (;;) {
-      const std::size_t room = std::max<std::size_t>(deflateBound(&zs, zs.avail_in), 1u << 16);
-      const std::size_t before = out.size();
-      out.resize(before + room);
-      zs.next_out = reinterpret_cast<Bytef*>(out.data() + before);
-      zs.avail_out = static_cast<uInt>(room);
-      rc = deflate(&zs, flush);
-      out.resize(before + (room - zs.avail_out));
-      if (rc == Z_STREAM_ERROR) break;
-      if (flush == Z_FINISH ? rc == Z_STREAM_END : zs.avail_in == 0) break;
-    }
-  } while (pos < data.size() && rc != Z_STREAM_ERROR);
-  deflateEnd(&zs);
-  if (rc != Z_STREAM_END) throw FileError("保存失败：压缩数据时出错。");
-  if (out.size() > kZip32Max) TooLargeToSave();
-  out.shrink_to_fit();
-  e.compressed = out.size();
-  entries_.push_back(std::move(e));
 }
 
 std::string ZipWriter::Finish() {
-  std::stable_partition(entries_.begin(), entries_.end(), [](const Entry& e) { return e.first; });
+  if (pool_) {
+    while (Entry* e = pool_->TakeOrWait()) {
+      if (!compressor_) compressor_ = std::make_unique<Compressor>(level_);
+      Compress(*e, *compressor_);
+    }
+  }
+  for (const auto& e : entries_) {
+    if (e->failed) throw FileError("保存失败：压缩数据时出错。");
+    if (e->compressed > kZip32Max) TooLargeToSave();
+  }
+  std::stable_partition(entries_.begin(), entries_.end(), [](const auto& e) { return e->first; });
   std::size_t total = 22;
-  for (const Entry& e : entries_) total += 30 + 46 + 2 * e.name.size() + e.deflated.size();
+  for (const auto& e : entries_) total += 30 + 46 + 2 * e->name.size() + e->deflated.size();
   std::string out;
   out.reserve(total);
-  for (Entry& e : entries_) {
+  for (const auto& p : entries_) {
+    Entry& e = *p;
     e.offset = out.size();
     if (e.offset > kZip32Max) TooLargeToSave();
     const std::uint32_t flags = IsAscii(e.name) ? 0 : (1u << 11);  // bit 11: UTF-8 names
@@ -121,7 +233,8 @@ std::string ZipWriter::Finish() {
     std::string().swap(e.deflated);
   }
   const std::uint64_t cdStart = out.size();
-  for (const Entry& e : entries_) {
+  for (const auto& p : entries_) {
+    const Entry& e = *p;
     const std::uint32_t flags = IsAscii(e.name) ? 0 : (1u << 11);
     std::string& cd = out;
     Put32(cd, 0x02014b50);
