@@ -6,6 +6,9 @@
 // the ratio of the largest to the smallest.
 //   build/bin/bench_growth          (configure with -DKORVANE_BUILD_BENCH=ON)
 #include <benchmark/benchmark.h>
+#include <libdeflate.h>
+#include <zip.h>
+#include <zlib.h>
 
 #include <time.h>
 
@@ -24,6 +27,7 @@
 #include "host/application.h"
 #include "host/meet_layout.h"
 #include "host/range.h"
+#include "host/xlsx.h"
 #include "processing/consolidation.h"
 #include "processing/grade_merge.h"
 #include "processing/simulate.h"
@@ -150,7 +154,67 @@ double CpuMilliseconds() {
 
 struct Timing {
   std::vector<double> wallMs, cpuMs;  // one per command of the road
+  // The meet workbook at the end of the road: the best of 3 saves into memory
+  // against deflating its parts alone (best of 3, one thread), wall clock.
+  double saveMs = 0, libdeflateMs = 0, zlibMs = 0, bytes = 0, partBytes = 0;
 };
+
+template <typename F>
+double BestMs(F&& f) {
+  double best = 0;
+  for (int i = 0; i < 3; ++i) {
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    if (i == 0 || ms < best) best = ms;
+  }
+  return best;
+}
+
+// Times saving the workbook and deflating its parts at level 6 with
+// libdeflate and with zlib alone.
+void MeasureSave(const host::Workbook& book, Timing& t) {
+  std::string bytes;
+  t.saveMs = BestMs([&] { bytes = host::WriteWorkbookBytes(book, book.Kind()); });
+  t.bytes = static_cast<double>(bytes.size());
+  std::vector<std::string> parts;
+  zip_error_t err;
+  zip_error_init(&err);
+  zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &err);
+  zip_t* za = src ? zip_open_from_source(src, ZIP_RDONLY, &err) : nullptr;
+  if (!za) throw std::runtime_error("the saved workbook does not open as a zip archive");
+  for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st);
+    std::string data(st.size, '\0');
+    zip_file_t* f = zip_fopen_index(za, static_cast<zip_uint64_t>(i), 0);
+    if (!f || zip_fread(f, data.data(), data.size()) != static_cast<zip_int64_t>(data.size()))
+      throw std::runtime_error("a part of the saved workbook does not read");
+    zip_fclose(f);
+    t.partBytes += static_cast<double>(data.size());
+    parts.push_back(std::move(data));
+  }
+  zip_discard(za);
+  zip_error_fini(&err);
+  libdeflate_compressor* c = libdeflate_alloc_compressor(6);
+  t.libdeflateMs = BestMs([&] {
+    for (const std::string& p : parts) {
+      std::string out(libdeflate_deflate_compress_bound(c, p.size()), '\0');
+      benchmark::DoNotOptimize(libdeflate_deflate_compress(c, p.data(), p.size(), out.data(), out.size()));
+      benchmark::DoNotOptimize(libdeflate_crc32(0, p.data(), p.size()));
+    }
+  });
+  libdeflate_free_compressor(c);
+  t.zlibMs = BestMs([&] {
+    for (const std::string& p : parts) {
+      uLongf n = compressBound(static_cast<uLong>(p.size()));
+      std::string out(n, '\0');
+      compress2(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(p.data()),
+                static_cast<uLong>(p.size()), 6);
+      benchmark::DoNotOptimize(crc32(0, reinterpret_cast<const Bytef*>(p.data()), static_cast<uInt>(p.size())));
+    }
+  });
+}
 
 // Each command's times, by number of classes per grade.
 std::map<int, Timing>& Results() {
@@ -189,6 +253,11 @@ Timing RunRoad(int classes) {
         throw std::runtime_error(std::string(step.control) + " did not pick its folder" +
                                  (ui.messages.size() > before ? ": " + ui.messages.back() : ""));
     }
+    for (host::Workbook* book : program.Host().Workbooks())
+      if (book->Name().rfind(meet::kMeetWorkbookPrefix, 0) == 0) {
+        MeasureSave(*book, ms);
+        break;
+      }
     return 0;
   });
   if (status != 0) throw std::runtime_error("the program did not start");
@@ -208,6 +277,11 @@ void BM_Road(benchmark::State& state) {
     cpu += ms.cpuMs[i];
   }
   state.counters["road_wall_ms"] = wall;
+  state.counters["save_best_ms"] = ms.saveMs;
+  state.counters["deflate_alone_ms"] = ms.libdeflateMs;
+  state.counters["zlib_alone_ms"] = ms.zlibMs;
+  state.counters["file_MiB"] = ms.bytes / (1 << 20);
+  state.counters["parts_MiB"] = ms.partBytes / (1 << 20);
   state.counters["road_cpu_ms"] = cpu;
   state.counters["forms"] = kGrades * classes;
 }
@@ -238,6 +312,12 @@ void PrintGrowth() {
     std::printf("%12.3f", t / n);
   }
   std::printf("%10.2f\n", (lastTotal / nLast) / (firstTotal / nFirst));
+  std::printf("\nsaving the meet workbook (best of 3, wall clock) against deflating its parts alone (level 6, one thread)\n");
+  for (const auto& [n, t] : results)
+    std::printf("N=%-3d  file %.1f MiB, parts %.1f MiB: save %.1f ms, libdeflate alone %.1f ms (save %.2fx), zlib alone "
+                "%.1f ms\n",
+                n, t.bytes / (1 << 20), t.partBytes / (1 << 20), t.saveMs, t.libdeflateMs,
+                t.libdeflateMs > 0 ? t.saveMs / t.libdeflateMs : 0.0, t.zlibMs);
 }
 
 }  // namespace
