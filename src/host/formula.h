@@ -37,8 +37,9 @@ std::optional<CellValue> Evaluate(const Worksheet& ws, int row, int col, std::st
 // for use from several threads at once.
 class ValueCache {
  public:
-  // The result remembered for cell (row, col) of `sheet` with formula `text`;
-  // null when none (a nullopt result means "not evaluated").
+  // The result remembered for formula `text` evaluated at cell (row, col) of
+  // `sheet` (the cell's own formula, or a conditional format's); null when
+  // none. A nullopt result means "not evaluated".
   const std::optional<CellValue>* Find(const Worksheet* sheet, int row, int col, std::string_view text) const;
   void Store(const Worksheet* sheet, int row, int col, std::string_view text, const std::optional<CellValue>& value);
   void Clear() {
@@ -50,12 +51,13 @@ class ValueCache {
   struct Key {
     const Worksheet* sheet;
     int row, col;
+    std::size_t text;  // hash of the formula text
     bool operator==(const Key&) const = default;
   };
   struct KeyHash {
     std::size_t operator()(const Key& k) const {
       return std::hash<const void*>()(k.sheet) ^ (static_cast<std::size_t>(k.row) * 0x9E3779B97F4A7C15ull) ^
-             (static_cast<std::size_t>(k.col) << 1);
+             (static_cast<std::size_t>(k.col) << 1) ^ k.text;
     }
   };
   struct Entry {

@@ -1337,13 +1337,13 @@ std::optional<CellValue> Evaluate(const Worksheet& ws, int row, int col, std::st
 const std::optional<CellValue>* ValueCache::Find(const Worksheet* sheet, int row, int col,
                                                 std::string_view text) const {
   if (entries_.empty()) return nullptr;
-  auto it = entries_.find(Key{sheet, row, col});
+  auto it = entries_.find(Key{sheet, row, col, std::hash<std::string_view>()(text)});
   return it != entries_.end() && it->second.text == text ? &it->second.value : nullptr;
 }
 
 void ValueCache::Store(const Worksheet* sheet, int row, int col, std::string_view text,
                        const std::optional<CellValue>& value) {
-  Entry& e = entries_[Key{sheet, row, col}];
+  Entry& e = entries_[Key{sheet, row, col, std::hash<std::string_view>()(text)}];
   e.text.assign(text);
   e.value = value;
 }
