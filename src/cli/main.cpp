@@ -22,6 +22,7 @@
 #include "processing/consolidation.h"
 #include "processing/grade_merge.h"
 #include "processing/simulate.h"
+#include "reports/print.h"
 #include "reports/protection.h"
 #include "reports/record_tables.h"
 #include "reports/report_driver.h"
@@ -46,6 +47,7 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::processing::RegisterGradeMergeCommands(table);
   korvane::processing::RegisterSimulationCommands(table);
   korvane::reports::RegisterProtectionCommands(table);
+  korvane::reports::RegisterPrintCommands(table);
   korvane::reports::RegisterRecordTableCommands(table);
   korvane::reports::RegisterScoreRegisterCommands(table);
   korvane::reports::RegisterReportCommands(table);
