@@ -86,12 +86,12 @@ std::vector<DemoStep> DemoSteps(const std::string& meetsFolder, const std::strin
   steps.push_back({"新建运动会工作簿，每班一张报名表",
                    "folder " + Quote(meetsFolder) + "\n"
                    "New\n"});
-  steps.push_back({"打印报名表样表(A4)：PDF 存在运动会文件夹中，不送打印机",
-                   "answer yes\n"
-                   "MyPrint1\n"});
   steps.push_back({"导出报名数据：发给各班的报名登记表",
                    "folder " + Quote(exportFolder) + "\n"
                    "Export\n"});
+  steps.push_back({"打印报名表样表(A4)：PDF 存在运动会文件夹中，不送打印机",
+                   "answer yes\n"
+                   "MyPrint1\n"});
   steps.push_back({"模拟报名：各班在限额内随机报名",
                    "answer yes\n"  // the entries made so far are overwritten
                    "MNBM\n"
