@@ -187,6 +187,49 @@ TEST(RenderSheets, SheetsWithoutAFirstPageNumberContinueTheJobsNumbering) {
   EXPECT_NE(Squeezed(PdfText(pdf, 3)).find("3/3"), std::string::npos);
 }
 
+// Pixels of one colour on page 1, rendered at 36 dpi.
+long CountPixels(const fs::path& pdf, unsigned char r, unsigned char g, unsigned char b) {
+  const std::string ppm = Capture("pdftoppm -r 36 -f 1 -l 1 " + Quoted(pdf));
+  // P6 header: magic, width, height, maximum, then RGB bytes.
+  std::size_t pos = 0;
+  int fields = 0;
+  while (fields < 4 && pos < ppm.size()) {
+    while (pos < ppm.size() && std::isspace(static_cast<unsigned char>(ppm[pos]))) ++pos;
+    while (pos < ppm.size() && !std::isspace(static_cast<unsigned char>(ppm[pos]))) ++pos;
+    ++fields;
+  }
+  ++pos;
+  long n = 0;
+  for (; pos + 2 < ppm.size(); pos += 3)
+    if (static_cast<unsigned char>(ppm[pos]) == r && static_cast<unsigned char>(ppm[pos + 1]) == g &&
+        static_cast<unsigned char>(ppm[pos + 2]) == b)
+      ++n;
+  return n;
+}
+
+TEST(RenderSheets, FillsAndConditionalHighlightsAreDrawnWhereTheyHold) {
+  TempDir dir;
+  ReportSheet s(3);
+  Range(&s.ws, RangeRef{1, 3, 1, 3}).SetFillColor(0xFF0000FF);  // C1 blue
+  ConditionalFormat cf;
+  cf.areas.push_back(RangeRef{1, 2, 3, 2});  // B1:B3, highlighted where the value is above 15
+  ConditionalRule rule;
+  rule.formula = "B1>15";
+  rule.format.fill = 0xFFFF0000;
+  cf.rules.push_back(rule);
+  s.ws.ConditionalFormats().push_back(cf);
+  const fs::path pdf = dir / "c.pdf";
+  print::PdfDocument doc(pdf.string());
+  print::RenderSheets({&s.ws}, doc);
+  doc.Close();
+  const long blue = CountPixels(pdf, 0, 0, 255), red = CountPixels(pdf, 255, 0, 0);
+  EXPECT_GT(blue, 100);
+  // Two cells' worth of red (less the digits drawn over them): B2 and B3 (20
+  // and 30) are highlighted, B1 (10) is not.
+  EXPECT_GT(red, blue * 3 / 2);
+  EXPECT_LT(red, blue * 5 / 2);
+}
+
 TEST(PrintSheets, WithoutAPrinterThePdfIsKeptAndNothingIsSent) {
   TempDir dir;
   ScopedEnv env("KORVANE_PRINTER", "none");
