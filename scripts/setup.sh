@@ -12,6 +12,7 @@ packages=(
   python3 python3-openpyxl python3-docx poppler-utils
   libxlsxwriter-dev
   qt6-base-dev xvfb xauth fonts-noto-cjk
+  libcairo2-dev libpango1.0-dev libcups2-dev cups printer-driver-cups-pdf
 )
 # LibreOffice (Calc for workbooks, Writer for the certificate documents) is an
 # optional second reader in the interop tests; install it

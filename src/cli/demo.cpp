@@ -89,6 +89,9 @@ std::vector<DemoStep> DemoSteps(const std::string& meetsFolder, const std::strin
   steps.push_back({"导出报名数据：发给各班的报名登记表",
                    "folder " + Quote(exportFolder) + "\n"
                    "Export\n"});
+  steps.push_back({"打印报名表样表(A4)：PDF 存在运动会文件夹中，不送打印机",
+                   "answer yes\n"
+                   "MyPrint1\n"});
   steps.push_back({"模拟报名：各班在限额内随机报名",
                    "answer yes\n"  // the entries made so far are overwritten
                    "MNBM\n"
@@ -96,10 +99,12 @@ std::vector<DemoStep> DemoSteps(const std::string& meetsFolder, const std::strin
   steps.push_back({"汇总及编号：每名运动员编号，列出各项目的参赛者", "consolidate\nSave\n"});
   steps.push_back({"随机排序：各项目参赛者重新排序", "Sort\nSave\n"});
   steps.push_back({"报表生成：号码对照表报表和分组分道的比赛项目名单报表", "CreateReport\nSave\n"});
+  steps.push_back({"打印报表(A4)：两张报表打成一份 PDF", "answer yes\nMyPrint2\n"});
   steps.push_back({"创建成绩记录表和成绩登记表",
                    "CreateTables\n"
                    "ScoreEdit\n"
                    "Save\n"});
+  steps.push_back({"打印成绩记录表(B4)：四张记录表打成一份 PDF", "answer yes\nMyPrint3\n"});
   steps.push_back({"导出打印报表：交给别处打印的报表工作簿",
                    "folder " + Quote(exportFolder) + "\n"
                    "ExportPRF\n"});
@@ -154,6 +159,8 @@ int RunDemo(const DemoOptions& options, const std::function<void(shell::CommandT
   }
   // The demo edits the template: the user's copy of it, in a data folder of its own.
   ::setenv("XDG_DATA_HOME", (dir / kData).c_str(), 1);
+  // The demo's print jobs stay PDFs; no paper comes out of a printer.
+  ::setenv("KORVANE_PRINTER", "none", 1);
 
   const std::vector<DemoStep> steps = DemoSteps((dir / kMeets).string(), (dir / kExport).string());
   // The line on which each step's lines begin (after its comment line).

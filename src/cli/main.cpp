@@ -22,6 +22,7 @@
 #include "processing/consolidation.h"
 #include "processing/grade_merge.h"
 #include "processing/simulate.h"
+#include "reports/print.h"
 #include "reports/protection.h"
 #include "reports/record_tables.h"
 #include "reports/report_driver.h"
@@ -46,6 +47,7 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::processing::RegisterGradeMergeCommands(table);
   korvane::processing::RegisterSimulationCommands(table);
   korvane::reports::RegisterProtectionCommands(table);
+  korvane::reports::RegisterPrintCommands(table);
   korvane::reports::RegisterRecordTableCommands(table);
   korvane::reports::RegisterScoreRegisterCommands(table);
   korvane::reports::RegisterReportCommands(table);
@@ -69,6 +71,8 @@ constexpr const char* kHelp =
     "  XDG_DATA_HOME        用户模板（初始化、项目管理...修改的模板）所在的文件夹，默认 ~/.local/share\n"
     "  KORVANE_NOW          固定程序的时钟（ISO 日期时间，如 2026-12-07T09:30:00）\n"
     "  KORVANE_SEED         固定随机抽签的种子\n"
+    "  KORVANE_PRINTER      打印任务送往何处：不设为系统默认打印机，none 为不送打印机（只保存 PDF），\n"
+    "                       其他值为该名称的 CUPS 打印队列\n"
     "\n"
     "退出状态：0 成功；1 脚本的某一行失败（error: line N: ...）；2 命令行本身有误（korvane: ...）。\n";
 

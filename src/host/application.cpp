@@ -127,13 +127,15 @@ Worksheet* WorkbookHost::ActiveSheet() const {
   return &b->ActiveSheet();
 }
 
-void WorkbookHost::PrintOut(Workbook& book, const std::vector<Worksheet*>& sheets, int copies) {
+void WorkbookHost::PrintOut(Workbook& book, const std::vector<Worksheet*>& sheets, int copies,
+                            const std::string& document) {
   PrintJob job;
   job.workbook = book.Name();
   job.copies = copies;
   for (Worksheet* ws : sheets) job.sheets.push_back(ws->Name());
+  job.document = !document.empty() ? document : sheets.empty() ? book.Name() : sheets.front()->Name();
   printJobs_.push_back(job);
-  if (printSink_) printSink_->Print(book, sheets, copies);
+  if (printSink_) printSink_->Print(book, sheets, printJobs_.back());
 }
 
 ValueGrid WorkbookHost::Transpose(const ValueGrid& grid) {

@@ -25,12 +25,15 @@ struct PrintJob {
   std::string workbook;
   std::vector<std::string> sheets;
   int copies = 1;
+  std::string document;  // what the job holds, named for its PDF ("报表"); the first sheet's name when not given
 };
 
 class PrintSink {
  public:
   virtual ~PrintSink() = default;
-  virtual void Print(Workbook& book, const std::vector<Worksheet*>& sheets, int copies) = 0;
+  // Prints one job. Throws what the printing layer cannot get past (a PDF
+  // that cannot be written); printer trouble is the sink's to report.
+  virtual void Print(Workbook& book, const std::vector<Worksheet*>& sheets, const PrintJob& job) = 0;
 };
 
 class WorkbookHost {
@@ -72,8 +75,9 @@ class WorkbookHost {
   void SetPrompter(HostPrompter* p) { prompter_ = p; }
   HostPrompter* Prompter() const { return prompter_; }
   void SetPrintSink(PrintSink* s) { printSink_ = s; }
-  // Prints sheets. Jobs are recorded; a connected sink renders them.
-  void PrintOut(Workbook& book, const std::vector<Worksheet*>& sheets, int copies = 1);
+  // Prints sheets as one job. Jobs are recorded; a connected sink renders them.
+  void PrintOut(Workbook& book, const std::vector<Worksheet*>& sheets, int copies = 1,
+                const std::string& document = "");
   const std::vector<PrintJob>& PrintJobs() const { return printJobs_; }
 
   // WorksheetFunction and conversions.

@@ -25,11 +25,17 @@ const CommandHandler* CommandTable::Find(std::string_view control) const {
 
 Program::Program(std::unique_ptr<host::WorkbookHost> host, Ui& ui, SettingsStore settings)
     : host_(std::move(host)), ui_(ui), prompter_(ui), settings_(std::move(settings)) {
-  if (host_) host_->SetPrompter(&prompter_);
+  if (host_) {
+    host_->SetPrompter(&prompter_);
+    host_->SetPrintSink(&printSink_);
+  }
 }
 
 Program::~Program() {
-  if (host_) host_->SetPrompter(nullptr);
+  if (host_) {
+    host_->SetPrompter(nullptr);
+    host_->SetPrintSink(nullptr);
+  }
 }
 
 host::WorkbookHost& Program::Host() {
@@ -40,6 +46,7 @@ host::WorkbookHost& Program::Host() {
 void Program::ReleaseHost() {
   if (!host_) return;
   host_->SetPrompter(nullptr);
+  host_->SetPrintSink(nullptr);
   host_.reset();
 }
 

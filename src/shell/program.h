@@ -16,6 +16,7 @@
 #include "host/meet_layout.h"
 #include "shell/clock.h"
 #include "shell/menu.h"
+#include "shell/printing.h"
 #include "shell/settings.h"
 #include "shell/ui.h"
 
@@ -119,6 +120,7 @@ class Program {
   std::unique_ptr<host::WorkbookHost> host_;
   Ui& ui_;
   UiHostPrompter prompter_;
+  PdfPrintSink printSink_{*this};
   SettingsStore settings_;
   MenuState menu_;
   CommandTable commands_;

@@ -537,6 +537,12 @@ bool ScriptRunner::OpenHelp(const std::string& path) {
   return true;
 }
 
+void ScriptRunner::PrintJobDone(const std::string& pdfPath, int pages, const std::string& printer) {
+  std::string line = pdfPath + " (" + std::to_string(pages) + " pages)";
+  if (!printer.empty()) line += " -> " + printer;
+  Print("printed", line);
+}
+
 void ScriptRunner::ShowDialog(DialogModel& dialog) {
   ThrowIfFailed();
   const int openedAt = current_;

@@ -14,6 +14,7 @@
 //   dialog: CAPTION                a dialog appears; then each visible label
 //   label: TEXT                    with text, in the dialog's order
 //   help: PATH                     the help file is opened
+//   printed: PDF (N pages)         a print job; " -> PRINTER" when it went to a printer
 // Errors stop the script: "error: line N: ..." on the error stream, exit 1.
 #pragma once
 
@@ -78,6 +79,7 @@ class ScriptRunner final : public Ui {
   void SetStatusBar(const std::string&) override {}
   void ShowDialog(DialogModel& dialog) override;
   bool OpenHelp(const std::string& path) override;
+  void PrintJobDone(const std::string& pdfPath, int pages, const std::string& printer) override;
 
  private:
   struct Queued {

@@ -43,6 +43,11 @@ class Ui {
   virtual void ShowDialog(DialogModel& dialog) = 0;
   // Opens the help file; false when it could not be shown.
   virtual bool OpenHelp(const std::string& path) = 0;
+  // A print job is done: its PDF, its pages, and the printer it went to
+  // (empty when it went to none). The status bar has already been told.
+  virtual void PrintJobDone(const std::string& pdfPath, int pages, const std::string& printer) {
+    (void)pdfPath, (void)pages, (void)printer;
+  }
 };
 
 // Connects the host's questions to the Ui: the confirmation before sheets

@@ -15,6 +15,13 @@ grep -q "^演示完成" "$dir/out.txt"
 grep -q "^第2步 新建运动会工作簿" "$dir/out.txt"
 grep -A2 "^第2步" "$dir/out.txt" | grep -q "新建 meets/号码对照表及分组分道编排表_.*\.xlsm"
 grep -A1 "^第3步" "$dir/out.txt" | grep -q "新建 export/运动会报名登记表.xlsm"
+# The three print steps leave their PDFs beside the meet workbook, listed under
+# their steps; no printer is asked.
+for pdf in 报名表样表 报表 成绩记录表; do
+  grep -q "^    新建 meets/$pdf.pdf" "$dir/out.txt"
+  [ "$(pdfinfo "$dir/meet/meets/$pdf.pdf" | sed -n 's/^Pages:[[:space:]]*//p')" -ge 1 ]
+done
+grep -q "^printed: .*/报表.pdf ([0-9]* pages)$" "$dir/meet/演示记录.txt"
 ! grep -q "^question:" "$dir/out.txt"
 grep -q "^question: " "$dir/meet/演示记录.txt"
 /usr/bin/python3 - "$dir/meet" <<'PY'

@@ -24,7 +24,7 @@ cp -r "$share/." "$work/program/"
 sed "s|@DIR@|$work|g" "$script" > "$work/$name.kvs"
 status=0
 (cd "$work" && KORVANE_PROGRAM_DIR="$work/program" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" KORVANE_NOW="$clock" \
-  KORVANE_SEED=20240409 "$korvane" run "$work/$name.kvs" > "$work/out" 2> "$work/err") || status=$?
+  KORVANE_SEED=20240409 KORVANE_PRINTER=none "$korvane" run "$work/$name.kvs" > "$work/out" 2> "$work/err") || status=$?
 sed "s|$work|@DIR@|g" "$work/out" > "$work/actual"
 if [ "$status" -ne 0 ] || [ -s "$work/err" ]; then
   echo "$name.kvs failed (exit $status):"
