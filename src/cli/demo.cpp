@@ -4,9 +4,15 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <vector>
 
+#include "cli/demo_schedule.h"
+#include "files/files.h"
+#include "host/application.h"
+#include "host/meet_layout.h"
+#include "schedule/items.h"
 #include "shell/paths.h"
 #include "shell/script.h"
 
@@ -64,6 +70,24 @@ bool Usable(const fs::path& dir, std::string& why) {
   if (fs::exists(dir / kDemoMarker, ec) || fs::is_empty(dir, ec)) return true;
   why = "文件夹“" + dir.string() + "”不是空的，也不是演示建立的；演示不会改动其中的文件，请另选一个文件夹";
   return false;
+}
+
+// 赛事日程...: a whole two-day arrangement of the items of the meet saved in
+// `meetsFolder`; nothing when it has none or cannot be read.
+std::optional<DemoStep> ScheduleStep(const std::string& meetsFolder) {
+  const host::meet::ExtensionTable ext = host::meet::ExtensionsForVersion("16.0");
+  const std::optional<fs::path> meet = files::NewestMeetWorkbook(meetsFolder, ext.meetWorkbook);
+  if (!meet) return std::nullopt;
+  schedule::DerivedItems items;
+  try {
+    host::WorkbookHost host;
+    items = schedule::DeriveItems(host.Open(meet->string()));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  if (items.track.empty() || items.field.empty()) return std::nullopt;
+  return DemoStep{"赛事日程：两天的径赛、田赛日程，开幕式、检录、休息、裁判组和闭幕式，报表顺延页码",
+                  ScheduleDemoScript(items)};
 }
 
 }  // namespace
@@ -162,15 +186,21 @@ int RunDemo(const DemoOptions& options, const std::function<void(shell::CommandT
   // The demo's print jobs stay PDFs; no paper comes out of a printer.
   ::setenv("KORVANE_PRINTER", "none", 1);
 
-  const std::vector<DemoStep> steps = DemoSteps((dir / kMeets).string(), (dir / kExport).string());
-  // The line on which each step's lines begin (after its comment line).
+  std::vector<DemoStep> steps = DemoSteps((dir / kMeets).string(), (dir / kExport).string());
+  // The script being run holds the steps from firstStep on; stepAt maps the
+  // line on which each step's lines begin (after its comment line).
+  std::size_t firstStep = 0;
   std::map<int, std::size_t> stepAt;
-  int line = 1;
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    stepAt[line + 1] = i;
-    line += 1;
-    for (char c : steps[i].script) line += c == '\n';
-  }
+  auto script = [&] {
+    stepAt.clear();
+    int line = 1;
+    for (std::size_t i = firstStep; i < steps.size(); ++i) {
+      stepAt[line + 1] = i;
+      line += 1;
+      for (char c : steps[i].script) line += c == '\n';
+    }
+    return DemoScript(std::vector<DemoStep>(steps.begin() + static_cast<std::ptrdiff_t>(firstStep), steps.end()));
+  };
 
   std::ofstream log(dir / kDemoLog);
   std::ostream& transcript = options.transcript ? out : static_cast<std::ostream&>(log);
@@ -200,7 +230,16 @@ int RunDemo(const DemoOptions& options, const std::function<void(shell::CommandT
   shell::StartupOptions startup;
   startup.installCommands = installCommands;
   startup.settingsFile = dir / kConfig / "settings.ini";
-  int rc = shell::RunScript(DemoScript(steps), transcript, err, startup, beforeStatement);
+  int rc = shell::RunScript(script(), transcript, err, startup, beforeStatement);
+  // The schedule arranges the items the meet's entries give, so its lines
+  // are written once the steps before it have run.
+  if (rc == 0) {
+    if (std::optional<DemoStep> schedule = ScheduleStep((dir / kMeets).string())) {
+      firstStep = steps.size();
+      steps.push_back(std::move(*schedule));
+      rc = shell::RunScript(script(), transcript, err, startup, beforeStatement);
+    }
+  }
   if (options.transcript) return rc;
   if (stepShown) listChanges();
   log.flush();

@@ -27,6 +27,7 @@
 #include "reports/record_tables.h"
 #include "reports/report_driver.h"
 #include "reports/score_register.h"
+#include "schedule/schedule.h"
 #include "setup/setup.h"
 #include "shell/commands.h"
 #include "shell/script.h"
@@ -52,6 +53,7 @@ void InstallCommands(korvane::shell::CommandTable& table) {
   korvane::reports::RegisterScoreRegisterCommands(table);
   korvane::reports::RegisterReportCommands(table);
   korvane::awards::RegisterAwardsCommands(table);
+  korvane::schedule::RegisterScheduleCommands(table);
 }
 
 constexpr const char* kHelp =

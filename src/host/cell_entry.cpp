@@ -26,6 +26,11 @@ void TypeIntoCell(Range cell, const std::string& typed) {
     one.SetValue(CellValue(upper == "TRUE"));
     return;
   }
+  double time = 0;
+  if (ParseTimeOfDay(typed, time)) {
+    one.SetValue(CellValue(typed));  // a time of day, shown as h:mm
+    return;
+  }
   double number = 0;
   if (CellValue(typed).ToNumber(number)) {
     one.SetValue(CellValue(number));

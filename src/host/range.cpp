@@ -81,8 +81,28 @@ bool Range::HasFormula() const { return !ws_->FormulaAt(ref_.r1, ref_.c1).empty(
 
 namespace {
 
-// Writes one value as the application's Value assignment does.
+// A typed time of day becomes a time value shown as h:mm; the cell keeps
+// the rest of its format.
+void PutTimeOfDay(Worksheet& ws, int r, int c, double dayFraction) {
+  ws.PutValue(r, c, CellValue(dayFraction));
+  const Style& current = ws.StyleAt(r, c);
+  if (current.numberFormat == kTimeOfDayFormat) return;
+  Style timed = current;
+  timed.numberFormat = std::string(kTimeOfDayFormat);
+  ws.PutStyle(r, c, ws.Book().Tables().styles.Intern(timed));
+}
+
+// Writes one value as the application's Value assignment does: a text
+// starting with "=" becomes a formula, a text shaped as a time of day (8:30)
+// a time formatted h:mm; every other text stays text.
 void AssignValue(Worksheet& ws, int r, int c, const CellValue& v, bool literal) {
+  if (!literal && v.IsText()) {
+    double time = 0;
+    if (ParseTimeOfDay(v.Text(), time)) {
+      PutTimeOfDay(ws, r, c, time);
+      return;
+    }
+  }
   if (!literal && v.IsText() && v.Text().size() > 1 && v.Text()[0] == '=') {
     std::string text = v.Text().substr(1);
     ws.PutFormula(r, c, text, CellValue());

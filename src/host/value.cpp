@@ -128,4 +128,27 @@ long long CellValue::ToWhole() const {
   return static_cast<long long>(r);
 }
 
+bool ParseTimeOfDay(std::string_view text, double& dayFraction) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos || colon == 0 || colon > 2 || text.size() != colon + 3) return false;
+  int hour = 0, minute = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i == colon) continue;
+    const char c = text[i];
+    if (c < '0' || c > '9') return false;
+    (i < colon ? hour : minute) = (i < colon ? hour : minute) * 10 + (c - '0');
+  }
+  if (hour > 23 || minute > 59) return false;
+  dayFraction = (hour * 60 + minute) / 1440.0;
+  return true;
+}
+
+std::string FormatTimeOfDay(double dayFraction) {
+  long long minutes = std::llround(dayFraction * 1440.0);
+  minutes %= 1440;
+  if (minutes < 0) minutes += 1440;
+  const long long m = minutes % 60;
+  return std::to_string(minutes / 60) + ":" + (m < 10 ? "0" : "") + std::to_string(m);
+}
+
 }  // namespace korvane::host

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -66,5 +67,16 @@ using ValueGrid = std::vector<std::vector<CellValue>>;
 
 // Formats a double as the application's General format shows it.
 std::string FormatGeneralNumber(double d);
+
+// A time of day typed as text: hour 0 to 23 (one or two digits), ":", two
+// digits of minutes 00 to 59 ("8:30", "14:05"). Gives the fraction of a day
+// (0.5 is 12:00) the application stores for it; false for any other text.
+bool ParseTimeOfDay(std::string_view text, double& dayFraction);
+// A time as the number format "h:mm" shows it: the hour without a leading
+// zero, two-digit minutes, rounded to the nearest minute, whole days dropped
+// (0.3541666 gives "8:30").
+std::string FormatTimeOfDay(double dayFraction);
+// The number format the application gives a cell typed as a time of day.
+inline constexpr std::string_view kTimeOfDayFormat = "h:mm";
 
 }  // namespace korvane::host

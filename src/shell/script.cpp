@@ -432,6 +432,15 @@ host::Worksheet& ResolveSheet(host::Workbook& book, const std::string& sheet) {
   return *ws;
 }
 
+// A cell as `get` prints it: times formatted h:mm as the user sees them,
+// every other value as its General text.
+std::string ShownText(const host::Worksheet& ws, int row, int col) {
+  const host::CellValue v = ws.ValueAt(row, col);
+  if (v.IsNumber() && ws.StyleAt(row, col).numberFormat == host::kTimeOfDayFormat)
+    return host::FormatTimeOfDay(v.Number());
+  return v.ToText();
+}
+
 }  // namespace
 
 void ScriptRunner::Set(const ScriptLine& line) {
@@ -463,7 +472,7 @@ void ScriptRunner::Get(const ScriptLine& line) {
   for (int r = ref->r1; r <= lastRow; ++r) {
     for (int c = ref->c1; c <= lastCol; ++c) {
       if (c > ref->c1) out_ << '\t';
-      out_ << PrintableText(ws.ValueAt(r, c).ToText());
+      out_ << PrintableText(ShownText(ws, r, c));
     }
     out_ << '\n';
   }

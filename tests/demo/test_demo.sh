@@ -100,7 +100,8 @@ at = names.index("比赛项目名单")
 assert names[at + 1:at + 3] == ["号码对照表报表", "比赛项目名单报表"], names
 report, rosters = wb["号码对照表报表"], wb["比赛项目名单报表"]
 first = report.page_setup.firstPageNumber
-assert int(first) == 21, first  # 设置!C1 is empty
+# 赛事日程 ran last: the reports start on the page 设置!C1 gives after the schedule.
+assert int(first) == int(settings["C1"].value), (first, settings["C1"].value)
 first = int(first)
 
 def label(ws, r):
@@ -294,5 +295,42 @@ try:
 except ImportError:
     pass
 print("awards ok:", len(want), "individual certificates")
+# 赛事日程: every item of the meet is on the printed schedule with a time
+# span, track spans one after another within a half day; 田赛 starts on the
+# odd page after 径赛 (28 rows a page, from 11) and the reports on the odd
+# page after 田赛.
+import re
+found = glob.glob(root + "/meets/日程安排表_*.xlsx")
+assert len(found) == 1, found
+sched = openpyxl.load_workbook(found[0])
+span = re.compile(r"^(\d{1,2}):(\d\d)～(\d{1,2}):(\d\d)$")
+def odd_after(first, ws):
+    last = max(r for r in range(1, ws.max_row + 1) if ws.cell(r, 3).value not in (None, ""))
+    n = first + (last + 27) // 28
+    return n + 1 - n % 2
+track, field = sched["径赛"], sched["田赛"]
+assert track.page_setup.firstPageNumber == 11
+assert field.page_setup.firstPageNumber == odd_after(11, track)
+assert int(settings["C1"].value) == odd_after(field.page_setup.firstPageNumber, field)
+items = {"track": 0, "field": 0}
+for ws, time_col, kind in ((track, 2, "track"), (field, 3, "field")):
+    previous_end = None
+    for r in range(2, ws.max_row + 1):
+        if ws.cell(r, 1).value:
+            previous_end = None  # a new half day
+        v = ws.cell(r, time_col).value
+        m = span.match(v) if isinstance(v, str) else None
+        if not m:
+            continue
+        start, end = int(m[1]) * 60 + int(m[2]), int(m[3]) * 60 + int(m[4])
+        assert start < end, (kind, r, v)
+        if kind == "track" and previous_end is not None:
+            assert start >= previous_end, (r, v)
+        previous_end = end
+        items[kind] += 1
+meet_items = sum(1 for r in range(3, int(events["D2"].value) + 3) if int(events.cell(r, 5).value or 0) > 0)
+assert items["track"] + items["field"] >= meet_items, (items, meet_items)
+assert [field.cell(r, 4).value for r in range(2, field.max_row + 1) if field.cell(r, 4).value][-1] == "闭幕式"
+print("schedule ok:", items)
 print("demo ok:", teams, "teams")
 PY

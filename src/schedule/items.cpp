@@ -1,0 +1,295 @@
+#include "schedule/items.h"
+
+#include <algorithm>
+#include <chrono>
+#include <regex>
+
+#include "host/address.h"
+#include "host/meet_layout.h"
+
+namespace korvane::schedule {
+
+namespace meet = host::meet;
+
+// ---- texts ----
+
+namespace text {
+
+bool Contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  std::string out;
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t hit = from.empty() ? std::string_view::npos : s.find(from, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(s.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(s.substr(pos));
+  return out;
+}
+
+}  // namespace text
+
+namespace {
+
+// UTF-8 to code points and back; a malformed text gives nullopt.
+std::optional<std::wstring> Widen(std::string_view s) {
+  std::wstring out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) return std::nullopt;
+    char32_t cp = extra == 0 ? b : (b & (0x3F >> extra));
+    for (int k = 1; k <= extra; ++k) {
+      const auto c = static_cast<unsigned char>(s[i + k]);
+      if ((c & 0xC0) != 0x80) return std::nullopt;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    out.push_back(static_cast<wchar_t>(cp));
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
+std::string Narrow(std::wstring_view w) {
+  std::string out;
+  for (wchar_t wc : w) {
+    const auto c = static_cast<char32_t>(wc);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+int LastUsedRow(const host::Worksheet& ws, int col) { return ws.End(host::kMaxRows, col, host::Direction::Up).first; }
+int LastUsedCol(const host::Worksheet& ws, int row) {
+  return ws.End(row, host::kMaxCols, host::Direction::ToLeft).second;
+}
+
+// A cell read as a whole number, bounded so that sums cannot overflow.
+long long WholeAt(const host::Worksheet& ws, int row, int col) {
+  const long long v = ws.ValueAt(row, col).ToWhole();
+  return v < -1'000'000'000LL ? -1'000'000'000LL : (v > 1'000'000'000LL ? 1'000'000'000LL : v);
+}
+
+}  // namespace
+
+// ---- codes ----
+
+std::string ItemCode(char kind, int n) { return std::string(1, kind) + (n <= 99 ? TwoDigits(n) : std::to_string(n)); }
+
+long long CodeNumber(std::string_view code) {
+  if (code.empty() || code.size() > 12) return 0;
+  long long v = 0;
+  for (char c : code) {
+    if (c < '0' || c > '9') return 0;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+RowKind KindOf(std::string_view code) {
+  if (code.empty()) return RowKind::Other;
+  if (code == kUserDefinedCode) return RowKind::UserDefined;
+  if (code[0] == '1') return RowKind::TrackItem;
+  if (code[0] == '2') return RowKind::FieldItem;
+  if (code[0] != '3') return RowKind::Other;
+  if (code == kOpeningCode) return RowKind::Opening;
+  if (code == kClosingCode) return RowKind::Closing;
+  if (code == kCheckInCode) return RowKind::CheckIn;
+  if (code == kRestCode) return RowKind::Rest;
+  const long long n = CodeNumber(code);
+  if (n >= 304 && n <= 307) return RowKind::Judges;
+  if (n >= kFirstHalfDayCode) return RowKind::HalfDay;
+  return RowKind::Other;
+}
+
+bool IsEvent(RowKind kind) {
+  return kind == RowKind::TrackItem || kind == RowKind::FieldItem || kind == RowKind::UserDefined;
+}
+
+// ---- dates ----
+
+std::optional<MeetStart> ParseMeetStartSpec(std::string_view spec) {
+  // Four numbers, each followed by its unit.
+  static const std::wregex pattern(L"^(\\d{4})\u5e74(\\d{1,2})\u6708(\\d{1,2})\u65e5(\\d{1,2})\u5929$");
+  const std::optional<std::wstring> wide = Widen(spec);
+  std::wsmatch m;
+  if (!wide || !std::regex_match(*wide, m, pattern)) return std::nullopt;
+  MeetStart s{std::stoi(m[1].str()), std::stoi(m[2].str()), std::stoi(m[3].str()), std::stoi(m[4].str())};
+  const std::chrono::year_month_day date{std::chrono::year(s.year), std::chrono::month(static_cast<unsigned>(s.month)),
+                                         std::chrono::day(static_cast<unsigned>(s.day))};
+  if (!date.ok() || s.days < 1) return std::nullopt;
+  return s;
+}
+
+std::vector<ListRow> HalfDayRows(const MeetStart& start) {
+  using namespace std::chrono;
+  std::vector<ListRow> rows;
+  const sys_days first = year_month_day{year(start.year), month(static_cast<unsigned>(start.month)),
+                                        day(static_cast<unsigned>(start.day))};
+  int code = kFirstHalfDayCode;
+  for (int i = 0; i < start.days; ++i) {
+    const year_month_day d{first + days(i)};
+    const std::string date = std::to_string(static_cast<unsigned>(d.month())) + "月" +
+                             std::to_string(static_cast<unsigned>(d.day())) + "日";
+    rows.push_back({std::to_string(code++), date + "上午"});
+    rows.push_back({std::to_string(code++), date + "下午"});
+  }
+  return rows;
+}
+
+std::vector<ListRow> AdditionalRows(const MeetStart& start) {
+  std::vector<ListRow> rows{{std::string(kOpeningCode), std::string(kOpening)},
+                            {std::string(kClosingCode), std::string(kClosing)},
+                            {std::string(kCheckInCode), std::string(kCheckIn)}};
+  for (std::size_t j = 0; j < kJudgesGroups.size(); ++j)
+    rows.push_back({std::to_string(304 + j), std::string(kJudgesGroups[j])});
+  rows.push_back({std::string(kRestCode), std::string(kRest)});
+  for (ListRow& r : HalfDayRows(start)) rows.push_back(std::move(r));
+  return rows;
+}
+
+// ---- derivation ----
+
+std::string MaxPerGroupText(std::string_view eventTitle) {
+  return "项目“" + std::string(eventTitle) +
+         "”按分组编排，但设置!H5 的每组最多人数为空或不是正整数，无法分组，日程未建立。\n"
+         "请在设置!H5 中填写每组最多人数后重新运行“赛事日程...”。";
+}
+
+std::vector<std::string> GradeNames(const host::Worksheet& settings, const host::Worksheet& events) {
+  namespace s = meet::settings;
+  const int count = LastUsedRow(settings, s::kGradeCol) - 1;
+  std::vector<std::string> names;
+  for (int g = 1; g <= count; ++g) names.push_back(settings.ValueAt(g + 1, s::kGradeCol).ToText());
+  const int G = static_cast<int>(names.size());
+  auto first = [](const std::string& name) { return Widen(name).value_or(L"").substr(0, 1); };
+  // The last grade of the first school level (0 when all share one level).
+  int level = 0;
+  for (int g = 1; g <= G - 1 && level == 0; ++g)
+    if (first(names[g - 1]) != first(names[g])) level = g;
+  auto flag = [&](int col) { return events.ValueAt(meet::events::kMergeFlagsFirst.row, col).ToWhole() == 1; };
+  auto join = [&](int g) {
+    if (g >= 1 && g + 1 <= G) names[g - 1] += names[g];
+  };
+  const int f1 = meet::events::kMergeFlagsFirst.col;
+  for (int p = 1; p <= 2; ++p)
+    if (flag(f1 + p - 1)) join(p);
+  for (int p = 1; p <= 2; ++p)
+    if (flag(f1 + 1 + p)) join(level + p);
+  return names;
+}
+
+DerivedItems DeriveItems(const host::Workbook& meetBook) {
+  namespace ev = meet::events;
+  const host::Worksheet* settings = meetBook.FindSheet(std::string(meet::kSettingsSheet));
+  const host::Worksheet* form = meetBook.FindSheet(std::string(meet::kFormSampleSheet));
+  const host::Worksheet* events = meetBook.FindSheet(std::string(meet::kEventsSheet));
+  DerivedItems items;
+  if (!settings || !form || !events) return items;
+
+  const long long maxPerGroup = WholeAt(*settings, meet::settings::MaxPerGroup.row, meet::settings::MaxPerGroup.col);
+  const std::vector<std::string> grades = GradeNames(*settings, *events);
+  const int G = static_cast<int>(grades.size());
+  // Rows of the configured events (D2), no further than column D is used.
+  long long n = WholeAt(*events, ev::kEventCount.row, ev::kEventCount.col);
+  n = std::min<long long>(n, LastUsedRow(*events, ev::kTitleCol) - 2);
+  const int lastEventRow = static_cast<int>(std::max<long long>(n, 0)) + ev::kFirstEventRow - 1;
+
+  // The event rows of grade g are bounds[g-1] .. bounds[g]-1: the events are
+  // listed grade by grade, and a grade owns as many rows as titles begin with
+  // its name.
+  std::vector<int> bounds(static_cast<std::size_t>(G) + 1, ev::kFirstEventRow);
+  for (int g = 1; g <= G; ++g) {
+    int count = 0;
+    for (int r = ev::kFirstEventRow; r <= lastEventRow; ++r)
+      if (!grades[g - 1].empty() && text::StartsWith(events->ValueAt(r, ev::kTitleCol).ToText(), grades[g - 1]))
+        ++count;
+    bounds[g] = bounds[g - 1] + count;
+  }
+
+  const int lastHeading = LastUsedCol(*form, meet::form::kHeadingRow);
+  for (int c = meet::form::kFirstEventCol; c <= lastHeading; ++c) {
+    const std::string event = form->ValueAt(meet::form::kHeadingRow, c).ToText();
+    for (std::string_view sex : meet::kSexes) {
+      for (int g = 1; g <= G; ++g) {
+        const std::string title = grades[g - 1] + std::string(sex) + event;
+        int row = 0;
+        for (int r = bounds[g - 1]; r < bounds[g] && r <= lastEventRow && row == 0; ++r)
+          if (events->ValueAt(r, ev::kTitleCol).ToText() == title) row = r;
+        if (row == 0) continue;
+        const long long entrants = WholeAt(*events, row, ev::kEntrantCountCol);
+        if (entrants <= 0) continue;
+        const std::string rule = events->ValueAt(row, ev::kLaneRuleCol).ToText().substr(0, 1);
+        long long groups = 1;
+        if (rule == "1") {
+          groups = (entrants + 7) / 8;
+        } else if (rule != "2") {
+          if (maxPerGroup <= 0) throw ItemsRefused(MaxPerGroupText(title));
+          groups = (entrants + maxPerGroup - 1) / maxPerGroup;
+        }
+        const bool track = text::Contains(event, kMetre);
+        std::vector<ListRow>& list = track ? items.track : items.field;
+        const char kind = track ? '1' : '2';
+        const bool relay = track && text::Contains(event, meet::form::kRelaySuffix);
+        const std::string stage(groups == 1 ? kSingleRound : kPreliminary);
+        list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), grades[g - 1], std::string(sex), event,
+                        stage,
+                        std::to_string(groups) + "组(" + std::to_string(entrants) + (relay ? "班)" : "人)")});
+        if (groups > 1)
+          list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), grades[g - 1], std::string(sex), event,
+                          std::string(kFinal), "1组"});
+      }
+    }
+  }
+  return items;
+}
+
+// ---- user-defined items ----
+
+std::string NormalizeEntryText(std::string_view typed) {
+  return text::ReplaceAll(text::ReplaceAll(typed, "m", kMetre), "，", ",");
+}
+
+std::optional<std::array<std::string, 5>> SplitEntryText(std::string_view normalized) {
+  static const std::wregex pattern(
+      L"^(([\u9ad8\u521d][\u4e00\u4e8c\u4e09\u4e2d])|\u7279\u957f)(\u7537\u5b50|\u5973\u5b50|\u6df7\u5408)"
+      L"[0-9\u00d7\u4e00-\u9fa5]{2,},(\u9884|\u51b3|\u9884\u51b3)\u8d5b,[0-9]\u7ec4\\([0-9]{1,2}[\u4eba\u73ed\u961f]\\)$");
+  const std::optional<std::wstring> wide = Widen(normalized);
+  if (!wide || !std::regex_match(*wide, pattern)) return std::nullopt;
+  const std::wstring& w = *wide;
+  std::size_t p = w.find(L'\u5b50');  // 子
+  if (p == std::wstring::npos) p = w.find(L'\u5408');  // 合
+  // p is 0-based here: the sex is the two characters ending at p.
+  const std::wstring grade = w.substr(0, p - 1);
+  const std::wstring sex = w.substr(p - 1, 2);
+  const std::wstring rest = w.substr(p + 1);
+  const std::size_t firstComma = rest.find(L',');
+  const std::size_t lastComma = rest.rfind(L',');
+  return std::array<std::string, 5>{Narrow(grade), Narrow(sex), Narrow(rest.substr(0, firstComma)),
+                                    Narrow(rest.substr(firstComma + 1, lastComma - firstComma - 1)),
+                                    Narrow(rest.substr(lastComma + 1))};
+}
+
+}  // namespace korvane::schedule

@@ -1,0 +1,65 @@
+// The times of an arranged schedule, as the printed sheets and the preview
+// show them.
+//
+// Track: a check-in (开始检录) restarts the clock at its start time and runs
+// for its check-in duration; then every event runs for its expected duration
+// right after the one before, and a rest (休息) pushes the next event back
+// without a row of its own. Field: every event has its own start time and
+// duration ("9:00_45分钟"). Times are fractions of a day; an event's span reads
+// "8:40～8:55".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "schedule/items.h"
+
+namespace korvane::schedule {
+
+// "5分钟" read as minutes: the number left when "分钟" is taken away (also
+// "5分" or a bare number); nullopt when nothing or something else is left.
+std::optional<double> ReadMinutes(std::string_view duration);
+// "8:30_5分钟": the start time as a fraction of a day and the minutes.
+struct StartAndDuration {
+  double start = 0;
+  double minutes = 0;
+};
+std::optional<StartAndDuration> ReadStartAndDuration(std::string_view text);
+
+// "8:40～8:55".
+std::string SpanText(double start, double end);
+
+// One row of the schedule as printed: rests are not rows.
+struct TimedRow {
+  RowKind kind = RowKind::Other;
+  ListRow row;           // the arranged row, code first
+  std::string timeText;  // the time column: "8:30" for a ceremony or check-in, a span for an event, else empty
+  double start = 0, end = 0;  // an event's span
+  std::string halfDay;        // the text of the half-day row above ("10月25日上午"); empty before the first
+};
+
+struct Timeline {
+  std::vector<TimedRow> rows;
+  // The first arranged row (0-based) whose time or duration does not read,
+  // and that text; -1 when every one reads.
+  int badRow = -1;
+  std::string badText;
+};
+
+Timeline TrackTimeline(const std::vector<ListRow>& arranged);
+Timeline FieldTimeline(const std::vector<ListRow>& arranged);
+
+// "径赛日程安排中，第N条目的时间“TEXT”无法识别，请改正后再试!"
+std::string UnreadableTimeText(bool track, int position, std::string_view text);
+
+// Printed pages of a schedule sheet whose column C is used down to `lastRow`
+// (28 rows a page).
+inline constexpr int kRowsPerPage = 28;
+int PagesFor(int lastRow);
+// The page number after `first` + `pages`, made odd: every schedule sheet and
+// the reports start on a right-hand page.
+int NextOddPage(int first, int pages);
+
+}  // namespace korvane::schedule

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "schedule/items.h"
+#include "schedule/schedule_fixture.h"
+
+namespace korvane::schedule {
+namespace {
+
+using testing::Fixture;
+using testing::MeetSpec;
+namespace meet = host::meet;
+
+TEST(ScheduleItems, CodesStayUniqueAndInOrderBeyondNinetyNine) {
+  EXPECT_EQ(ItemCode('1', 1), "101");
+  EXPECT_EQ(ItemCode('2', 99), "299");
+  EXPECT_EQ(ItemCode('1', 100), "1100");
+  EXPECT_EQ(ItemCode('2', 1234), "21234");
+  long long previous = 0;
+  for (int n = 1; n <= 1500; ++n) {
+    const std::string code = ItemCode('1', n);
+    EXPECT_EQ(KindOf(code), RowKind::TrackItem) << code;
+    EXPECT_GT(CodeNumber(code), previous) << code;
+    previous = CodeNumber(code);
+  }
+}
+
+TEST(ScheduleItems, KindsOfTheAdditionalCodes) {
+  const std::pair<const char*, RowKind> cases[] = {
+      {"301", RowKind::Opening}, {"302", RowKind::Closing}, {"303", RowKind::CheckIn}, {"304", RowKind::Judges},
+      {"307", RowKind::Judges},  {"308", RowKind::Rest},    {"309", RowKind::HalfDay}, {"322", RowKind::HalfDay},
+      {"600", RowKind::UserDefined}, {"2100", RowKind::FieldItem}};
+  for (const auto& [code, kind] : cases) EXPECT_EQ(KindOf(code), kind) << code;
+}
+
+TEST(ScheduleItems, ThreeDayMeetGivesSixHalfDayRows) {
+  const std::optional<MeetStart> start = ParseMeetStartSpec("2026年10月25日3天");
+  ASSERT_TRUE(start);
+  const std::vector<ListRow> rows = AdditionalRows(*start);
+  ASSERT_EQ(rows.size(), 14u);
+  EXPECT_EQ(rows[0], (ListRow{"301", "开幕式"}));
+  EXPECT_EQ(rows[7], (ListRow{"308", "休息"}));
+  EXPECT_EQ(rows[8], (ListRow{"309", "10月25日上午"}));
+  EXPECT_EQ(rows[9], (ListRow{"310", "10月25日下午"}));
+  EXPECT_EQ(rows[13], (ListRow{"314", "10月27日下午"}));
+  // Across the end of a month.
+  const std::vector<ListRow> turn = HalfDayRows(*ParseMeetStartSpec("2026年4月30日2天"));
+  EXPECT_EQ(turn[2], (ListRow{"311", "5月1日上午"}));
+  EXPECT_FALSE(ParseMeetStartSpec("2026年4月31日2天"));
+  EXPECT_FALSE(ParseMeetStartSpec("2026年10月25日"));
+}
+
+TEST(ScheduleItems, EntryTextsAcceptedAndRefused) {
+  const auto parts = SplitEntryText(NormalizeEntryText("高一男子5000m，预决赛，1组(25人)"));
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(*parts, (std::array<std::string, 5>{"高一", "男子", "5000米", "预决赛", "1组(25人)"}));
+  const auto special = SplitEntryText("特长混合4×100米接力,决赛,1组(8队)");
+  ASSERT_TRUE(special);
+  EXPECT_EQ((*special)[0], "特长");
+  EXPECT_EQ((*special)[2], "4×100米接力");
+  for (const char* bad : {"高四男子100米,预赛,1组(8人)", "高一男子100米,预赛,10组(8人)", "高一男子100米,半决赛,1组(8人)",
+                          "高一男子米,预赛,1组(8人)", "高一男子100米,预赛,1组（8人）", ""})
+    EXPECT_FALSE(SplitEntryText(NormalizeEntryText(bad))) << bad;
+}
+
+TEST(ScheduleItems, DerivedRowsWithGroupsAndFinals) {
+  Fixture f;
+  MeetSpec spec;
+  spec.grades = {{"高一", 2}, {"高二", 2}};
+  spec.headings = {"100米", "跳远", "4×100米接力", "铅球"};
+  spec.maxPerGroup = 12;
+  f.OpenMeet(spec);
+  f.Entrants("高一男子100米", 17);
+  f.Entrants("高一女子100米", 8);
+  f.Entrants("高二男子100米", 0);
+  f.Entrants("高一男子4×100米接力", 6);
+  f.Entrants("高一男子跳远", 40, 2);
+  f.Entrants("高二女子铅球", 25, 3);
+  const DerivedItems items = DeriveItems(*f.book);
+  std::vector<std::string> track, field;
+  for (const ListRow& r : items.track) track.push_back(r[0] + " " + r[1] + r[2] + r[3] + " " + r[4] + " " + r[5]);
+  for (const ListRow& r : items.field) field.push_back(r[0] + " " + r[1] + r[2] + r[3] + " " + r[4] + " " + r[5]);
+  EXPECT_EQ(track, (std::vector<std::string>{"101 高一男子100米 预赛 3组(17人)", "102 高一男子100米 决赛 1组",
+                                             "103 高一女子100米 预决赛 1组(8人)",
+                                             "104 高一男子4×100米接力 预决赛 1组(6班)"}));
+  EXPECT_EQ(field, (std::vector<std::string>{"201 高一男子跳远 预决赛 1组(40人)", "202 高二女子铅球 预赛 3组(25人)",
+                                             "203 高二女子铅球 决赛 1组"}));
+}
+
+TEST(ScheduleItems, MergedGradesFollowTheMergeFlags) {
+  Fixture f;
+  MeetSpec spec;
+  spec.grades = {{"初一", 1}, {"初二", 1}, {"高一", 1}};
+  spec.headings = {"100米"};
+  spec.events = {"初一初二男子100米", "高一男子100米"};
+  spec.eventGrades = {"初一初二", "高一"};
+  f.OpenMeet(spec);
+  f.Sheet(meet::kEventsSheet).PutValue(1, 6, 1);  // F1: 初一 and 初二 compete together
+  f.Entrants("初一初二男子100米", 12);
+  f.Entrants("高一男子100米", 5);
+  EXPECT_EQ(GradeNames(f.Sheet(meet::kSettingsSheet), f.Sheet(meet::kEventsSheet)),
+            (std::vector<std::string>{"初一初二", "初二", "高一"}));
+  const DerivedItems items = DeriveItems(*f.book);
+  ASSERT_EQ(items.track.size(), 3u);
+  EXPECT_EQ(items.track[0][1], "初一初二");
+  EXPECT_EQ(items.track[2][1], "高一");
+}
+
+TEST(ScheduleItems, GroupedEventWithoutGroupSizeIsRefusedByName) {
+  Fixture f;
+  MeetSpec spec;
+  spec.maxPerGroup = 0;
+  f.OpenMeet(spec);
+  f.Entrants("初一女子铅球", 20, 3);
+  try {
+    DeriveItems(*f.book);
+    FAIL() << "no refusal";
+  } catch (const ItemsRefused& e) {
+    EXPECT_NE(std::string(e.what()).find("初一女子铅球"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("设置!H5"), std::string::npos);
+  }
+}
+
+TEST(ScheduleItems, MoreThanNinetyNineItemsKeepDistinctCodes) {
+  Fixture f;
+  MeetSpec spec;
+  spec.grades = {{"高一", 1}, {"高二", 1}, {"高三", 1}};
+  spec.headings.clear();
+  for (int i = 1; i <= 20; ++i) spec.headings.push_back(std::to_string(i * 100) + "米");
+  f.OpenMeet(spec);
+  for (const std::string& title : f.spec.events) f.Entrants(title, 9);  // two heats: a 预赛 and a 决赛 row each
+  const DerivedItems items = DeriveItems(*f.book);
+  ASSERT_EQ(items.track.size(), 240u);
+  std::set<std::string> codes;
+  for (const ListRow& r : items.track) codes.insert(r[0]);
+  EXPECT_EQ(codes.size(), 240u);
+  EXPECT_EQ(items.track[98][0], "199");
+  EXPECT_EQ(items.track[99][0], "1100");
+}
+
+}  // namespace
+}  // namespace korvane::schedule
