@@ -92,6 +92,7 @@ std::string SheetMissing(std::string_view workbook, std::string_view sheet);
 std::string TooManyGrades(int grades);
 std::string CannotOpen(std::string_view path, std::string_view reason);
 std::string CannotSave(std::string_view reason);
+std::string PdfsMade(const std::vector<std::pair<std::string, int>>& typeAndPages);
 std::string PlaceholdersMissing(const std::vector<std::pair<std::string, std::string>>& typeAndHeading);
 }  // namespace text
 

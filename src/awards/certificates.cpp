@@ -4,10 +4,12 @@
 #include <filesystem>
 
 #include "awards/awards.h"
+#include "awards/certificate_pdf.h"
 #include "awards/command_support.h"
 #include "host/docx/document.h"
 #include "host/errors.h"
 #include "host/meet_layout.h"
+#include "host/print/pdf.h"
 #include "host/worksheet.h"
 #include "shell/paths.h"
 
@@ -27,6 +29,23 @@ std::vector<std::string> Headings(const host::Worksheet& list) {
   std::vector<std::string> headings;
   for (int c = 1; c <= last; ++c) headings.push_back(list.ValueAt(1, c).ToText());
   return headings;
+}
+
+// The lines of a list sheet below its headings: `columns` texts each; rows
+// without any text are left out.
+std::vector<std::vector<std::string>> ListLines(const host::Worksheet& list, std::size_t columns) {
+  std::vector<std::vector<std::string>> lines;
+  const int last = list.LastUsedRow();
+  for (int r = 2; r <= last; ++r) {
+    std::vector<std::string> line;
+    bool any = false;
+    for (std::size_t c = 1; c <= columns; ++c) {
+      line.push_back(list.ValueAt(r, static_cast<int>(c)).ToText());
+      any = any || !line.back().empty();
+    }
+    if (any) lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 }  // namespace
@@ -69,6 +88,7 @@ void PrizeCreate(shell::Program& program) {
 
   shell::CaptionNote note(program, shell::notes::kPleaseWait);
   std::vector<std::pair<std::string, std::string>> missing;
+  std::vector<std::pair<std::string, int>> printed;  // the ready-to-print PDFs and their pages
   for (std::string_view typeView : meet::kAwardTypes) {
     const std::string type(typeView);
     const fs::path templatePath =
@@ -83,10 +103,11 @@ void PrizeCreate(shell::Program& program) {
       ui.MessageBox(text::SheetMissing(prize->Name(), type), Icon::Exclamation);
       continue;
     }
+    const std::vector<std::string> headings = Headings(*list);
     try {
       host::docx::Document doc = host::docx::Document::FromTemplate(templatePath.string());
       doc.SetMailMergeSource(dataSource, "SELECT * FROM `" + type + "$`");
-      for (const std::string& heading : Headings(*list)) {
+      for (const std::string& heading : headings) {
         if (heading.empty()) continue;
         // A heading without its placeholder is left out: nothing else in the
         // certificate is touched in its stead.
@@ -98,11 +119,21 @@ void PrizeCreate(shell::Program& program) {
         doc.InsertMergeField(doc.Delete(*found), heading);
       }
       doc.SaveAs((fs::path(*folder) / (type + std::string(kDocumentExtension))).string());
+      // The certificates ready to print without a word processor: one page
+      // per line, never sent to a printer by this command.
+      const std::vector<std::vector<std::string>> lines = ListLines(*list, headings.size());
+      if (!lines.empty()) {
+        WriteCertificatePdf(doc, headings, lines, (fs::path(*folder) / (type + ".pdf")).string(), type);
+        printed.emplace_back(type, static_cast<int>(lines.size()));
+      }
     } catch (const host::HostError& e) {
+      ui.MessageBox(e.what(), Icon::Exclamation);
+    } catch (const host::print::PrintError& e) {
       ui.MessageBox(e.what(), Icon::Exclamation);
     }
   }
   std::string closing(text::kCertificatesMade);
+  if (!printed.empty()) closing += "\n" + text::PdfsMade(printed);
   if (!missing.empty()) closing += "\n\n" + text::PlaceholdersMissing(missing);
   ui.MessageBox(closing, Icon::None);
 }

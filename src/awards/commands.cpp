@@ -40,6 +40,13 @@ std::string CannotOpen(std::string_view path, std::string_view reason) {
 
 std::string CannotSave(std::string_view reason) { return std::string(reason); }
 
+std::string PdfsMade(const std::vector<std::pair<std::string, int>>& typeAndPages) {
+  std::string s = "可直接打印的奖状：";
+  for (std::size_t i = 0; i < typeAndPages.size(); ++i)
+    s += (i > 0 ? "、" : "") + typeAndPages[i].first + ".pdf（" + std::to_string(typeAndPages[i].second) + "页）";
+  return s;
+}
+
 std::string PlaceholdersMissing(const std::vector<std::pair<std::string, std::string>>& typeAndHeading) {
   std::string s = "以下栏目在奖状模板中没有占位符，未插入合并域：";
   for (const auto& [type, heading] : typeAndHeading) s += "\n" + type + "：《" + heading + "》";

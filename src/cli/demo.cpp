@@ -132,7 +132,7 @@ std::vector<DemoStep> DemoSteps(const std::string& meetsFolder, const std::strin
   steps.push_back({"导出打印报表：交给别处打印的报表工作簿",
                    "folder " + Quote(exportFolder) + "\n"
                    "ExportPRF\n"});
-  steps.push_back({"赛事奖项：奖项设置、获奖名单明细和每种奖项的证书套打文档",
+  steps.push_back({"赛事奖项：奖项设置、获奖名单明细、每种奖项的证书套打文档和可直接打印的证书PDF",
                    "PrizeSetup\n"
                    "set 奖项设置.xlsx:设置!D3 2\n"  // 初一: two total-score certificates
                    "set 奖项设置.xlsx:设置!E3 3\n"  // its boys: three places per event

@@ -34,8 +34,18 @@ TEST(PrizeCreate, OneBoundDocumentPerAwardTypeReplacingAnOldOne) {
   Prepare(f);
   { std::ofstream(f.meets / "单项奖.docx") << "an old file"; }
   f.Run("PrizeCreate");
-  EXPECT_EQ(f.BoxTexts(), std::vector<std::string>{"奖状模板已生成，保存在默认目录下!"});
+  // Two grades: two 精神文明奖 lines, the template's three total-score places
+  // each, and six places for boys and girls in two events, four runners in the relay.
+  EXPECT_EQ(f.BoxTexts(), std::vector<std::string>{"奖状模板已生成，保存在默认目录下!\n可直接打印的奖状：精神文明奖.pdf（2页）、"
+                                                   "团体总分奖.pdf（6页）、单项奖.pdf（120页）"});
   EXPECT_EQ(f.ui.boxes[0].icon, shell::Icon::None);
+  for (const char* pdf : {"精神文明奖.pdf", "团体总分奖.pdf", "单项奖.pdf"}) {
+    std::ifstream in(f.meets / pdf, std::ios::binary);
+    std::string head(5, '\0');
+    in.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-") << pdf;
+  }
+  EXPECT_TRUE(f.program.Host().PrintJobs().empty());  // never sent to a printer
 
   const std::string source = (f.meets / "奖项设置.xlsx").string();
   const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
@@ -80,11 +90,22 @@ TEST(PrizeCreate, AMissingTemplateIsNamedAndTheOthersAreMade) {
   Prepare(f);
   fs::remove(f.dir / "program" / "prize" / "团体总分奖.docx");
   f.Run("PrizeCreate");
-  EXPECT_EQ(f.BoxTexts(),
-            (std::vector<std::string>{"“团体总分奖”模板文件缺失，请联系作者!", "奖状模板已生成，保存在默认目录下!"}));
+  ASSERT_EQ(f.ui.boxes.size(), 2u);
+  EXPECT_EQ(f.ui.boxes[0].text, "“团体总分奖”模板文件缺失，请联系作者!");
+  EXPECT_EQ(f.ui.boxes[1].text.rfind("奖状模板已生成，保存在默认目录下!", 0), 0u);
+  EXPECT_EQ(f.ui.boxes[1].text.find("团体总分奖.pdf"), std::string::npos);
   EXPECT_TRUE(fs::exists(f.meets / "精神文明奖.docx"));
   EXPECT_FALSE(fs::exists(f.meets / "团体总分奖.docx"));
   EXPECT_TRUE(fs::exists(f.meets / "单项奖.docx"));
+}
+
+TEST(PrizeCreate, ListsWithoutLinesGetNoPdf) {
+  AwardsFixture f(kGrades, kEvents);
+  f.Run("PrizeSetup");  // 明细单 not run: the lists hold their headings only
+  f.Run("PrizeCreate");
+  EXPECT_EQ(f.BoxTexts(), std::vector<std::string>{"奖状模板已生成，保存在默认目录下!"});
+  EXPECT_TRUE(fs::exists(f.meets / "单项奖.docx"));
+  EXPECT_FALSE(fs::exists(f.meets / "单项奖.pdf"));
 }
 
 TEST(PrizeCreate, RefusedWhenThePrizeWorkbookOrEveryWorkbookIsClosed) {

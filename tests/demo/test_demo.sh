@@ -294,6 +294,11 @@ try:
         assert query == "SELECT * FROM `%s$`" % name, query
 except ImportError:
     pass
+import subprocess
+for name in ("精神文明奖", "团体总分奖", "单项奖"):
+    info = subprocess.run(["pdfinfo", root + "/meets/" + name + ".pdf"], capture_output=True, text=True).stdout
+    pages = next(int(l.split()[1]) for l in info.splitlines() if l.startswith("Pages:"))
+    assert pages == len(lines(name)), (name, pages, len(lines(name)))
 print("awards ok:", len(want), "individual certificates")
 # 赛事日程: every item of the meet is on the printed schedule with a time
 # span, track spans one after another within a half day; 田赛 starts on the

@@ -3,8 +3,11 @@ merge fields of its list's headings, in order, with Word's field code
 (MERGEFIELD, two blanks, the heading), and is a form-letter main document
 whose data source is the prize workbook beside it, queried on its sheet. The
 prize workbook's lists are read with openpyxl: their headings are the fields.
+The ready-to-print PDF of each award has one page per line of its list, and
+pdftotext finds that line's texts on its page.
 usage: check_certificates.py FOLDER"""
 import os
+import subprocess
 import sys
 
 import docx
@@ -25,8 +28,20 @@ for award, headings in expected.items():
     row1 = [c.value for c in sheet[1] if c.value is not None]
     if row1 != headings:
         failures.append(f"{award}: list headings {row1}")
-    if sheet.max_row < 2:
+    lines = [[str(v) for v in row] for row in sheet.iter_rows(min_row=2, values_only=True) if any(row)]
+    if not lines:
         failures.append(f"{award}: the list has no lines")
+    pdf = os.path.join(folder, award + ".pdf")
+    info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
+    pages = next((int(l.split()[1]) for l in info.splitlines() if l.startswith("Pages:")), 0)
+    if pages != len(lines):
+        failures.append(f"{award}.pdf: {pages} pages for {len(lines)} lines")
+    for i, line in enumerate(lines[:40], start=1):  # the first pages are enough to see the fields move
+        text = subprocess.run(["pdftotext", "-f", str(i), "-l", str(i), pdf, "-"],
+                              capture_output=True, text=True).stdout.replace(" ", "").replace("\n", "")
+        if not all(value in text for value in line):
+            failures.append(f"{award}.pdf page {i}: {line} not in {text}")
+            break
     document = docx.Document(os.path.join(folder, award + ".docx"))
     instructions = [e.text.strip() for e in document.element.body.iter(qn("w:instrText"))]
     wanted = ["MERGEFIELD  " + h for h in headings]
