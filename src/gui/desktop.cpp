@@ -24,6 +24,7 @@ int RunDesktop(int argc, char** argv, shell::StartupOptions options) {
   return shell::StartUp(ui, options, [&ui](shell::Program& program) {
     WorkbookWindow workbooks(ui);
     MainWindow window(program, &workbooks);
+    window.onEnded = [] { QApplication::exit(0); };
     ui.SetOwner(&window);
     ui.onCaption = [&window](const std::string& caption) { window.setWindowTitle(QString::fromStdString(caption)); };
     ui.onStatusBar = [&workbooks](const std::string& text) { workbooks.SetStatusText(QString::fromStdString(text)); };
