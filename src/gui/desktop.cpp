@@ -1,6 +1,7 @@
 #include "gui/desktop.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QIcon>
 
 #include "gui/fonts.h"
@@ -24,8 +25,19 @@ int RunDesktop(int argc, char** argv, shell::StartupOptions options) {
   return shell::StartUp(ui, options, [&ui](shell::Program& program) {
     WorkbookWindow workbooks(ui);
     MainWindow window(program, &workbooks);
+    window.onEnded = [] { QApplication::exit(0); };
     ui.SetOwner(&window);
-    ui.onCaption = [&window](const std::string& caption) { window.setWindowTitle(QString::fromStdString(caption)); };
+    // A progress note shows while the command works: the windows are brought
+    // up to the host's state and painted, taking no input meanwhile.
+    ui.onCaption = [&window](const std::string& caption) {
+      window.setWindowTitle(QString::fromStdString(caption));
+      try {
+        window.Sync();
+      } catch (...) {
+        // also called while a failing command unwinds; the next Sync catches up
+      }
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
     ui.onStatusBar = [&workbooks](const std::string& text) { workbooks.SetStatusText(QString::fromStdString(text)); };
     ui.beforeModal = [&window] { window.Sync(); };
     window.show();

@@ -65,6 +65,80 @@ DialogLayout AboutLayout() {
   return l;
 }
 
+// 赛事日程安排: the items still to place on the left, the arranged track and
+// field schedules on the right, and between them the buttons that move rows,
+// the start time and duration boxes with their spin buttons, and the box for
+// a user-defined item; 应用, 确定 and 取消 below.
+DialogLayout ArrangementLayout() {
+  DialogLayout l;
+  l.places = {
+      {"Frame1", "", 0, 0, 11, 1},
+      {"Frame11", "Frame1", 0, 0},
+      {"ListBox11", "Frame11", 0, 0, 1, 1, 360, 150},
+      {"Frame12", "Frame1", 1, 0},
+      {"ListBox12", "Frame12", 0, 0, 1, 1, 360, 150},
+      {"Frame13", "Frame1", 2, 0},
+      {"ListBox13", "Frame13", 0, 0, 1, 1, 360, 110},
+      {"cmdAppend", "", 0, 1, 1, 2},
+      {"cmdRemove", "", 1, 1, 1, 2},
+      {"cmdUp", "", 2, 1, 1, 2},
+      {"cmdDown", "", 3, 1, 1, 2},
+      {"Label1", "", 4, 1, 1, 2},
+      {"tbHours", "", 5, 1, 1, 1, 70},
+      {"SpinButton2", "", 5, 2},
+      {"tbMinutes", "", 6, 1, 1, 1, 70},
+      {"SpinButton3", "", 6, 2},
+      {"tbTimes", "", 7, 1, 1, 1, 70},
+      {"SpinButton1", "", 7, 2},
+      {"tbInsert", "", 8, 1, 1, 2, 150},
+      {"cmdUserDef", "", 9, 1, 1, 2},
+      {"cmdPreview", "", 10, 1, 1, 2},
+      {"Frame2", "", 0, 3, 11, 1},
+      {"Frame21", "Frame2", 0, 0},
+      {"ListBox21", "Frame21", 0, 0, 1, 1, 420, 230},
+      {"Frame22", "Frame2", 1, 0},
+      {"ListBox22", "Frame22", 0, 0, 1, 1, 420, 230},
+      {"cmdApply", "", 11, 0},
+      {"CmdOk", "", 11, 1, 1, 2},
+      {"CmdCancel", "", 11, 3},
+  };
+  return l;
+}
+
+// 赛程设置: the first day (month and day) and the number of days, each a box
+// with its spin button.
+DialogLayout ScheduleSettingsLayout() {
+  DialogLayout l;
+  l.places = {
+      {"Label1", "", 0, 0},
+      {"TextBox1", "", 0, 1, 1, 1, 60},
+      {"SpinButton1", "", 0, 2},
+      {"TextBox2", "", 0, 3, 1, 1, 60},
+      {"SpinButton2", "", 0, 4},
+      {"Label2", "", 1, 0},
+      {"TextBox3", "", 1, 1, 1, 1, 60},
+      {"SpinButton3", "", 1, 2},
+      {"CmdOk", "", 2, 0, 1, 2},
+      {"CmdCancel", "", 2, 3, 1, 2},
+  };
+  return l;
+}
+
+// 日程安排预览: the tab strip over the list of the chosen tab (the other
+// list is hidden and takes no room).
+DialogLayout PreviewLayout() {
+  DialogLayout l;
+  l.places = {
+      {"TbsPreview", "", 0, 0},
+      {"jsList", "", 1, 0, 1, 1, 560, 360},
+      {"tsList", "", 1, 0, 1, 1, 560, 360},
+      {"cmdClose", "", 2, 0},
+  };
+  const std::vector<std::string> headings{"时间", "年级/条目", "性别", "项目", "赛次", "组数"};
+  l.listHeadings = {{"jsList", headings}, {"tsList", headings}};
+  return l;
+}
+
 }  // namespace
 
 DialogLayout LayoutFor(const shell::DialogModel& dialog) {
@@ -72,6 +146,9 @@ DialogLayout LayoutFor(const shell::DialogModel& dialog) {
   if (caption == "比赛项目") return EventsLayout();
   if (caption == "年级合并") return GradeMergeLayout();
   if (caption == "关于 Korvane") return AboutLayout();
+  if (caption == "赛事日程安排") return ArrangementLayout();
+  if (caption == "赛程设置") return ScheduleSettingsLayout();
+  if (caption == "日程安排预览") return PreviewLayout();
   return {};
 }
 

@@ -138,10 +138,21 @@ QWidget* DialogView::Widget(const std::string& name) const {
   return it == widgets_.end() ? nullptr : it->second;
 }
 
+void DialogView::FlushTyping() {
+  for (const auto& c : model_.Controls()) {
+    if (c->Kind() != shell::ControlKind::TextBox || !c->Usable()) continue;
+    auto& box = static_cast<shell::TextBox&>(*c);
+    auto* edit = static_cast<QLineEdit*>(widgets_[c->Name()]);
+    const std::string typed = edit->text().toStdString();
+    if (typed != box.Text()) box.SetText(typed);
+  }
+}
+
 template <typename F>
 void DialogView::Act(F&& action) {
   if (syncing_) return;
   try {
+    FlushTyping();
     action();
   } catch (...) {
     // Qt's event loop must not see the exception: keep it, close, rethrow later.
@@ -231,9 +242,13 @@ QWidget* DialogView::Build(shell::Control& control) {
           if (model.Usable() && model.onMouseDown) model.onMouseDown();
         });
       }));
+      // A box that only holds text takes every keystroke; a box whose change
+      // handler rewrites it (a number with its unit) takes the text when the
+      // typing ends: Enter, leaving the box, or any other action in the dialog.
       connect(edit, &QLineEdit::textEdited, this, [this, &model](const QString& text) {
-        Act([&] { model.SetText(text.toStdString()); });
+        if (!model.onChange) Act([&] { model.SetText(text.toStdString()); });
       });
+      connect(edit, &QLineEdit::editingFinished, this, [this] { Act([] {}); });
       w = edit;
       break;
     }

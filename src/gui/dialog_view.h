@@ -60,6 +60,8 @@ class DialogView : public QDialog {
 
  private:
   QWidget* Build(shell::Control& control);
+  // Text typed into boxes that the model has not taken yet goes to it first.
+  void FlushTyping();
   // Runs a user action on the model and mirrors the result.
   template <typename F>
   void Act(F&& action);

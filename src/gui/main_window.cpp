@@ -92,7 +92,7 @@ void MainWindow::RunCommand(const std::string& control) {
       workbooks_->close();
     }
     close();
-    QApplication::exit(0);
+    if (onEnded) onEnded();
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -22,6 +23,9 @@ class MainWindow : public QMainWindow {
 
  public:
   MainWindow(shell::Program& program, WorkbookWindow* workbooks, QWidget* parent = nullptr);
+
+  // Runs once the program has ended (退出): the desktop leaves its event loop.
+  std::function<void()> onEnded;
 
   // Runs the command of a menu control as choosing the item does (nothing when
   // the item is disabled), then mirrors the menu, caption and workbooks.

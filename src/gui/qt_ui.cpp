@@ -1,5 +1,6 @@
 #include "gui/qt_ui.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -31,10 +32,16 @@ QMessageBox::Icon QtIcon(shell::Icon icon) {
 
 }  // namespace
 
+QWidget* QtUi::Owner() const {
+  // A box or dialog raised from inside a dialog stays above that dialog.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return owner_;
+}
+
 shell::Answer QtUi::MessageBox(const std::string& text, shell::Icon icon, shell::Buttons buttons,
                                const std::string& title) {
   BeforeModal();
-  QMessageBox box(QtIcon(icon), Q(title), Q(text), QMessageBox::NoButton, owner_);
+  QMessageBox box(QtIcon(icon), Q(title), Q(text), QMessageBox::NoButton, Owner());
   box.setFont(DialogFont());
   QPushButton* yes = nullptr;
   QPushButton* no = nullptr;
@@ -81,7 +88,7 @@ shell::Answer QtUi::MessageBox(const std::string& text, shell::Icon icon, shell:
 
 std::optional<std::string> QtUi::PickFolder(const std::string& title) {
   BeforeModal();
-  QString folder = QFileDialog::getExistingDirectory(owner_, title.empty() ? QStringLiteral("选择文件夹") : Q(title),
+  QString folder = QFileDialog::getExistingDirectory(Owner(), title.empty() ? QStringLiteral("选择文件夹") : Q(title),
                                                      QDir::homePath(), QFileDialog::ShowDirsOnly);
   BeforeModal();
   if (folder.isEmpty()) return std::nullopt;
@@ -91,7 +98,7 @@ std::optional<std::string> QtUi::PickFolder(const std::string& title) {
 std::optional<std::string> QtUi::InputBox(const std::string& prompt, const std::string& title,
                                           const std::string& defaultText) {
   BeforeModal();
-  QInputDialog dialog(owner_);
+  QInputDialog dialog(Owner());
   dialog.setFont(DialogFont());
   dialog.setWindowTitle(Q(title));
   dialog.setLabelText(Q(prompt));
@@ -115,7 +122,7 @@ void QtUi::SetStatusBar(const std::string& text) {
 void QtUi::ShowDialog(shell::DialogModel& dialog) {
   BeforeModal();
   dialog.MarkOpen();
-  DialogView view(dialog, LayoutFor(dialog), owner_);
+  DialogView view(dialog, LayoutFor(dialog), Owner());
   if (onDialogShown) QTimer::singleShot(0, &view, [this, &view] { onDialogShown(&view); });
   if (dialog.IsOpen()) view.exec();
   dialog.Close();

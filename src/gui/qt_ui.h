@@ -40,6 +40,7 @@ class QtUi : public shell::Ui {
   void BeforeModal() {
     if (beforeModal) beforeModal();
   }
+  QWidget* Owner() const;
   QWidget* owner_ = nullptr;
 };
 

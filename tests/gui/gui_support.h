@@ -54,6 +54,7 @@ class AnsweringUi : public QtUi {
  public:
   std::deque<shell::Answer> answers;
   std::deque<std::optional<std::string>> folders;
+  std::deque<std::optional<std::string>> inputs;  // nullopt = cancel
   std::vector<ShownBox> boxes;
   std::vector<std::function<void(DialogView&)>> drivers;  // one per dialog, in order
 
@@ -93,7 +94,10 @@ class AnsweringUi : public QtUi {
     return f;
   }
   std::optional<std::string> InputBox(const std::string& prompt, const std::string&, const std::string&) override {
-    throw std::runtime_error("unexpected input box: " + prompt);
+    if (inputs.empty()) throw std::runtime_error("input box without input: " + prompt);
+    auto in = inputs.front();
+    inputs.pop_front();
+    return in;
   }
   bool OpenHelp(const std::string&) override { return true; }
 };
