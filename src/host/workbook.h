@@ -122,6 +122,14 @@ class Workbook {
 
   std::size_t StorageBytes() const;
 
+  // A copy of everything the workbook holds (sheets, cells, names, formats,
+  // protection, file identity, saved state), sharing the string and style
+  // tables: what a failed command is rolled back to.
+  std::unique_ptr<Workbook> Clone() const;
+  // Takes the contents of `other` (a clone), which is left empty. The
+  // workbook object stays where it is, so pointers to it stay valid.
+  void TakeContentsOf(Workbook& other);
+
  private:
   friend class Worksheet;
   std::shared_ptr<SharedTables> tables_;
