@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libbenchmark-dev
-  libzip-dev zlib1g-dev libdeflate-dev libpugixml-dev
+  libzip-dev zlib1g-dev libdeflate-dev libpugixml-dev libexpat1-dev
   python3 python3-openpyxl python3-docx poppler-utils
   libxlsxwriter-dev
   qt6-base-dev xvfb xauth fonts-noto-cjk

@@ -20,6 +20,10 @@ std::string CannotCreate(std::string_view reason) { return "无法新建运动�
 std::string CannotOpen(std::string_view path, std::string_view reason) {
   return "无法打开运动会工作簿“" + std::string(path) + "”：" + std::string(reason);
 }
+std::string OpenNextNewestQuestion(std::string_view damaged, std::string_view reason, std::string_view next) {
+  return "无法打开运动会工作簿“" + std::string(damaged) + "”：" + std::string(reason) + "\n要打开次新的运动会工作簿“" +
+         std::string(next) + "”吗？";
+}
 std::string CannotRead(std::string_view path, std::string_view reason) {
   return "无法读取报名数据文件“" + std::string(path) + "”，没有导入任何数据。" + std::string(reason);
 }

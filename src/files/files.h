@@ -47,6 +47,8 @@ void RegisterFilesCommands(shell::CommandTable& table);
 // and on the same date the greatest stamp. A name whose date or stamp does
 // not read is skipped. nullopt when there is none (or no such folder).
 std::optional<std::filesystem::path> NewestMeetWorkbook(const std::string& folder, std::string_view extension);
+// Every meet workbook of `folder` by that order, newest first.
+std::vector<std::filesystem::path> MeetWorkbooksNewestFirst(const std::string& folder, std::string_view extension);
 
 // The name of a new meet workbook created at `now`: the stamp is the seconds
 // since midnight; when a file of that name is already in `folder`, or a
@@ -82,6 +84,9 @@ std::string SourceMissing(std::string_view path);
 // A meet workbook that cannot be created or opened.
 std::string CannotCreate(std::string_view reason);
 std::string CannotOpen(std::string_view path, std::string_view reason);
+// The newest meet workbook cannot be read: which one, why, and whether to
+// open the next newest instead.
+std::string OpenNextNewestQuestion(std::string_view damaged, std::string_view reason, std::string_view next);
 // A registration workbook that cannot be read: not a workbook, damaged, or
 // held open by another program.
 std::string CannotRead(std::string_view path, std::string_view reason);

@@ -7,6 +7,7 @@
 #include "files/files.h"
 #include "files/host_flags.h"
 #include "host/address.h"
+#include "host/cell_limits.h"
 #include "host/errors.h"
 #include "host/meet_layout.h"
 #include "host/range.h"
@@ -165,6 +166,14 @@ void Import(shell::Program& program) {
   for (int i = 1; i <= teamCount; ++i) {
     host::Worksheet& form = *registration->FindSheet(meet::TeamSheetName(i));
     entries.push_back(host::Range(&form, area).Values());
+    // Texts longer than the office programs hold would be cut by them.
+    for (std::size_t r = 0; r < entries.back().size(); ++r)
+      for (std::size_t c = 0; c < entries.back()[r].size(); ++c)
+        if (std::string problem = host::CellContentProblem(entries.back()[r][c], true); !problem.empty()) {
+          const std::string cell = host::ColumnLetters(area.c1 + static_cast<int>(c)) + std::to_string(area.r1 + static_cast<int>(r));
+          ui.MessageBox(text::CannotRead(path, "工作表“" + form.Name() + "”单元格" + cell + "的" + problem), Icon::Exclamation);
+          return;
+        }
   }
   std::vector<host::Worksheet*> teamSheets;
   for (int i = 1; i <= teamCount; ++i) {

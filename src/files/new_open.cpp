@@ -50,31 +50,34 @@ void EnableMeetOpen(shell::MenuState& menu) {
 
 // ---- rules ----
 
-std::optional<fs::path> NewestMeetWorkbook(const std::string& folder, std::string_view extension) {
+std::vector<fs::path> MeetWorkbooksNewestFirst(const std::string& folder, std::string_view extension) {
   std::error_code ec;
   fs::directory_iterator it(fs::path(folder), ec);
-  if (ec) return std::nullopt;
-  // The directory's own order is arbitrary; names in byte order make the
-  // choice between two equally recent files repeatable.
-  std::vector<fs::path> files;
+  if (ec) return {};
+  std::vector<std::pair<meet::DatedName, fs::path>> found;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
     std::error_code fec;
     if (!it->is_regular_file(fec)) continue;
-    files.push_back(it->path());
+    const meet::DatedName name = meet::MatchMeetWorkbookFileName(it->path().filename().string(), extension);
+    if (name.match == meet::DatedNameMatch::Match) found.emplace_back(name, it->path());
   }
-  std::sort(files.begin(), files.end());
-  std::optional<fs::path> pick;
-  meet::DatedName best;
-  for (const fs::path& file : files) {
-    const meet::DatedName name = meet::MatchMeetWorkbookFileName(file.filename().string(), extension);
-    if (name.match != meet::DatedNameMatch::Match) continue;
-    if (!pick || meet::IsMoreRecent(name, best)) {
-      pick = file;
-      best = name;
-    }
-  }
-  return pick;
+  // The directory's own order is arbitrary; between two equally recent
+  // files the first name in byte order comes first, so the choice repeats.
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+    if (meet::IsMoreRecent(a.first, b.first)) return true;
+    if (meet::IsMoreRecent(b.first, a.first)) return false;
+    return a.second < b.second;
+  });
+  std::vector<fs::path> files;
+  for (auto& f : found) files.push_back(std::move(f.second));
+  return files;
+}
+
+std::optional<fs::path> NewestMeetWorkbook(const std::string& folder, std::string_view extension) {
+  std::vector<fs::path> files = MeetWorkbooksNewestFirst(folder, extension);
+  if (files.empty()) return std::nullopt;
+  return files.front();
 }
 
 std::string FreeMeetWorkbookName(const std::string& folder, const host::WorkbookHost& host,
@@ -214,26 +217,38 @@ void Open(shell::Program& program) {
     return;
   }
   program.defaultFolder = folder;
-  const std::optional<fs::path> newest = NewestMeetWorkbook(folder, program.tables.extensions.meetWorkbook);
-  if (!newest) {
+  const std::vector<fs::path> candidates = MeetWorkbooksNewestFirst(folder, program.tables.extensions.meetWorkbook);
+  if (candidates.empty()) {
     ui.MessageBox(std::string(text::kNoMeetFile), Icon::Information);
     return;
   }
-  const std::string path = newest->string();
-  program.workPath = path;
 
   HostFlagsGuard flags(host);
   host.screenUpdating = false;
   host::Workbook* book = nullptr;
   const host::Worksheet* settingsSheet = nullptr;
-  try {
-    book = &host.Open(path);
-    settingsSheet = &book->Sheet(std::string(meet::kSettingsSheet));
-    program.tables.parameters = meet::LoadParameters(*book);
-  } catch (const host::HostError& e) {
-    if (book != nullptr) host.Close(*book, /*saveChanges=*/false);
-    ui.MessageBox(text::CannotOpen(path, e.what()), Icon::Exclamation);
-    return;
+  // The newest first; when it cannot be read the teacher may go on to the
+  // next newest (an older copy of the same meet) rather than be stuck.
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const std::string path = candidates[i].string();
+    try {
+      book = &host.Open(path);
+      settingsSheet = &book->Sheet(std::string(meet::kSettingsSheet));
+      program.tables.parameters = meet::LoadParameters(*book);
+      program.workPath = path;
+      break;
+    } catch (const host::HostError& e) {
+      if (book != nullptr) host.Close(*book, /*saveChanges=*/false);
+      book = nullptr;
+      if (i + 1 == candidates.size()) {
+        ui.MessageBox(text::CannotOpen(path, e.what()), Icon::Exclamation);
+        return;
+      }
+      const std::string next = candidates[i + 1].string();
+      if (ui.MessageBox(text::OpenNextNewestQuestion(path, e.what(), next), Icon::Question, Buttons::YesNo) !=
+          Answer::Yes)
+        return;
+    }
   }
   // Protecting the workbook as it was protected is no change to save: the
   // question before closing is kept for real changes.

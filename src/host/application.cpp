@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "host/errors.h"
+#include "host/fault.h"
+#include "host/fault.h"
 #include "host/formula.h"
 #include "host/pagination.h"
 #include "host/xlsx.h"
@@ -42,6 +44,7 @@ bool IsTemplateKind(FileKind k) { return k == FileKind::Xltx || k == FileKind::X
 }  // namespace
 
 Workbook& WorkbookHost::Add(const std::string& templatePath) {
+  fault::Point("新建工作簿");
   std::unique_ptr<Workbook> book;
   ++newBookCounter_;
   if (templatePath.empty()) {
@@ -61,6 +64,7 @@ Workbook& WorkbookHost::Add(const std::string& templatePath) {
 }
 
 Workbook& WorkbookHost::Open(const std::string& path, bool editable) {
+  fault::Point("打开工作簿");
   FileKind kind = FileKindFromExtension(path);
   if (IsTemplateKind(kind) && !editable) return Add(path);
   std::error_code ec;
@@ -159,6 +163,38 @@ int WorkbookHost::ActiveSheetPageCount() {
   Worksheet* ws = ActiveSheet();
   if (!ws) throw HostError("没有活动工作表。");
   return Paginate(*ws).PageCount();
+}
+
+HostSnapshot::HostSnapshot() = default;
+HostSnapshot::~HostSnapshot() = default;
+HostSnapshot::HostSnapshot(HostSnapshot&&) noexcept = default;
+HostSnapshot& HostSnapshot::operator=(HostSnapshot&&) noexcept = default;
+
+HostSnapshot WorkbookHost::Snapshot() const {
+  fault::Suspended quiet;
+  HostSnapshot s;
+  for (const auto& b : books_) s.books_.push_back({b.get(), b->Clone()});
+  s.active_ = active_;
+  s.newBookCounter_ = newBookCounter_;
+  return s;
+}
+
+void WorkbookHost::Restore(HostSnapshot&& s) {
+  fault::Suspended quiet;
+  std::vector<std::unique_ptr<Workbook>> restored;
+  restored.reserve(s.books_.size());
+  for (HostSnapshot::Entry& e : s.books_) {
+    auto it = std::find_if(books_.begin(), books_.end(), [&](const auto& b) { return b.get() == e.original; });
+    if (it != books_.end()) {
+      (*it)->TakeContentsOf(*e.copy);
+      restored.push_back(std::move(*it));
+    } else {
+      restored.push_back(std::move(e.copy));
+    }
+  }
+  books_ = std::move(restored);
+  active_ = s.active_;
+  newBookCounter_ = s.newBookCounter_;
 }
 
 }  // namespace korvane::host

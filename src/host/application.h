@@ -36,6 +36,28 @@ class PrintSink {
   virtual void Print(Workbook& book, const std::vector<Worksheet*>& sheets, const PrintJob& job) = 0;
 };
 
+class WorkbookHost;
+
+// The open workbooks as they were at one moment: what the host goes back to
+// when a command fails part way (see WorkbookHost::Snapshot).
+class HostSnapshot {
+ public:
+  HostSnapshot();
+  ~HostSnapshot();
+  HostSnapshot(HostSnapshot&&) noexcept;
+  HostSnapshot& operator=(HostSnapshot&&) noexcept;
+
+ private:
+  friend class WorkbookHost;
+  struct Entry {
+    Workbook* original = nullptr;  // the object to put the copy back into while it is open
+    std::unique_ptr<Workbook> copy;
+  };
+  std::vector<Entry> books_;
+  int active_ = -1;
+  int newBookCounter_ = 0;
+};
+
 class WorkbookHost {
  public:
   WorkbookHost();
@@ -88,6 +110,12 @@ class WorkbookHost {
   int ActiveSheetPageCount();
 
   const std::shared_ptr<SharedTables>& Tables() const { return tables_; }
+
+  // A copy of every open workbook, and putting it back: workbooks opened
+  // since are closed, closed ones come back, and the ones still open get
+  // their old contents in place (pointers to them stay valid).
+  HostSnapshot Snapshot() const;
+  void Restore(HostSnapshot&& snapshot);
 
  private:
   std::shared_ptr<SharedTables> tables_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/cell_limits.h"
 #include "host/errors.h"
 #include "host/formula.h"
 #include "host/workbook.h"
@@ -114,6 +115,14 @@ void AssignValue(Worksheet& ws, int r, int c, const CellValue& v, bool literal) 
   ws.PutValue(r, c, v);
 }
 
+// Refuses content the office programs cannot hold, naming the cell, before
+// anything is written.
+void CheckContent(const Worksheet& ws, int r, int c, const CellValue& v, bool literal) {
+  const std::string problem = CellContentProblem(v, literal);
+  if (!problem.empty())
+    throw HostError("单元格“" + ws.Name() + "!" + ColumnLetters(c) + std::to_string(r) + "”不能写入：" + problem);
+}
+
 }  // namespace
 
 // Writes one value into every cell (literal: texts stay texts) or a grid from
@@ -121,6 +130,7 @@ void AssignValue(Worksheet& ws, int r, int c, const CellValue& v, bool literal) 
 void Range::WriteFill(const CellValue& v, bool literal) {
   if (ref_.Count() > kCellLoopLimit) throw HostError("区域过大。");
   ws_->CheckWritable(ref_);
+  CheckContent(*ws_, ref_.r1, ref_.c1, v, literal);
   for (int r = ref_.r1; r <= ref_.r2; ++r)
     for (int c = ref_.c1; c <= ref_.c2; ++c) AssignValue(*ws_, r, c, v, literal);
 }
@@ -133,6 +143,8 @@ void Range::WriteGrid(const ValueGrid& grid, bool literal) {
   RangeRef target{ref_.r1, ref_.c1, ref_.r1 + rows - 1, ref_.c1 + cols - 1};
   if (target.r2 > kMaxRows || target.c2 > kMaxCols) throw HostError("区域超出工作表范围。");
   ws_->CheckWritable(target);
+  for (int i = 0; i < rows; ++i)
+    for (int j = 0; j < static_cast<int>(grid[i].size()); ++j) CheckContent(*ws_, ref_.r1 + i, ref_.c1 + j, grid[i][j], literal);
   for (int i = 0; i < rows; ++i)
     for (int j = 0; j < static_cast<int>(grid[i].size()); ++j)
       AssignValue(*ws_, ref_.r1 + i, ref_.c1 + j, grid[i][j], literal);

@@ -6,6 +6,7 @@
 
 #include "host/application.h"
 #include "host/errors.h"
+#include "host/fault.h"
 #include "host/formula.h"
 #include "host/xlsx.h"
 
@@ -133,6 +134,7 @@ std::string Workbook::UniqueSheetName(const std::string& base) const {
 
 Worksheet& Workbook::InsertSheetAt(std::unique_ptr<Worksheet> ws, int pos) {
   ValuesChanged();
+  fault::Point("插入工作表");
   pos = std::clamp(pos, 0, Count());
   Worksheet* active = sheets_.empty() ? nullptr : sheets_[active_].get();
   sheets_.insert(sheets_.begin() + pos, std::move(ws));
@@ -165,6 +167,7 @@ Worksheet& Workbook::AppendSheetUnchecked(const std::string& name) {
 }
 
 void Workbook::MoveSheet(Worksheet& ws, int newIndex) {
+  fault::Point("移动工作表");
   CheckStructureChangeable();
   int from = IndexOf(ws) - 1;
   if (from < 0) throw HostError("工作表不在此工作簿中。");
@@ -178,6 +181,7 @@ void Workbook::MoveSheet(Worksheet& ws, int newIndex) {
 }
 
 void Workbook::RemoveSheet(Worksheet& ws) {
+  fault::Point("删除工作表");
   int idx = IndexOf(ws) - 1;
   if (idx < 0) return;
   ValuesChanged();  // its results are keyed by the sheet, whose address may be used again
@@ -244,6 +248,7 @@ void Workbook::AddName(const std::string& name, const std::string& refersTo) {
 
 void Workbook::AddName(DefinedName n) {
   ValuesChanged();
+  fault::Point("定义名称");
   if (n.name.empty()) throw HostError("名称不能为空。");
   unsigned char first = n.name[0];
   if (std::isdigit(first) || first == '.' || ParseA1(n.name))
@@ -271,6 +276,7 @@ DefinedName& Workbook::NameAt(int index) {
 }
 
 void Workbook::DeleteName(int index) {
+  fault::Point("删除名称");
   NameAt(index);
   names_.erase(names_.begin() + (index - 1));
   saved_ = false;
@@ -429,6 +435,58 @@ void Workbook::InvalidateReferences(const std::string& deleted) {
     RewriteFormulas(*ws, NamesNoSheet,
                     [&](const std::string& text) { return formula::InvalidateSheet(text, deleted); });
   for (DefinedName& n : names_) n.refersTo = formula::InvalidateSheet(n.refersTo, deleted);
+}
+
+std::unique_ptr<Workbook> Workbook::Clone() const {
+  auto copy = std::make_unique<Workbook>(tables_, host_);
+  copy->name_ = name_;
+  copy->path_ = path_;
+  copy->kind_ = kind_;
+  copy->saved_ = saved_;
+  copy->active_ = active_;
+  copy->protection_ = protection_;
+  copy->defaultFontName = defaultFontName;
+  copy->defaultFontSize = defaultFontSize;
+  copy->date1904 = date1904;
+  for (const auto& ws : sheets_) {
+    auto c = std::make_unique<Worksheet>(copy.get(), ws->name_);
+    c->rows_ = ws->rows_;
+    c->cols_ = ws->cols_;
+    c->merges_ = ws->merges_;
+    c->condFormats_ = ws->condFormats_;
+    c->visibility_ = ws->visibility_;
+    c->protection_ = ws->protection_;
+    c->page_ = ws->page_;
+    c->defaultRowHeight_ = ws->defaultRowHeight_;
+    c->defaultColWidth_ = ws->defaultColWidth_;
+    c->showGridLines = ws->showGridLines;
+    c->tabColor = ws->tabColor;
+    c->zoomScale = ws->zoomScale;
+    copy->sheets_.push_back(std::move(c));
+  }
+  copy->names_ = names_;
+  for (DefinedName& n : copy->names_)
+    if (n.scope) n.scope = copy->sheets_[static_cast<std::size_t>(IndexOf(*n.scope) - 1)].get();
+  return copy;
+}
+
+void Workbook::TakeContentsOf(Workbook& other) {
+  ValuesChanged();  // results computed for the old contents
+  tables_ = other.tables_;
+  name_ = std::move(other.name_);
+  path_ = std::move(other.path_);
+  kind_ = other.kind_;
+  saved_ = other.saved_;
+  active_ = other.active_;
+  protection_ = std::move(other.protection_);
+  defaultFontName = std::move(other.defaultFontName);
+  defaultFontSize = other.defaultFontSize;
+  date1904 = other.date1904;
+  sheets_ = std::move(other.sheets_);
+  for (auto& ws : sheets_) ws->book_ = this;
+  names_ = std::move(other.names_);
+  other.sheets_.clear();
+  other.names_.clear();
 }
 
 std::size_t Workbook::StorageBytes() const {

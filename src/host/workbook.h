@@ -132,6 +132,13 @@ class Workbook {
   formula::ValueCache& FormulaValues() const { return formulaValues_; }
   // A change that may alter formula results: the computed ones are dropped.
   void ValuesChanged() { formulaValues_.Clear(); }
+  // A copy of everything the workbook holds (sheets, cells, names, formats,
+  // protection, file identity, saved state), sharing the string and style
+  // tables: what a failed command is rolled back to.
+  std::unique_ptr<Workbook> Clone() const;
+  // Takes the contents of `other` (a clone), which is left empty. The
+  // workbook object stays where it is, so pointers to it stay valid.
+  void TakeContentsOf(Workbook& other);
 
  private:
   friend class Worksheet;

@@ -6,6 +6,7 @@
 
 #include "host/application.h"
 #include "host/errors.h"
+#include "host/fault.h"
 #include "host/formula.h"
 #include "host/pagination.h"
 #include "host/range.h"
@@ -52,6 +53,7 @@ bool ShiftSpanDelete(int& a, int& b, int at, int n) {
 Worksheet::Worksheet(Workbook* book, std::string name) : book_(book), name_(std::move(name)) {}
 
 void Worksheet::SetName(const std::string& name) {
+  fault::Point("重命名工作表");
   if (name == name_) return;
   std::string problem = SheetNameProblem(name);
   if (!problem.empty()) throw HostError(problem);
@@ -175,6 +177,7 @@ Cell RemapCell(const Cell& c, const SharedTables& from, SharedTables& to) {
 }  // namespace
 
 Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* after, const std::string& name) {
+  fault::Point("复制工作表");
   target.CheckStructureChangeable();
   Worksheet* anchorBefore = before;
   if (!name.empty()) {
@@ -346,6 +349,7 @@ const Style& Worksheet::StyleAt(int row, int col) const { return book_->Tables()
 
 void Worksheet::PutValue(int row, int col, const CellValue& v) {
   book_->ValuesChanged();
+  fault::Point("写入单元格");
   if (v.IsEmpty()) {
     Cell* c = FindMutable(row, col);
     if (c) {
@@ -374,6 +378,7 @@ void Worksheet::PutValue(int row, int col, const CellValue& v) {
 }
 
 void Worksheet::PutFormula(int row, int col, const std::string& text, const CellValue& cached) {
+  fault::Point("写入公式");
   PutValue(row, col, cached.IsEmpty() ? CellValue(0.0) : cached);
   Cell& c = Obtain(row, col);
   if (cached.IsEmpty()) c.kind = ValueKind::Empty;
@@ -412,6 +417,7 @@ void Worksheet::PutStringId(int row, int col, std::uint32_t stringId, std::uint3
 }
 
 void Worksheet::PutStyle(int row, int col, std::uint32_t style) {
+  fault::Point("设置格式");
   Cell* c = FindMutable(row, col);
   if (!c) {
     if (style == StyleIdAt(row, col)) return;
@@ -422,6 +428,7 @@ void Worksheet::PutStyle(int row, int col, std::uint32_t style) {
 }
 
 void Worksheet::ClearCell(int row, int col) {
+  fault::Point("清除单元格");
   Cell* c = FindMutable(row, col);
   if (!c) return;
   book_->ValuesChanged();
@@ -532,6 +539,7 @@ double Worksheet::RowHeight(int row) const {
 }
 
 void Worksheet::SetRowHeight(int row, double points) {
+  fault::Point("设置行高");
   if (points < 0 || points > 409.5) throw HostError("行高必须介于 0 到 409.5 磅之间。");
   rows_[row].height = points;
   book_->saved_ = false;
@@ -543,6 +551,7 @@ bool Worksheet::RowHidden(int row) const {
 }
 
 void Worksheet::SetRowHidden(int row, bool hidden) {
+  fault::Point("隐藏行");
   if (!hidden) {
     auto it = rows_.find(row);
     if (it == rows_.end()) return;
@@ -560,6 +569,7 @@ double Worksheet::ColumnWidth(int col) const {
 }
 
 void Worksheet::SetColumnWidth(int col, double chars) {
+  fault::Point("设置列宽");
   if (chars < 0 || chars > 255) throw HostError("列宽必须介于 0 到 255 个字符之间。");
   cols_[col].width = chars;
   book_->saved_ = false;
@@ -571,6 +581,7 @@ bool Worksheet::ColumnHidden(int col) const {
 }
 
 void Worksheet::SetColumnHidden(int col, bool hidden) {
+  fault::Point("隐藏列");
   if (!hidden) {
     auto it = cols_.find(col);
     if (it != cols_.end()) it->second.hidden = false;
@@ -645,6 +656,7 @@ void Worksheet::ShiftColsStorage(int at, int count) {
 
 void Worksheet::InsertRows(int at, int count) {
   book_->ValuesChanged();
+  fault::Point("插入行");
   if (count <= 0) return;
   if (at < 1 || at > kMaxRows) throw HostError("插入位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);
@@ -688,6 +700,7 @@ void Worksheet::InsertRows(int at, int count) {
 
 void Worksheet::DeleteRows(int at, int count) {
   book_->ValuesChanged();
+  fault::Point("删除行");
   if (count <= 0) return;
   if (at < 1 || at > kMaxRows) throw HostError("删除位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);
@@ -718,6 +731,7 @@ void Worksheet::DeleteRows(int at, int count) {
 
 void Worksheet::InsertColumns(int at, int count) {
   book_->ValuesChanged();
+  fault::Point("插入列");
   if (count <= 0) return;
   if (at < 1 || at > kMaxCols) throw HostError("插入位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);
@@ -762,6 +776,7 @@ void Worksheet::InsertColumns(int at, int count) {
 
 void Worksheet::DeleteColumns(int at, int count) {
   book_->ValuesChanged();
+  fault::Point("删除列");
   if (count <= 0) return;
   if (at < 1 || at > kMaxCols) throw HostError("删除位置超出工作表范围。");
   if (protection_.on) throw HostError(kProtectedCell);
@@ -793,6 +808,7 @@ void Worksheet::DeleteColumns(int at, int count) {
 // ---- merges ----
 
 void Worksheet::AddMerge(const RangeRef& r) {
+  fault::Point("合并单元格");
   RemoveMergesIn(r);
   if (r.IsSingleCell()) return;
   merges_.push_back(r);
@@ -800,6 +816,7 @@ void Worksheet::AddMerge(const RangeRef& r) {
 }
 
 void Worksheet::RemoveMergesIn(const RangeRef& r) {
+  fault::Point("取消合并");
   auto before = merges_.size();
   merges_.erase(std::remove_if(merges_.begin(), merges_.end(), [&](const RangeRef& m) { return m.Intersects(r); }),
                 merges_.end());
@@ -807,6 +824,7 @@ void Worksheet::RemoveMergesIn(const RangeRef& r) {
 }
 
 void Worksheet::AddMergesInClearedArea(const std::vector<RangeRef>& merges) {
+  fault::Point("合并单元格");
   for (const RangeRef& m : merges)
     if (!m.IsSingleCell()) merges_.push_back(m);
   if (!merges.empty()) book_->saved_ = false;

@@ -1,8 +1,10 @@
 // Reading and writing Office Open XML workbooks (.xlsx, .xlsm, .xltx, .xltm).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/workbook.h"
 
@@ -10,10 +12,17 @@ namespace korvane::host {
 
 class WorkbookHost;
 
+// What reading a file may cost, whatever the file claims. Beyond them the
+// file is refused as "文件过大". Worksheets are streamed, so their size costs
+// time, not memory; memory is bounded by the cell budget (about 50 bytes a
+// cell, a stored row counting as four cells, each sheet as 1024) and by the
+// size of the parts read as a whole (workbook, styles, shared strings).
+// A meet or registration workbook holds well under a million cells.
 struct ReadLimits {
-  std::uint64_t maxTotalUncompressed = 1ull << 30;  // all parts together
-  std::uint64_t maxPartUncompressed = 512ull << 20;
-  std::uint64_t maxCells = 50'000'000;
+  std::uint64_t maxTotalUncompressed = 2ull << 30;  // all parts together
+  std::uint64_t maxPartUncompressed = 1ull << 30;   // one worksheet part
+  std::uint64_t maxTreePartUncompressed = 64ull << 20;  // one part read as a whole
+  std::uint64_t maxCells = 5'000'000;
 };
 
 // Reads a workbook file. Throws FileError with a clear Chinese message for a
@@ -35,6 +44,39 @@ void WriteWorkbookFile(const Workbook& book, const std::string& path, FileKind k
 std::string ForeignLockFile(const std::string& path);
 
 // Writes bytes to a file atomically (shared with the other document writers).
+// Refuses (FileError naming the file) a read-only target.
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// While a journal is alive, every file that WriteFileAtomically replaces or
+// creates is recorded first (its old bytes, or that it did not exist), so that
+// RollBack() can put the folder back as it was: a command that fails after a
+// save leaves no changed file behind. Journals nest: what an inner journal
+// recorded and did not put back passes to the outer one when it ends.
+class SaveJournal {
+ public:
+  SaveJournal();
+  ~SaveJournal();
+  SaveJournal(const SaveJournal&) = delete;
+  SaveJournal& operator=(const SaveJournal&) = delete;
+  // Puts back every recorded file, the latest first. Returns the files that
+  // could not be put back (empty when all were).
+  std::vector<std::string> RollBack();
+  std::size_t Size() const { return files_.size(); }
+
+ private:
+  friend void WriteFileAtomically(const std::string&, const std::string&);
+  struct File {
+    std::string path;
+    bool existed = false;
+    std::string bytes;
+  };
+  void Record(const std::string& path);
+  std::vector<File> files_;
+  SaveJournal* outer_ = nullptr;
+};
+
+// Removes the temporary files (".korvane-save-PID-XXXXXX") that saves of
+// processes no longer running left in `folder`. Every save calls it.
+void RemoveStaleSaveFiles(const std::string& folder);
 
 }  // namespace korvane::host

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -235,6 +236,9 @@ class ZipReader {
   // The names of the archive's entries in their stored order; throws through
   // ctx when there are more than maxEntries.
   std::vector<std::string> EntryNames(std::size_t maxEntries) const;
+  // Passes the part's bytes to `sink` in pieces as they are inflated, with
+  // the same checks and limits as Read. The part must exist.
+  void Stream(const std::string& name, const std::function<void(const char*, std::size_t)>& sink);
 
  private:
   long long Locate(const std::string& name) const;
@@ -242,6 +246,7 @@ class ZipReader {
   const ReadContext& ctx_;
   ReadLimits limits_;
   std::uint64_t total_ = 0;
+  std::uint64_t size_ = 0;  // the size the zip claims for the part being read
 };
 
 // ---------------------------------------------------------------------------
@@ -347,7 +352,8 @@ struct SheetReadEnv {
   std::uint64_t* cellCount = nullptr;
   std::uint64_t maxCells = 0;
 };
-void ReadWorksheetXml(pugi::xml_node root, Worksheet& ws, const SheetReadEnv& env);
+// Reads a worksheet part streamed from the zip (cells never build a tree).
+void ReadWorksheetPart(ZipReader& zip, const std::string& part, Worksheet& ws, const SheetReadEnv& env);
 
 // Header/footer composition: "&L" left "&C" center "&R" right; empty parts
 // are left out. Parsing splits on the section codes, keeping "&&" and other

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "host/address.h"
+#include "host/fault.h"
 #include "host/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
@@ -273,6 +274,9 @@ std::string SheetKey(const std::string& name) { return AsciiLower(name); }
 
 std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, std::shared_ptr<SharedTables> tables,
                                       WorkbookHost* host, const ReadLimits& limits) {
+  // Reading builds a new workbook; its cell writes are not host operations
+  // a command could fail at.
+  fault::Suspended quiet;
   // The workbook part, found through the package relationships.
   std::string workbookPart;
   for (const Relationship& r : LoadRels(zip, ctx, ""))
@@ -343,7 +347,10 @@ std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, st
       sharedStrings = ReadSharedStrings(part.Root());
   }
 
-  std::uint64_t cellCount = 0;
+  // Each shared text is kept in memory while the sheets are read: it counts
+  // as a cell.
+  std::uint64_t cellCount = sharedStrings.size();
+  if (cellCount > limits.maxCells) ctx.TooLarge();
   SheetReadEnv env;
   env.ctx = &ctx;
   env.sharedStrings = &sharedStrings;
@@ -367,11 +374,8 @@ std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, st
     // that a small file naming one part for thousands of sheets stays bounded.
     cellCount += 1024;
     if (cellCount > limits.maxCells) ctx.TooLarge();
-    Part part;
-    LoadPart(zip, ctx, it->second.target, part, true);
-    if (!IsNamed(part.Root(), "worksheet")) ctx.Damaged(it->second.target + "不是工作表内容");
     Worksheet& ws = book->AppendSheetUnchecked(entry.name);
-    ReadWorksheetXml(part.Root(), ws, env);
+    ReadWorksheetPart(zip, it->second.target, ws, env);
     byPosition[i] = &ws;
   }
   if (book->Count() == 0) ctx.Damaged("工作簿中没有可读取的工作表");

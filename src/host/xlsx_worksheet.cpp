@@ -8,7 +8,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <map>
+#include <queue>
 #include <unordered_map>
+
+#include <expat.h>
 
 #include "host/formula.h"
 #include "host/xlsx_internal.h"
@@ -349,7 +354,9 @@ class SheetWriter {
         if (c.formula != 0 && !pool.Get(c.formula).empty()) {
           const CellValue v = ws_.ValueAt(r, static_cast<int>(c.col));
           CachedValue(v);
-          AppendEscaped(out_, pool.Get(c.formula));
+          // Formula text is escaped like cell strings: a control character
+          // inside a string literal survives as _xHHHH_.
+          AppendCellString(out_, pool.Get(c.formula));
           out_ += "</f>";
           CachedValueText(v);
           out_ += "</c>";
@@ -559,34 +566,316 @@ namespace {
 
 class SheetReader {
  public:
-  SheetReader(Worksheet& ws, const SheetReadEnv& env) : ws_(ws), env_(env), ctx_(*env.ctx) {}
+  SheetReader(Worksheet& ws, const SheetReadEnv& env, std::string part)
+      : ws_(ws), env_(env), ctx_(*env.ctx), part_(std::move(part)) {}
 
-  void Read(pugi::xml_node root) {
-    pugi::xml_node sheetData;
-    for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling()) {
-      if (n.type() != pugi::node_element) continue;
-      const std::string_view name = LocalName(n.name());
-      if (name == "sheetPr") SheetPr(n);
-      else if (name == "dimension") Dimension(n);
-      else if (name == "sheetViews") SheetViews(n);
-      else if (name == "sheetFormatPr") SheetFormatPr(n);
-      else if (name == "cols") Cols(n);
-      else if (name == "sheetData") sheetData = n;
-      else if (name == "sheetProtection") Protection(n);
-      else if (name == "mergeCells") MergeCells(n);
-      else if (name == "conditionalFormatting") Conditional(n);
-      else if (name == "printOptions") PrintOptions(n);
-      else if (name == "pageMargins") PageMargins(n);
-      else if (name == "pageSetup") pageSetup_ = n;
-      else if (name == "headerFooter") HeaderFooter(n);
-      else if (name == "rowBreaks") Breaks(n, ws_.Page().rowBreaks, kMaxRows);
-      else if (name == "colBreaks") Breaks(n, ws_.Page().colBreaks, kMaxCols);
-    }
+  // Streams the part out of the zip through expat: the cells go straight into
+  // the sheet, so reading costs the cell storage and a buffer, whatever the
+  // part's size. The other elements of the sheet are small; each is built as
+  // a little tree when it closes and read by its handler below.
+  void Read(ZipReader& zip) {
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    if (!parser) ctx_.TooLarge();
+    struct Freer {
+      XML_Parser p;
+      ~Freer() { XML_ParserFree(p); }
+    } freer{parser};
+    parser_ = parser;
+    XML_SetUserData(parser, this);
+    XML_SetElementHandler(parser, &SheetReader::OnStart, &SheetReader::OnEnd);
+    XML_SetCharacterDataHandler(parser, &SheetReader::OnText);
+    // No part of a workbook needs a document type: refusing it shuts out
+    // entity expansion of every kind.
+    XML_SetStartDoctypeDeclHandler(parser, &SheetReader::OnDoctype);
+    XML_SetEntityDeclHandler(parser, &SheetReader::OnEntity);
+    zip.Stream(part_, [&](const char* data, std::size_t size) { Feed(data, size, false); });
+    Feed("", 0, true);
+    if (!sawRoot_) ctx_.Damaged(part_ + "没有内容");
     PageSetupElement();
-    if (sheetData) SheetData(sheetData);
+    AddMerges();
   }
 
  private:
+  void Feed(const char* data, std::size_t size, bool last) {
+    if (XML_Parse(parser_, data, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK) return;
+    if (failure_) std::rethrow_exception(failure_);
+    if (XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY) ctx_.TooLarge();
+    ctx_.Damaged(part_ + "的XML格式错误");
+  }
+
+  // Exceptions must not cross expat's C frames: a handler keeps the first one
+  // and stops the parser, and Feed throws it again.
+  template <typename F>
+  static void Guard(void* self, F&& f) {
+    auto* r = static_cast<SheetReader*>(self);
+    if (r->failure_) return;
+    try {
+      f(*r);
+    } catch (...) {
+      r->failure_ = std::current_exception();
+      XML_StopParser(r->parser_, XML_FALSE);
+    }
+  }
+  static void OnStart(void* self, const XML_Char* name, const XML_Char** attrs) {
+    Guard(self, [&](SheetReader& r) { r.Start(LocalName(name), attrs); });
+  }
+  static void OnEnd(void* self, const XML_Char* name) { Guard(self, [&](SheetReader& r) { r.End(LocalName(name)); }); }
+  static void OnText(void* self, const XML_Char* s, int len) {
+    Guard(self, [&](SheetReader& r) { r.Text(s, static_cast<std::size_t>(len)); });
+  }
+  static void OnDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+    Guard(self, [](SheetReader& r) { r.ctx_.Damaged(r.part_ + "含有不允许的DOCTYPE或实体声明"); });
+  }
+  static void OnEntity(void* self, const XML_Char*, int, const XML_Char*, int, const XML_Char*, const XML_Char*,
+                       const XML_Char*, const XML_Char*) {
+    Guard(self, [](SheetReader& r) { r.ctx_.Damaged(r.part_ + "含有不允许的DOCTYPE或实体声明"); });
+  }
+
+  static std::string_view AttrOf(const XML_Char** attrs, std::string_view local) {
+    for (const XML_Char** a = attrs; *a; a += 2)
+      if (local == LocalName(a[0])) return a[1];
+    return {};
+  }
+  static bool HasAttr(const XML_Char** attrs, std::string_view local) {
+    for (const XML_Char** a = attrs; *a; a += 2)
+      if (local == LocalName(a[0])) return true;
+    return false;
+  }
+
+  // Every stored element and row counts against the workbook's budget.
+  void Spend(std::uint64_t units) {
+    *env_.cellCount += units;
+    if (*env_.cellCount > env_.maxCells) ctx_.TooLarge();
+  }
+
+  // The elements of the sheet that are read as small trees.
+  static bool ReadAsTree(std::string_view name) {
+    static const char* const kNames[] = {"sheetPr",        "dimension",  "sheetViews",  "sheetFormatPr",
+                                         "cols",           "sheetProtection", "conditionalFormatting",
+                                         "printOptions",   "pageMargins", "pageSetup",  "headerFooter",
+                                         "rowBreaks",      "colBreaks"};
+    for (const char* n : kNames)
+      if (name == n) return true;
+    return false;
+  }
+
+  enum class In { Other, SheetData, Row, Cell, V, F, Is, IsT, IsR, IsRT, MergeCells };
+
+  void Start(std::string_view name, const XML_Char** attrs) {
+    const int depth = depth_++;
+    if (depth == 0) {
+      if (name != "worksheet") ctx_.Damaged(part_ + "不是工作表内容");
+      sawRoot_ = true;
+      return;
+    }
+    if (tree_) {
+      Spend(1);
+      tree_ = tree_.append_child(name.data());
+      for (const XML_Char** a = attrs; *a; a += 2) tree_.append_attribute(a[0]).set_value(a[1]);
+      return;
+    }
+    if (skip_ > 0) {
+      ++skip_;
+      return;
+    }
+    if (depth == 1) {
+      if (name == "sheetData") {
+        in_ = In::SheetData;
+      } else if (name == "mergeCells") {
+        in_ = In::MergeCells;
+      } else if (ReadAsTree(name)) {
+        treeDoc_.reset();
+        tree_ = treeDoc_.append_child(name.data());
+        for (const XML_Char** a = attrs; *a; a += 2) tree_.append_attribute(a[0]).set_value(a[1]);
+        treeDepth_ = depth_;
+      } else {
+        skip_ = 1;
+      }
+      return;
+    }
+    switch (in_) {
+      case In::SheetData:
+        if (name == "row") StartRow(attrs), in_ = In::Row;
+        else skip_ = 1;
+        return;
+      case In::Row:
+        if (name == "c") StartCell(attrs), in_ = In::Cell;
+        else skip_ = 1;
+        return;
+      case In::Cell:
+        if (name == "v") {
+          cell_.hasV = true;
+          in_ = In::V;
+        } else if (name == "f") {
+          cell_.hasF = true;
+          cell_.fType = AttrOf(attrs, "t");
+          const std::string_view si = AttrOf(attrs, "si");
+          if (si.empty() || !ParseInt(si, cell_.si)) cell_.si = -1;
+          in_ = In::F;
+        } else if (name == "is") {
+          cell_.hasIs = true;
+          in_ = In::Is;
+        } else {
+          skip_ = 1;
+        }
+        return;
+      case In::Is:
+        if (name == "t") in_ = In::IsT;
+        else if (name == "r") in_ = In::IsR;
+        else skip_ = 1;  // phonetic runs are not part of the value
+        return;
+      case In::IsR:
+        if (name == "t") in_ = In::IsRT;
+        else skip_ = 1;
+        return;
+      case In::MergeCells:
+        if (name == "mergeCell") {
+          RangeRef r;
+          if (Area(AttrOf(attrs, "ref"), r) && !r.IsSingleCell()) {
+            Spend(1);
+            merges_.push_back(r);
+          }
+        }
+        skip_ = 1;
+        return;
+      default:
+        skip_ = 1;
+        return;
+    }
+  }
+
+  void End(std::string_view) {
+    --depth_;
+    if (tree_) {
+      if (depth_ + 1 == treeDepth_) {
+        HandleTree(treeDoc_.first_child());
+        tree_ = pugi::xml_node();
+        treeDoc_.reset();
+      } else {
+        tree_ = tree_.parent();
+      }
+      return;
+    }
+    if (skip_ > 0) {
+      --skip_;
+      return;
+    }
+    switch (in_) {
+      case In::SheetData:
+      case In::MergeCells: in_ = In::Other; return;
+      case In::Row: in_ = In::SheetData; return;
+      case In::Cell:
+        EndCell();
+        in_ = In::Row;
+        return;
+      case In::V:
+      case In::F:
+      case In::Is: in_ = In::Cell; return;
+      case In::IsT:
+      case In::IsR: in_ = In::Is; return;
+      case In::IsRT: in_ = In::IsR; return;
+      default: return;
+    }
+  }
+
+  void Text(const char* s, std::size_t n) {
+    if (tree_) {
+      // Character data of the small trees (header and footer texts): one
+      // text node, appended to.
+      pugi::xml_node last = tree_.last_child();
+      if (last.type() == pugi::node_pcdata) {
+        std::string joined = last.value();
+        joined.append(s, n);
+        last.set_value(joined.c_str());
+      } else {
+        tree_.append_child(pugi::node_pcdata).set_value(std::string(s, n).c_str());
+      }
+      return;
+    }
+    if (skip_ > 0) return;
+    switch (in_) {
+      case In::V: cell_.v.append(s, n); break;
+      case In::F: cell_.f.append(s, n); break;
+      case In::IsT:
+      case In::IsRT: cell_.is.append(s, n); break;
+      default: break;
+    }
+    // A text longer than any cell may hold is kept while reading (the
+    // boundaries refuse it later), but not without bound.
+    if (cell_.v.size() + cell_.f.size() + cell_.is.size() > kMaxCellBytes) ctx_.TooLarge();
+  }
+
+  void HandleTree(pugi::xml_node n) {
+    const std::string_view name = LocalName(n.name());
+    if (name == "sheetPr") SheetPr(n);
+    else if (name == "dimension") Dimension(n);
+    else if (name == "sheetViews") SheetViews(n);
+    else if (name == "sheetFormatPr") SheetFormatPr(n);
+    else if (name == "cols") Cols(n);
+    else if (name == "sheetProtection") Protection(n);
+    else if (name == "conditionalFormatting") Conditional(n);
+    else if (name == "printOptions") PrintOptions(n);
+    else if (name == "pageMargins") PageMargins(n);
+    else if (name == "pageSetup") pageSetupDoc_.append_copy(n);
+    else if (name == "headerFooter") HeaderFooter(n);
+    else if (name == "rowBreaks") Breaks(n, ws_.Page().rowBreaks, kMaxRows);
+    else if (name == "colBreaks") Breaks(n, ws_.Page().colBreaks, kMaxCols);
+  }
+
+  // Merges as the file lists them, where a later merge replaces the earlier
+  // ones it overlaps (as adding them one by one would), found by a sweep over
+  // the rows in O(n log n) instead of a search of all earlier merges per merge.
+  void AddMerges() {
+    if (merges_.empty()) return;
+    const std::size_t n = merges_.size();
+    std::vector<std::size_t> order(n);
+    for (std::size_t i = 0; i < n; ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return merges_[a].r1 != merges_[b].r1 ? merges_[a].r1 < merges_[b].r1 : a < b;
+    });
+    std::vector<char> kept(n, 1);
+    // Merges that cover the current row, by first column; pairwise disjoint.
+    std::map<int, std::size_t> active;
+    // Merges by last row, to drop them from `active` once the sweep passes.
+    std::priority_queue<std::pair<int, std::size_t>, std::vector<std::pair<int, std::size_t>>, std::greater<>> ends;
+    for (std::size_t i : order) {
+      const RangeRef& m = merges_[i];
+      while (!ends.empty() && ends.top().first < m.r1) {
+        const std::size_t j = ends.top().second;
+        ends.pop();
+        auto it = active.find(merges_[j].c1);
+        if (it != active.end() && it->second == j) active.erase(it);
+      }
+      // Active merges whose columns meet [c1, c2].
+      std::vector<std::map<int, std::size_t>::iterator> hits;
+      auto it = active.upper_bound(m.c2);
+      while (it != active.begin()) {
+        --it;
+        if (merges_[it->second].c2 < m.c1) break;
+        hits.push_back(it);
+      }
+      bool latest = true;
+      for (auto& h : hits)
+        if (h->second > i) latest = false;
+      if (!latest) {
+        kept[i] = 0;
+        continue;
+      }
+      for (auto& h : hits) {
+        kept[h->second] = 0;
+        active.erase(h);
+      }
+      active.emplace(m.c1, i);
+      ends.emplace(m.r2, i);
+    }
+    std::vector<RangeRef> result;
+    result.reserve(n);
+    for (std::size_t i = 0; i < n; ++i)
+      if (kept[i]) result.push_back(merges_[i]);
+    ws_.AddMergesInClearedArea(result);
+    std::vector<RangeRef>().swap(merges_);
+  }
+
   [[noreturn]] void BeyondGrid() const {
     ctx_.Fail("工作表“" + ws_.Name() + "”中的单元格位置超出范围（最多1048576行、16384列），文件已损坏。");
   }
@@ -673,13 +962,6 @@ class SheetReader {
     return true;
   }
 
-  void MergeCells(pugi::xml_node n) {
-    for (pugi::xml_node m : n.children()) {
-      RangeRef r;
-      if (IsNamed(m, "mergeCell") && Area(AttrText(m, "ref"), r) && !r.IsSingleCell()) ws_.AddMerge(r);
-    }
-  }
-
   void Conditional(pugi::xml_node n) {
     ConditionalFormat cf;
     std::string_view sqref = AttrText(n, "sqref");
@@ -750,7 +1032,7 @@ class SheetReader {
 
   void PageSetupElement() {
     PageSetup& p = ws_.Page();
-    pugi::xml_node n = pageSetup_;
+    pugi::xml_node n = pageSetupDoc_.first_child();
     if (n) {
       p.paperSize = static_cast<int>(std::clamp<long long>(AttrInt(n, "paperSize", 1), 1, 1000));
       const std::string_view orientation = AttrText(n, "orientation");
@@ -791,54 +1073,76 @@ class SheetReader {
     std::string text;
   };
 
-  void SheetData(pugi::xml_node data) {
-    long long prevRow = 0;
-    const auto& sst = *env_.sharedStrings;
-    for (pugi::xml_node row = data.first_child(); row; row = row.next_sibling()) {
-      if (!IsNamed(row, "row")) continue;
-      long long r = prevRow + 1;
-      if (pugi::xml_attribute ra = Attribute(row, "r")) {
-        if (!ParseInt(ra.value(), r)) ctx_.Damaged("工作表“" + ws_.Name() + "”的行号有误");
-      }
-      if (r < 1) ctx_.Damaged("工作表“" + ws_.Name() + "”的行号有误");
-      if (r > kMaxRows) BeyondGrid();
-      prevRow = r;
-      const double ht = AttrDouble(row, "ht", -1);
-      const bool hidden = AttrBool(row, "hidden", false);
-      const long long s = AttrInt(row, "s", 0);
-      const bool customFormat = AttrBool(row, "customFormat", false);
-      if (ht >= 0 || hidden || (s > 0 && customFormat)) {
-        Row& target = ws_.MutableRow(static_cast<int>(r));
-        if (ht >= 0) target.height = std::min(ht, 409.5);
-        target.hidden = hidden;
-        if (s > 0 && customFormat) {
-          target.style = StyleOf(s);
-          target.customFormat = target.style != 0;
-        }
-      }
-      long long prevCol = 0;
-      for (pugi::xml_node c = row.first_child(); c; c = c.next_sibling()) {
-        if (!IsNamed(c, "c")) continue;
-        if (++*env_.cellCount > env_.maxCells) ctx_.TooLarge();
-        long long rr = r, cc = prevCol + 1;
-        const char* type = "";
-        long long xf = 0;
-        for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute()) {
-          const char* an = a.name();
-          if (an[0] == 'r' && an[1] == 0) {
-            if (!ParseCellRef(a.value(), rr, cc)) ctx_.Damaged("工作表“" + ws_.Name() + "”的单元格位置有误");
-          } else if (an[0] == 's' && an[1] == 0) {
-            ParseInt(a.value(), xf);
-          } else if (an[0] == 't' && an[1] == 0) {
-            type = a.value();
-          }
-        }
-        if (rr < 1 || cc < 1) ctx_.Damaged("工作表“" + ws_.Name() + "”的单元格位置有误");
-        if (rr > kMaxRows || cc > kMaxCols) BeyondGrid();
-        prevCol = cc;
-        Cell(c, static_cast<int>(rr), static_cast<int>(cc), type, xf, sst);
+  // The cell being read: its attributes and the text of its children.
+  struct CellIn {
+    long long row = 0, col = 0, xf = 0, si = -1;
+    std::string type, fType, v, f, is;
+    bool hasV = false, hasF = false, hasIs = false;
+  };
+
+  // Bytes of one cell's texts while reading: far beyond the 32,767
+  // characters a cell holds, still bounded.
+  static constexpr std::size_t kMaxCellBytes = 16u << 20;
+
+  void StartRow(const XML_Char** attrs) {
+    long long r = prevRow_ + 1;
+    if (const std::string_view ra = AttrOf(attrs, "r"); !ra.empty() || HasAttr(attrs, "r")) {
+      if (!ParseInt(ra, r)) ctx_.Damaged("工作表“" + ws_.Name() + "”的行号有误");
+    }
+    if (r < 1) ctx_.Damaged("工作表“" + ws_.Name() + "”的行号有误");
+    if (r > kMaxRows) BeyondGrid();
+    prevRow_ = r;
+    row_ = r;
+    prevCol_ = 0;
+    rowStored_ = false;
+    double ht = -1;
+    if (const std::string_view h = AttrOf(attrs, "ht"); !h.empty() && !ParseDouble(h, ht)) ht = -1;
+    const bool hidden = ParseBool(AttrOf(attrs, "hidden"), false);
+    long long s = 0;
+    if (const std::string_view st = AttrOf(attrs, "s"); !st.empty() && !ParseInt(st, s)) s = 0;
+    const bool customFormat = ParseBool(AttrOf(attrs, "customFormat"), false);
+    if (ht >= 0 || hidden || (s > 0 && customFormat)) {
+      StoreRow();
+      Row& target = ws_.MutableRow(static_cast<int>(r));
+      if (ht >= 0) target.height = std::min(ht, 409.5);
+      target.hidden = hidden;
+      if (s > 0 && customFormat) {
+        target.style = StyleOf(s);
+        target.customFormat = target.style != 0;
       }
     }
+  }
+
+  // A stored row costs about as much as four cells.
+  void StoreRow() {
+    if (rowStored_) return;
+    rowStored_ = true;
+    Spend(4);
+  }
+
+  void StartCell(const XML_Char** attrs) {
+    Spend(1);
+    StoreRow();
+    cell_.row = row_;
+    cell_.col = prevCol_ + 1;
+    cell_.xf = 0;
+    cell_.type.clear();
+    cell_.v.clear(), cell_.f.clear(), cell_.is.clear(), cell_.fType.clear();
+    cell_.hasV = cell_.hasF = cell_.hasIs = false;
+    cell_.si = -1;
+    for (const XML_Char** a = attrs; *a; a += 2) {
+      const char* an = a[0];
+      if (an[0] == 'r' && an[1] == 0) {
+        if (!ParseCellRef(a[1], cell_.row, cell_.col)) ctx_.Damaged("工作表“" + ws_.Name() + "”的单元格位置有误");
+      } else if (an[0] == 's' && an[1] == 0) {
+        ParseInt(a[1], cell_.xf);
+      } else if (an[0] == 't' && an[1] == 0) {
+        cell_.type = a[1];
+      }
+    }
+    if (cell_.row < 1 || cell_.col < 1) ctx_.Damaged("工作表“" + ws_.Name() + "”的单元格位置有误");
+    if (cell_.row > kMaxRows || cell_.col > kMaxCols) BeyondGrid();
+    prevCol_ = cell_.col;
   }
 
   [[noreturn]] void BadCell(int row, int col) const {
@@ -846,68 +1150,61 @@ class SheetReader {
     ctx_.Damaged("工作表“" + ws_.Name() + "”单元格" + where + "的内容有误");
   }
 
-  void Cell(pugi::xml_node c, int row, int col, std::string_view type, long long xf,
-            const std::vector<std::string>& sst) {
-    pugi::xml_node v, f, is;
-    for (pugi::xml_node k = c.first_child(); k; k = k.next_sibling()) {
-      if (k.type() != pugi::node_element) continue;
-      const std::string_view name = LocalName(k.name());
-      if (name == "v") v = k;
-      else if (name == "f") f = k;
-      else if (name == "is") is = k;
-    }
+  void EndCell() {
+    const int row = static_cast<int>(cell_.row), col = static_cast<int>(cell_.col);
+    const std::string_view type = cell_.type;
+    const auto& sst = *env_.sharedStrings;
     CellValue value;
-    const char* raw = v ? v.child_value() : "";
+    const std::string& raw = cell_.v;
     if (type.empty() || type == "n") {
-      if (*raw) {
+      if (!raw.empty()) {
         double d = 0;
         if (!ParseDouble(raw, d)) BadCell(row, col);
         value = d;
       }
     } else if (type == "s") {
       long long index = -1;
-      if (v) {
+      if (cell_.hasV) {
         if (!ParseInt(raw, index) || index < 0 || index >= static_cast<long long>(sst.size())) BadCell(row, col);
-        if (!f) {
+        if (!cell_.hasF) {
           // The common case: a plain shared text, interned once per file.
           std::uint32_t& id = (*env_.sharedStringIds)[static_cast<std::size_t>(index)];
           if (id == UINT32_MAX) id = ws_.Book().Tables().strings.Intern(sst[static_cast<std::size_t>(index)]);
-          ws_.PutStringId(row, col, id, StyleOf(xf));
+          ws_.PutStringId(row, col, id, StyleOf(cell_.xf));
           return;
         }
         value = sst[static_cast<std::size_t>(index)];
       }
     } else if (type == "str") {
-      if (v) value = DecodeCellString(ElementText(v));
+      if (cell_.hasV) value = DecodeCellString(raw);
     } else if (type == "inlineStr") {
-      if (is) value = StringItemText(is);
-      else if (v) value = DecodeCellString(ElementText(v));
+      if (cell_.hasIs) value = DecodeCellString(cell_.is);
+      else if (cell_.hasV) value = DecodeCellString(raw);
     } else if (type == "b") {
-      if (*raw) value = ParseBool(raw, false);
+      if (!raw.empty()) value = ParseBool(raw, false);
     } else if (type == "e") {
-      if (*raw) {
+      if (!raw.empty()) {
         ErrorCode code = ErrorCode::Value;
         if (!ParseErrorText(raw, code)) code = ErrorCode::Value;
         value = code;
       }
     } else if (type == "d") {
-      if (*raw) {
+      if (!raw.empty()) {
         double serial = 0;
         if (IsoToSerial(raw, env_.date1904, serial))
           value = serial;
         else
-          value = std::string(raw);
+          value = raw;
       }
     } else {
       BadCell(row, col);
     }
 
     std::string formula;
-    if (f) {
-      formula = ElementText(f);
-      const std::string_view ft = AttrText(f, "t");
-      if (ft == "shared") {
-        const long long si = AttrInt(f, "si", -1);
+    if (cell_.hasF) {
+      formula = DecodeCellString(cell_.f);
+      if (cell_.fType == "shared") {
+        const long long si = cell_.si;
         if (!formula.empty()) {
           if (si >= 0) shared_[si] = SharedFormula{row, col, formula};
         } else if (auto it = shared_.find(si); it != shared_.end()) {
@@ -923,19 +1220,36 @@ class SheetReader {
     }
     // Always: a cell element without s has format 0 even in a formatted row
     // or column, while a new model cell starts with its row's or column's.
-    ws_.PutStyle(row, col, StyleOf(xf));
+    ws_.PutStyle(row, col, StyleOf(cell_.xf));
   }
 
   Worksheet& ws_;
   const SheetReadEnv& env_;
   const ReadContext& ctx_;
-  pugi::xml_node pageSetup_;
+  std::string part_;
+  XML_Parser parser_ = nullptr;
+  std::exception_ptr failure_;
+  bool sawRoot_ = false;
+  int depth_ = 0;
+  int skip_ = 0;  // depth inside an element that is not read
+  In in_ = In::Other;
+  // The element being built as a small tree, and the depth it started at.
+  pugi::xml_document treeDoc_;
+  pugi::xml_node tree_;
+  int treeDepth_ = 0;
+  pugi::xml_document pageSetupDoc_;
   bool fitToPage_ = false;
+  long long prevRow_ = 0, row_ = 0, prevCol_ = 0;
+  bool rowStored_ = false;
+  CellIn cell_;
+  std::vector<RangeRef> merges_;
   std::unordered_map<long long, SharedFormula> shared_;
 };
 
 }  // namespace
 
-void ReadWorksheetXml(pugi::xml_node root, Worksheet& ws, const SheetReadEnv& env) { SheetReader(ws, env).Read(root); }
+void ReadWorksheetPart(ZipReader& zip, const std::string& part, Worksheet& ws, const SheetReadEnv& env) {
+  SheetReader(ws, env, part).Read(zip);
+}
 
 }  // namespace korvane::host::ooxml

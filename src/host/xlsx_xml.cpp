@@ -402,7 +402,7 @@ void ReadContext::Damaged(const std::string& detail) const {
 }
 
 void ReadContext::TooLarge() const {
-  Fail("文件过大（解压后的内容超出允许的大小），可能已损坏或是恶意构造的文件。");
+  Fail("文件过大（内容超出本程序能读取的大小：单元格最多约500万个，解压后最多2GB），可能已损坏或是恶意构造的文件。");
 }
 
 void ReadContext::Encrypted() const {
@@ -418,6 +418,7 @@ void ParseXmlPart(pugi::xml_document& doc, std::string& text, const ReadContext&
     ctx.Damaged(part + "含有不允许的DOCTYPE或实体声明");
   const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
   pugi::xml_parse_result res = doc.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_auto);
+  if (res.status == pugi::status_out_of_memory) ctx.TooLarge();
   if (!res) ctx.Damaged(part + "的XML格式错误");
   if (!doc.document_element()) ctx.Damaged(part + "没有内容");
 }

@@ -12,6 +12,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include <libdeflate.h>
 #include <zip.h>
@@ -343,11 +344,26 @@ std::vector<std::string> ZipReader::EntryNames(std::size_t maxEntries) const {
 }
 
 std::string ZipReader::Read(const std::string& name, bool required) {
-  const zip_int64_t idx = Locate(name);
-  if (idx < 0) {
+  if (Locate(name) < 0) {
     if (required) ctx_.Damaged("缺少" + name);
     return {};
   }
+  std::string data;
+  bool first = true;
+  Stream(name, [&](const char* bytes, std::size_t n) {
+    if (first) {
+      first = false;
+      if (size_ > 0) data.reserve(static_cast<std::size_t>(std::min<std::uint64_t>({size_, limits_.maxPartUncompressed, 64u << 20})));
+    }
+    if (data.size() + n > limits_.maxTreePartUncompressed) ctx_.TooLarge();
+    data.append(bytes, n);
+  });
+  return data;
+}
+
+void ZipReader::Stream(const std::string& name, const std::function<void(const char*, std::size_t)>& sink) {
+  const zip_int64_t idx = Locate(name);
+  if (idx < 0) ctx_.Damaged("缺少" + name);
   zip_stat_t st;
   zip_stat_init(&st);
   if (zip_stat_index(Z(zip_), static_cast<zip_uint64_t>(idx), 0, &st) != 0) ctx_.Damaged(name);
@@ -363,22 +379,20 @@ std::string ZipReader::Read(const std::string& name, bool required) {
     ~Closer() { zip_fclose(f); }
   } closer{zf};
 
-  std::string data;
-  // The header's size is only a hint: reserve at most a modest amount and
-  // count what inflating really produces.
-  if (st.valid & ZIP_STAT_SIZE)
-    data.reserve(static_cast<std::size_t>(std::min<std::uint64_t>({st.size, limits_.maxPartUncompressed, 64u << 20})));
-  char buf[1 << 16];
+  // The header's size is only a hint (Read reserves at most a modest amount
+  // from it); what inflating really produces is counted.
+  size_ = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+  std::vector<char> buf(1 << 16);
+  std::uint64_t partBytes = 0;
   for (;;) {
-    const zip_int64_t n = zip_fread(zf, buf, sizeof buf);
+    const zip_int64_t n = zip_fread(zf, buf.data(), buf.size());
     if (n < 0) ctx_.Damaged(name + "的数据有误");
     if (n == 0) break;
     total_ += static_cast<std::uint64_t>(n);
-    if (data.size() + static_cast<std::size_t>(n) > limits_.maxPartUncompressed || total_ > limits_.maxTotalUncompressed)
-      ctx_.TooLarge();
-    data.append(buf, static_cast<std::size_t>(n));
+    partBytes += static_cast<std::uint64_t>(n);
+    if (partBytes > limits_.maxPartUncompressed || total_ > limits_.maxTotalUncompressed) ctx_.TooLarge();
+    sink(buf.data(), static_cast<std::size_t>(n));
   }
-  return data;
 }
 
 }  // namespace korvane::host::ooxml

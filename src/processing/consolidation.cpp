@@ -60,6 +60,7 @@ bool TeamMode(const host::Workbook& book) {
 std::string CheckMeet(const host::Workbook& book) {
   for (std::string_view name : {meet::kSettingsSheet, meet::kFormSampleSheet, meet::kEventsSheet})
     if (!book.FindSheet(std::string(name))) return MissingSheetText(name);
+  if (std::string fraction = setup::FractionalCountText(book); !fraction.empty()) return fraction;
   const meet::Parameters p = meet::LoadParameters(book);
   if (p.RowsPerTeam < 2 || p.RowsPerTeam % 2 != 0) return std::string(kRowsPerTeamNotEven);
   if (p.MaxPerTeamPerEvent < 1) return std::string(kMaxPerTeamNotPositive);

@@ -142,6 +142,7 @@ std::string SimulatedName(int grade, int team, int sex, int k) {
 std::string SimulationRefusal(const host::Workbook& book) {
   for (std::string_view sheet : {meet::kSettingsSheet, meet::kFormSampleSheet})
     if (!book.FindSheet(std::string(sheet))) return SimulationMissingSheetText(sheet);
+  if (std::string fraction = setup::FractionalCountText(book); !fraction.empty()) return fraction;
   const meet::Parameters p = meet::LoadParameters(book);
   if (p.MaxEventsPerAthlete <= 0) return std::string(kNoEventsPerAthlete);
   if (p.MaxPerTeamPerEvent <= 0) return std::string(kNoEntrantsPerTeam);

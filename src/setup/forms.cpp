@@ -1,5 +1,6 @@
 #include "setup/forms.h"
 
+#include <cmath>
 #include <stdexcept>
 
 #include "host/application.h"
@@ -21,11 +22,11 @@ constexpr int kMaxTeamsPerGrade = 99;  // so has the team number within a grade
 
 bool IsBlank(const host::CellValue& v) { return v.IsEmpty() || (v.IsText() && v.Text().empty()); }
 
-// A cell read as a count: a number (or a text that reads as one), taken as a
-// whole number. Empty reads as 0. false for anything else.
+// A cell read as a count: a whole number (or a text that reads as one).
+// Empty reads as 0. false for anything else, fractions included.
 bool ReadCount(const host::CellValue& v, long long& out) {
   double d = 0;
-  if (v.IsBool() || !v.ToNumber(d)) return false;
+  if (v.IsBool() || !v.ToNumber(d) || !std::isfinite(d) || d != std::floor(d)) return false;
   out = v.ToWhole();
   return true;
 }
@@ -79,6 +80,24 @@ class StructureUnlocked {
 std::string MissingSheetText(std::string_view sheet) {
   return "工作簿中缺少工作表“" + std::string(sheet) + "”，无法创建报名表。";
 }
+std::string FractionalCountText(const host::Workbook& book) {
+  namespace s = meet::settings;
+  const host::Worksheet* settings = book.FindSheet(std::string(meet::kSettingsSheet));
+  if (!settings) return {};
+  std::vector<meet::CellPos> cells;
+  for (int r = s::kFirstGradeRow; r <= s::kLastGradeRow; ++r) cells.push_back({r, s::kTeamsCol});
+  for (meet::CellPos at : {s::TeamSheetCount, s::RowsPerTeam, s::MaxPerTeamPerEvent, s::MaxEventsPerAthlete, s::MaxPerGroup})
+    cells.push_back(at);
+  for (const meet::CellPos& at : cells) {
+    const host::CellValue v = settings->ValueAt(at.row, at.col);
+    double d = 0;
+    if (v.IsBool() || !v.ToNumber(d)) continue;
+    if (!std::isfinite(d) || d != std::floor(d))
+      return CellName(at.row, at.col) + " 的值" + v.ToText() + "不是整数，请改为整数后再试。";
+  }
+  return {};
+}
+
 std::string EmptyGradeNameText(int row) { return CellName(row, meet::settings::kGradeCol) + " 的年级名称不能为空。"; }
 std::string BadTeamCountText(int row) {
   return CellName(row, meet::settings::kTeamsCol) + " 的班级（代表队）数必须是不小于0的整数。";
@@ -118,6 +137,7 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
   plan.settings = book.FindSheet(std::string(meet::kSettingsSheet));
   if (!plan.settings) return MissingSheetText(meet::kSettingsSheet);
   host::Worksheet& settings = *plan.settings;
+  if (std::string fraction = FractionalCountText(book); !fraction.empty()) return fraction;
 
   if (!ReadCount(settings.ValueAt(s::TeamSheetCount.row, s::TeamSheetCount.col), plan.teamCount))
     return std::string(kTeamCountNotNumber);

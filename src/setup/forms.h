@@ -54,6 +54,12 @@ std::string NumberedTeamName(std::string_view grade, int k);
 
 // Refusal texts.
 std::string MissingSheetText(std::string_view sheet);
+// The counts of 设置 (classes per grade B2:B8, the team total B9 and the
+// parameters H2:H5) must be whole numbers: the first cell holding a number
+// with a fraction, as a refusal ("设置!B2 的值3.7不是整数，……"); empty
+// when every count is whole (or not a number at all, which the callers
+// check themselves).
+std::string FractionalCountText(const host::Workbook& book);
 inline constexpr std::string_view kTeamCountNotNumber = "设置!B9 的参赛队总数必须是数字。";
 inline constexpr std::string_view kRowsPerTeamInvalid = "设置!H2 的每队人数必须是不小于4的偶数。";
 inline constexpr std::string_view kRowsPerTeamTooLarge = "设置!H2 的每队人数不能超过98（运动员号码中的序号只有两位）。";

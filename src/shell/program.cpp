@@ -1,7 +1,9 @@
 #include "shell/program.h"
 
+#include <optional>
 #include <stdexcept>
 
+#include "host/xlsx.h"
 #include "shell/clock.h"
 #include "shell/paths.h"
 
@@ -69,10 +71,33 @@ void Program::Run(std::string_view control) {
   const MenuNode* item = FindMenuItem(control);
   if (!item) throw std::invalid_argument("no menu item " + std::string(control));
   if (const CommandHandler* handler = commands_.Find(control)) {
-    (*handler)(*this);
+    RunAllOrNothing(*handler);
     return;
   }
   ui_.MessageBox(NotAvailableText(item->caption), Icon::Information);
+}
+
+void Program::RunAllOrNothing(const CommandHandler& handler) {
+  // What the command may change: the open workbooks, the files it saves,
+  // the menu and the program's tables. A command that fails part way puts
+  // them all back, so that it changes either everything or nothing.
+  std::optional<host::HostSnapshot> workbooks;
+  if (host_) workbooks = host_->Snapshot();
+  host::SaveJournal files;
+  const MenuState menu = menu_;
+  const ProgramTables savedTables = tables;
+  const std::string savedDefaultFolder = defaultFolder, savedWorkPath = workPath;
+  try {
+    handler(*this);
+  } catch (...) {
+    files.RollBack();
+    if (host_ && workbooks) host_->Restore(std::move(*workbooks));
+    menu_ = menu;
+    tables = savedTables;
+    defaultFolder = savedDefaultFolder;
+    workPath = savedWorkPath;
+    throw;
+  }
 }
 
 std::string NotAvailableText(std::string_view caption) {

@@ -109,7 +109,9 @@ class Program {
   // Runs the command of a menu control: its handler, or a message that it is
   // not available yet. Whether the item is enabled is for the caller (the
   // menu) to check. Throws std::invalid_argument for a name that is not a
-  // menu item.
+  // menu item. A command is all or nothing: when it throws, the open
+  // workbooks, the files it saved, the menu and the program's tables are put
+  // back as they were before it ran, and the exception goes on.
   void Run(std::string_view control);
 
   // The main window closes (退出 or its close box): the program ends.
@@ -117,6 +119,8 @@ class Program {
   bool Ended() const { return ended_; }
 
  private:
+  void RunAllOrNothing(const CommandHandler& handler);
+
   std::unique_ptr<host::WorkbookHost> host_;
   Ui& ui_;
   UiHostPrompter prompter_;

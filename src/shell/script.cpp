@@ -158,6 +158,16 @@ void ScriptRunner::Execute(Program& program) {
   out_.flush();
 }
 
+void ScriptRunner::Continue(Program& program, std::string_view text) {
+  failure_.reset();
+  answers_.clear();
+  folders_.clear();
+  inputs_.clear();
+  lines_ = ParseScript(text);
+  pos_ = 0;
+  Execute(program);
+}
+
 void ScriptRunner::CheckNothingQueued() {
   const Queued* first = nullptr;
   std::string what;

@@ -69,6 +69,10 @@ class ScriptRunner final : public Ui {
   // Runs every statement against the started program. Throws ScriptError at
   // the first failing line (also for an answer still queued at the end).
   void Execute(Program& program);
+  // Runs more statements in the same session (the program and its host go
+  // on): the failure of an earlier run and anything it left queued are
+  // forgotten first. Throws ScriptError as Execute does.
+  void Continue(Program& program, std::string_view text);
 
   // The Ui seam.
   Answer MessageBox(const std::string& text, Icon icon, Buttons buttons, const std::string& title) override;

@@ -250,9 +250,10 @@ TEST(XlsxBadFiles, ContentThatDoesNotFit) {
   std::string rows;
   for (int r = 1; r <= 300; ++r) rows += "<row r=\"" + std::to_string(r) + "\"><c><v>1</v></c><c><v>2</v></c></row>";
   ReadLimits limits;
-  limits.maxCells = 1024 + 500;  // the sheet itself counts too
+  // The sheet itself counts too, and each stored row as four cells.
+  limits.maxCells = 1024 + 300 * 4 + 500;
   EXPECT_EQ(Contains(ReadError(OneSheet(SheetXml(rows)).Bytes(), limits), "文件过大"), "");
-  limits.maxCells = 1024 + 600;
+  limits.maxCells = 1024 + 300 * 4 + 600;
   EXPECT_EQ(ReadError(OneSheet(SheetXml(rows)).Bytes(), limits), "");
 }
 

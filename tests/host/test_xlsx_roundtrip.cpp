@@ -10,6 +10,7 @@
 
 #include "host/application.h"
 #include "host/errors.h"
+#include "host/range.h"
 #include "host/xlsx.h"
 #include "test_xlsx_support.h"
 
@@ -137,6 +138,22 @@ TEST(XlsxRoundTrip, FormulasKeepTheirTextAndTheCurrentValueAsCache) {
   EXPECT_STREQ(cell("F2").attribute("t").value(), "");
   // No cached value: no <v> (an empty one would read as 0 or "").
   EXPECT_EQ(static_cast<bool>(cell("G2").child("v")), !shown[6].IsEmpty());
+}
+
+TEST(XlsxRoundTrip, ControlCharactersInFormulasSurviveTwoSaves) {
+  Book b;
+  const std::string text = std::string("\"a\x01b\x1f\"&\"_x0041_\r\"");
+  b.ws.Cells(1, 1).SetValue(CellValue("=" + text));
+  const CellValue shown = b.ws.ValueAt(1, 1);
+  EXPECT_EQ(shown, CellValue(std::string("a\x01b\x1f_x0041_\r")));
+  auto once = RoundTrip(b.wb);
+  auto twice = RoundTrip(*once);
+  for (Workbook* wb : {once.get(), twice.get()}) {
+    EXPECT_EQ(wb->Sheet(1).FormulaAt(1, 1), text);
+    EXPECT_EQ(wb->Sheet(1).StoredValue(1, 1), shown);
+    EXPECT_EQ(wb->Sheet(1).ValueAt(1, 1), shown);
+  }
+  EXPECT_EQ(WriteWorkbookBytes(*once, FileKind::Xlsx), WriteWorkbookBytes(*twice, FileKind::Xlsx));
 }
 
 TEST(XlsxRoundTrip, SharesEachTextOnceAndKeepsCellsThatOnlyHaveAFormat) {

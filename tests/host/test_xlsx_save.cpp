@@ -3,10 +3,15 @@
 // and the file identity after reading.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
 
 #include "host/application.h"
 #include "host/errors.h"
@@ -164,6 +169,44 @@ TEST(XlsxSave, AFailedSaveLeavesTheOldFileByteForByte) {
   // And the save works once the obstacle is gone.
   EXPECT_EQ(SaveError(b.wb, path), "");
   EXPECT_EQ(ReadWorkbookFile(path, std::make_shared<SharedTables>())->Sheet(1).StoredValue(20000, 2), CellValue(30000));
+}
+
+TEST(XlsxSave, AReadOnlyFileIsNotReplaced) {
+  ScratchDir dir;
+  Book b;
+  const std::string path = dir / "只读.xlsx";
+  WriteWorkbookFile(b.wb, path, FileKind::Xlsx);
+  const std::string before = ReadFile(path);
+  ::chmod(path.c_str(), 0444);
+  b.wb.Sheet(1).PutValue(1, 1, "新内容");
+  EXPECT_EQ(SaveError(b.wb, path), "无法保存文件“" + path + "”：文件是只读的。");
+  EXPECT_EQ(ReadFile(path), before);
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"只读.xlsx"});
+  ::chmod(path.c_str(), 0644);
+  EXPECT_EQ(SaveError(b.wb, path), "");
+}
+
+TEST(XlsxSave, TemporaryFilesOfDeadSavesAreRemovedByTheNextSave) {
+  ScratchDir dir;
+  Book b;
+  // A process that has ended: its id cannot be running any more.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  const std::string dead = ".korvane-save-" + std::to_string(child) + "-a1B2c3";
+  const std::string mine = ".korvane-save-" + std::to_string(::getpid()) + "-zZ9yY8";  // a save still running
+  const std::string live = ".korvane-save-1-qQ1wW2";                                     // init runs forever
+  const std::string oldStyle = ".korvane-save-Xy12Ab";
+  for (const std::string& name : {dead, mine, live, oldStyle}) WriteFile(dir / name, "half");
+  // A file without a process id counts as stale once it is a day old.
+  WriteFile(dir / ".korvane-save-Old123", "half");
+  const struct timespec times[2] = {{std::time(nullptr) - 2 * 86400, 0}, {std::time(nullptr) - 2 * 86400, 0}};
+  ::utimensat(AT_FDCWD, (dir / ".korvane-save-Old123").c_str(), times, 0);
+
+  WriteWorkbookFile(b.wb, dir / "成绩.xlsx", FileKind::Xlsx);
+  std::vector<std::string> expected = {".korvane-save-1-qQ1wW2", mine, oldStyle, "成绩.xlsx"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(dir.Entries(), expected);
 }
 
 TEST(XlsxSave, SavingThroughALinkReplacesItsTarget) {
