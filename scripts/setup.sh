@@ -5,20 +5,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# What the program needs to build and run.
 packages=(
   build-essential cmake pkg-config
-  libgtest-dev libbenchmark-dev
   libzip-dev zlib1g-dev libdeflate-dev libpugixml-dev libexpat1-dev
-  python3 python3-openpyxl python3-docx poppler-utils
-  libxlsxwriter-dev
-  qt6-base-dev xvfb xauth fonts-noto-cjk
-  libcairo2-dev libpango1.0-dev libcups2-dev cups printer-driver-cups-pdf
+  qt6-base-dev fonts-noto-cjk
+  libcairo2-dev libpango1.0-dev libcups2-dev
 )
-# LibreOffice (Calc for workbooks, Writer for the certificate documents) is an
-# optional second reader in the interop tests; install it
-# unless told not to (KORVANE_NO_LIBREOFFICE=1).
-if [ "${KORVANE_NO_LIBREOFFICE:-0}" != 1 ]; then
-  packages+=(libreoffice-calc-nogui libreoffice-writer-nogui)
+# What the tests and benchmarks need besides; left out with
+# KORVANE_PROGRAM_ONLY=1 (scripts/demo.sh, which builds without the tests).
+if [ "${KORVANE_PROGRAM_ONLY:-0}" != 1 ]; then
+  packages+=(
+    libgtest-dev libbenchmark-dev
+    python3 python3-openpyxl python3-docx poppler-utils
+    libxlsxwriter-dev
+    xvfb xauth cups printer-driver-cups-pdf
+  )
+  # LibreOffice (Calc for workbooks, Writer for the certificate documents) is an
+  # optional second reader in the interop tests; install it
+  # unless told not to (KORVANE_NO_LIBREOFFICE=1).
+  if [ "${KORVANE_NO_LIBREOFFICE:-0}" != 1 ]; then
+    packages+=(libreoffice-calc-nogui libreoffice-writer-nogui)
+  fi
 fi
 
 missing=()

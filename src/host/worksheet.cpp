@@ -456,6 +456,14 @@ int Worksheet::LastUsedCol() const {
 }
 
 std::optional<RangeRef> Worksheet::PrintedArea() const {
+  // A print area (the sheet's Print_Area name, one area) is what prints.
+  if (const DefinedName* area = book_->FindName("Print_Area", this)) {
+    std::string sheet, address;
+    SplitSheetRef(area->refersTo.substr(!area->refersTo.empty() && area->refersTo[0] == '=' ? 1 : 0), sheet,
+                  address);
+    if (address.find(',') == std::string::npos)
+      if (std::optional<RangeRef> r = ParseA1(address)) return r;
+  }
   int lastRow = 0, lastCol = 0;
   const StyleTable& styles = book_->Tables().styles;
   for (const auto& [r, row] : rows_) {

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <vector>
 
 #include "host/application.h"
 #include "host/meet_layout.h"
+#include "host/pagination.h"
 #include "host/style.h"
 #include "host/workbook.h"
 
@@ -93,6 +95,14 @@ void title_format2(const host::Range& Rng) {
   r.SetFontName(kTitleFont);
   r.SetFontSize(kTeamHeaderFontSize);
   r.SetRowHeight(kTeamHeaderRowHeight);
+}
+
+void WritePageBreaks(host::Worksheet& ws) {
+  std::vector<int>& breaks = ws.Page().rowBreaks;
+  breaks.clear();
+  const host::Pagination pages = host::Paginate(ws);
+  for (std::size_t i = 0; i + 1 < pages.rowBands.size(); ++i) breaks.push_back(pages.rowBands[i].last);
+  ws.Book().SetSaved(false);
 }
 
 void ResetPage(shell::Program& program) {

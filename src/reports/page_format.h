@@ -85,6 +85,12 @@ void title_format1(const host::Range& Rng);
 // The number report's team header: 黑体 18 points, its rows 33 points high.
 void title_format2(const host::Range& Rng);
 
+// Manual row breaks at every page boundary of our pagination, replacing the
+// sheet's earlier ones: with them Excel, WPS and LibreOffice end the pages
+// where our page model (and the PDFs made from it) does, whatever their fonts
+// or paper tables, so no block of a report or form is split across pages.
+void WritePageBreaks(host::Worksheet& ws);
+
 // Renumbers both reports of the open meet workbook from 设置!C1: the number
 // report starts at C1 and the rosters keep their distance from it. Does
 // nothing when no meet workbook is open, when either report sheet is missing

@@ -10,6 +10,7 @@
 #include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/worksheet.h"
+#include "reports/page_format.h"
 #include "reports/split.h"
 
 namespace korvane::reports {
@@ -316,6 +317,7 @@ bool CreateTables(shell::Program& program, host::Workbook& book) {
     const TimedFold fold = TimedFoldFor(layout.nextEntrantRow[0]);
     if (fold.fold)
       host::Range(sheets[0], RangeRef{fold.first, 1, fold.last, kTimedLastCol}).Cut(At(*sheets[0], 1, kFoldCol));
+    for (host::Worksheet* ws : sheets) WritePageBreaks(*ws);
   } catch (...) {
     // Leave no half-built record sheet behind: the command can then run again.
     for (auto it = made.rbegin(); it != made.rend(); ++it) book.RemoveSheet(**it);

@@ -143,6 +143,7 @@ void Report(shell::Program& program, host::Workbook& book) {
     shell::CaptionNote note(program, shell::notes::kEventsReport);
     CreateItemReportForms(run);
   }
+  for (host::Worksheet* ws : {run.numberReport, run.rosterReport}) WritePageBreaks(*ws);
   run.rosterReport->Select();
 }
 

@@ -4,8 +4,10 @@
 #include <map>
 #include <vector>
 
+#include "host/address.h"
 #include "host/application.h"
 #include "host/meet_layout.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "host/worksheet.h"
 
@@ -147,6 +149,34 @@ void RestoreTypedResults(host::Worksheet& reg, const TypedResults& typed) {
   }
 }
 
+// The register prints the pages across that hold its entrants only: its
+// headings number the entrant columns out to CA, which would otherwise print
+// as pages of empty grids. The first page across always prints whole, with
+// the title over it.
+void SetRegisterPrintArea(host::Workbook& book, const host::Worksheet& reg) {
+  int lastEntrantCol = kFirstEntrantCol;
+  for (const auto& [r, row] : reg.RowMap()) {
+    if (r < kFirstEventRow) continue;
+    for (auto c = row.cells.rbegin(); c != row.cells.rend(); ++c)
+      if (c->HasContent()) {
+        lastEntrantCol = std::max(lastEntrantCol, static_cast<int>(c->col));
+        break;
+      }
+  }
+  auto& names = book.Names();
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [&](const host::DefinedName& n) {
+                               return n.scope == &reg && host::Workbook::SameSheetName(n.name, "Print_Area");
+                             }),
+              names.end());
+  int lastCol = lastEntrantCol;
+  for (const host::Band& band : host::Paginate(reg).colBands)
+    if (band.first <= lastEntrantCol && lastEntrantCol <= band.last) lastCol = band.last;
+  const int lastRow = std::max(reg.LastUsedRow(), kFirstEventRow - 1);
+  book.AddName("'" + reg.Name() + "'!Print_Area",
+               "='" + reg.Name() + "'!" + host::AbsoluteAddress(RangeRef{1, 1, lastRow, lastCol}));
+}
+
 }  // namespace
 
 std::string_view RegisterMethodText(int method) {
@@ -198,6 +228,7 @@ bool FillScoreRegister(host::Workbook& book, shell::Ui& ui) {
     throw;
   }
   reg->Protect(true, true, true);
+  SetRegisterPrintArea(book, *reg);
   book.SetSaved(false);
   return true;
 }

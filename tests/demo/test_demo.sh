@@ -339,3 +339,35 @@ assert [field.cell(r, 4).value for r in range(2, field.max_row + 1) if field.cel
 print("schedule ok:", items)
 print("demo ok:", teams, "teams")
 PY
+# The report workbook prints in LibreOffice on the pages of our pagination:
+# it carries a manual break at every page end, and every printed page starts
+# with the first text of its rows, so no block starts mid-page elsewhere.
+soffice=$(command -v soffice || command -v libreoffice || true)
+if [ -z "$soffice" ]; then
+  echo "LibreOffice is not installed: page breaks not checked in it"
+  exit 0
+fi
+mkdir -p "$dir/lo"
+cp "$dir/meet/export/运动会报表.xlsm" "$dir/lo/reports.xlsm"
+HOME=$dir/lo/home timeout 240 "$soffice" -env:UserInstallation="file://$dir/lo/home/profile" --headless --norestore \
+  --convert-to pdf --outdir "$dir/lo" "$dir/lo/reports.xlsm" > "$dir/lo/soffice.log" 2>&1 || true
+test -s "$dir/lo/reports.pdf" || { cat "$dir/lo/soffice.log"; exit 1; }
+/usr/bin/python3 - "$dir/lo" <<'PY'
+import subprocess, sys
+import openpyxl
+lo = sys.argv[1]
+wb = openpyxl.load_workbook(lo + "/reports.xlsm")
+pages = subprocess.run(["pdftotext", "-layout", lo + "/reports.pdf", "-"], capture_output=True, text=True,
+                       check=True).stdout.split("\f")
+page = 0
+for ws in wb.worksheets:
+    breaks = [b.id for b in ws.row_breaks.brk]
+    assert breaks, ws.title
+    for first in [1] + [b + 1 for b in breaks]:
+        want = next(str(c.value) for r in range(first, first + 6) for c in ws[r] if c.value not in (None, ""))
+        lines = [l.split()[0] for l in pages[page].splitlines() if l.strip()]
+        assert lines and lines[0] == want, (ws.title, first, want, lines[:1])
+        page += 1
+assert not "".join(pages[page:]).strip(), "LibreOffice printed more pages than ours"
+print("LibreOffice prints our pages:", page)
+PY

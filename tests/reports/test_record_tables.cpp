@@ -81,6 +81,21 @@ constexpr int kL = 12;  // the folded half starts in column L
 
 // ---- where the forms go ----
 
+TEST(RecordForms, EverySheetBreaksItsPagesWhereOurPaginationDoes) {
+  RecordFixture f({{"高一男子100米", "1", 1, 40}, {"高一男子跳高", "2", 2, 30}, {"高一男子跳远", "2", 3, 30},
+                   {"高一女子跳绳", "2", 4, 30}});
+  f.Run("CreateTables");
+  for (const char* name : {"起终点用表", "高度记录表", "远度记录表", "其它记录表"}) {
+    SCOPED_TRACE(name);
+    const host::Worksheet& ws = f.Sheet(name);
+    const host::Pagination p = host::Paginate(ws);
+    std::vector<int> ends;
+    for (std::size_t i = 0; i + 1 < p.rowBands.size(); ++i) ends.push_back(p.rowBands[i].last);
+    EXPECT_GE(ends.size(), 1u);
+    EXPECT_EQ(ws.Page().rowBreaks, ends);
+  }
+}
+
 TEST(RecordFormsLayout, TimedFormsTakeRowsOneElevenEighteenNumberedDownTheSheet) {
   RecordFormsLayout layout = PlanRecordForms({{"高一男子100米", '1', 1, 20}}, 12);
   ASSERT_EQ(layout.forms.size(), 3u);

@@ -93,6 +93,27 @@ TEST(CreateReport, TwoRunsLeaveOneOfEachReportAfterTheEventsAndHideTheScoreRegis
   EXPECT_TRUE(f.book->Protection().structure);
 }
 
+// The page ends of our pagination, as manual row breaks.
+std::vector<int> PageEnds(const host::Worksheet& ws) {
+  std::vector<int> ends;
+  const host::Pagination p = host::Paginate(ws);
+  for (std::size_t i = 0; i + 1 < p.rowBands.size(); ++i) ends.push_back(p.rowBands[i].last);
+  return ends;
+}
+
+TEST(CreateReport, BothReportsBreakTheirPagesWhereOurPaginationDoes) {
+  MeetSpec spec;
+  spec.classes = Classes(12);
+  spec.events = {{"高一男子100米", "1", 40}, {"高一男子跳远", "3", 30}, {"高一男子1500米", "2", 25}};
+  ReportFixture f(spec);
+  f.CreateReport();
+  for (host::Worksheet* ws : {&f.Sheet(meet::kNumberReportSheet), &f.Rosters()}) {
+    SCOPED_TRACE(ws->Name());
+    EXPECT_GE(ws->Page().rowBreaks.size(), 1u);
+    EXPECT_EQ(ws->Page().rowBreaks, PageEnds(*ws));
+  }
+}
+
 TEST(CreateReport, WithoutAMeetWorkbookSaysTheFileIsClosed) {
   ReportFixture f(SmallMeet());
   f.book->SetUnsavedName("Book1.xlsx");

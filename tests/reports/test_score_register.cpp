@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/pagination.h"
 #include "host/range.h"
 #include "reports/record_fixture.h"
 #include "reports/score_register.h"
@@ -89,6 +90,15 @@ TEST(ScoreRegister, EveryEventOwnsRowsTwoKPlusOneAndTwo) {
   EXPECT_FALSE(f.program.Menu().Enabled("ScoreEdit"));
   EXPECT_EQ(f.program.Caption(), "Korvane");
   EXPECT_NE(std::find(f.ui.captions.begin(), f.ui.captions.end(), "Korvane - 成绩管理..."), f.ui.captions.end());
+
+  // It prints the page across that holds its entrants, not the template's
+  // empty grid out to CA.
+  ASSERT_NE(f.book->FindName("Print_Area", &reg), nullptr);
+  const host::Pagination pages = host::Paginate(reg);
+  ASSERT_EQ(pages.colBands.size(), 1u);
+  EXPECT_GE(pages.colBands[0].last, 7);  // G: event 1's third entrant
+  EXPECT_LT(pages.colBands[0].last, 20);
+  EXPECT_EQ(pages.rowBands.back().last, 16);
 }
 
 TEST(ScoreRegister, ScoreEditAgainKeepsTheResultsTypedIn) {
