@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_xlsx fuzz_formula fuzz_address)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_xlsx fuzz_formula fuzz_address fuzz_docx)
 
 packages=(clang libclang-rt-14-dev libfuzzer-14-dev libzip-dev zlib1g-dev libpugixml-dev libexpat1-dev pkg-config)
 missing=()
