@@ -76,7 +76,7 @@ for _ in $(seq 50); do
   sleep 0.2
 done
 lpstat -r >/dev/null 2>&1 || { cat "$work/log/error_log" 2>/dev/null; echo "FAIL: the private cupsd did not start"; exit 1; }
-lpadmin -p korvane-pdf -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || { echo "FAIL: lpadmin"; exit 1; }
+lpadmin -p korvane-pdf -E -v cups-pdf:/ -P "$ppd" 2>"$work/lpadmin.err" || { cat "$work/lpadmin.err"; echo "FAIL: lpadmin"; exit 1; }
 lpadmin -d korvane-pdf || { echo "FAIL: lpadmin -d"; exit 1; }
 
 cp -r "$share/." "$work/program/"
