@@ -49,58 +49,36 @@ void FinishData(host::Worksheet& ws, int lastRow, int lastCol) {
 
 }  // namespace
 
-int WriteTrackSheet(host::Worksheet& ws, const Timeline& timeline) {
+namespace {
+
+// The track and field sheets differ only in where the time column stands and
+// in the field sheet's judges' group rows (written in column B).
+int WriteScheduleSheet(host::Worksheet& ws, const Timeline& timeline, int timeCol, bool judgesRows, int lastCol) {
   ClearData(ws);
   int q = 1;
   for (const TimedRow& t : timeline.rows) {
     ++q;
-    switch (t.kind) {
-      case RowKind::HalfDay:
-        Put(ws, q, 1, Column(t.row, 1));
-        break;
-      case RowKind::Opening:
-      case RowKind::Closing:
-      case RowKind::CheckIn:
-        Put(ws, q, 2, t.timeText);
-        Put(ws, q, 3, Column(t.row, 1));
-        break;
-      default:
-        Put(ws, q, 2, t.timeText);
-        for (int c = 1; c <= 5; ++c) Put(ws, q, 2 + c, Column(t.row, static_cast<std::size_t>(c)));
-        break;
+    if (t.kind == RowKind::HalfDay) {
+      Put(ws, q, 1, Column(t.row, 1));
+    } else if (judgesRows && t.kind == RowKind::Judges) {
+      Put(ws, q, 2, Column(t.row, 1));
+    } else if (t.kind == RowKind::Opening || t.kind == RowKind::Closing || t.kind == RowKind::CheckIn) {
+      Put(ws, q, timeCol, t.timeText);
+      Put(ws, q, timeCol + 1, Column(t.row, 1));
+    } else {
+      Put(ws, q, timeCol, t.timeText);
+      for (int c = 1; c <= 5; ++c) Put(ws, q, timeCol + c, Column(t.row, static_cast<std::size_t>(c)));
     }
   }
-  FinishData(ws, q, 7);
+  FinishData(ws, q, lastCol);
   return std::max(1, ws.End(host::kMaxRows, 3, host::Direction::Up).first);
 }
 
-int WriteFieldSheet(host::Worksheet& ws, const Timeline& timeline) {
-  ClearData(ws);
-  int q = 1;
-  for (const TimedRow& t : timeline.rows) {
-    ++q;
-    switch (t.kind) {
-      case RowKind::HalfDay:
-        Put(ws, q, 1, Column(t.row, 1));
-        break;
-      case RowKind::Judges:
-        Put(ws, q, 2, Column(t.row, 1));
-        break;
-      case RowKind::Opening:
-      case RowKind::Closing:
-      case RowKind::CheckIn:
-        Put(ws, q, 3, t.timeText);
-        Put(ws, q, 4, Column(t.row, 1));
-        break;
-      default:
-        Put(ws, q, 3, t.timeText);
-        for (int c = 1; c <= 5; ++c) Put(ws, q, 3 + c, Column(t.row, static_cast<std::size_t>(c)));
-        break;
-    }
-  }
-  FinishData(ws, q, 8);
-  return std::max(1, ws.End(host::kMaxRows, 3, host::Direction::Up).first);
-}
+}  // namespace
+
+int WriteTrackSheet(host::Worksheet& ws, const Timeline& timeline) { return WriteScheduleSheet(ws, timeline, 2, false, 7); }
+
+int WriteFieldSheet(host::Worksheet& ws, const Timeline& timeline) { return WriteScheduleSheet(ws, timeline, 3, true, 8); }
 
 // ---- clashes ----
 
