@@ -10,10 +10,11 @@
 #include <string>
 
 #include "host/application.h"
+#include "host/ooxml/xlsx.h"
 #include "host/range.h"
-#include "host/xlsx.h"
 
 using namespace korvane::host;
+using namespace korvane::host::ooxml;
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "host/utf8.h"
+
 namespace korvane::host {
 
 std::string ColumnLetters(int col) {
@@ -190,16 +192,9 @@ std::string QuoteSheetName(std::string_view name) {
   return s;
 }
 
-std::size_t Utf8Length(std::string_view s) {
-  std::size_t n = 0;
-  for (unsigned char ch : s)
-    if ((ch & 0xC0) != 0x80) ++n;
-  return n;
-}
-
 std::string SheetNameProblem(std::string_view name) {
   if (name.empty()) return "工作表名称不能为空。";
-  if (Utf8Length(name) > 31) return "工作表名称不能超过31个字符。";
+  if (utf8::Length(name) > 31) return "工作表名称不能超过31个字符。";
   for (char ch : name) {
     if (ch == '[' || ch == ']' || ch == ':' || ch == '*' || ch == '?' || ch == '/' || ch == '\\')
       return "工作表名称不能包含下列字符：[ ] : * ? / \\";

@@ -52,7 +52,4 @@ std::string QuoteSheetName(std::string_view name);
 // ending with '. Returns an empty string when valid, otherwise a Chinese reason.
 std::string SheetNameProblem(std::string_view name);
 
-// Number of Unicode code points in a UTF-8 text.
-std::size_t Utf8Length(std::string_view s);
-
 }  // namespace korvane::host

@@ -6,10 +6,9 @@
 
 #include "host/errors.h"
 #include "host/fault.h"
-#include "host/fault.h"
-#include "host/formula.h"
-#include "host/pagination.h"
-#include "host/xlsx.h"
+#include "host/formula/formula.h"
+#include "host/ooxml/xlsx.h"
+#include "host/print/pagination.h"
 
 namespace korvane::host {
 
@@ -52,7 +51,7 @@ Workbook& WorkbookHost::Add(const std::string& templatePath) {
     book->AppendSheetUnchecked("Sheet1");
     book->SetUnsavedName("工作簿" + std::to_string(newBookCounter_));
   } else {
-    book = ReadWorkbookFile(templatePath, tables_, this);
+    book = ooxml::ReadWorkbookFile(templatePath, tables_, this);
     FileKind k = FileKindFromExtension(templatePath);
     book->SetKind(k == FileKind::Xltm ? FileKind::Xlsm : (k == FileKind::Xltx ? FileKind::Xlsx : k));
     book->SetUnsavedName(Stem(templatePath) + std::to_string(newBookCounter_));
@@ -79,7 +78,7 @@ Workbook& WorkbookHost::Open(const std::string& path, bool editable) {
     if (Workbook::SameSheetName(b->Name(), name))
       throw HostError("不能同时打开两个同名的工作簿“" + name + "”。");
   }
-  auto book = ReadWorkbookFile(full, tables_, this);
+  auto book = ooxml::ReadWorkbookFile(full, tables_, this);
   book->SetFileIdentity(fs::path(full).parent_path().string(), name);
   book->SetKind(kind);
   book->SetSaved(true);
@@ -162,7 +161,7 @@ long long WorkbookHost::CountIf(const ValueGrid& grid, const CellValue& criterio
 int WorkbookHost::ActiveSheetPageCount() {
   Worksheet* ws = ActiveSheet();
   if (!ws) throw HostError("没有活动工作表。");
-  return Paginate(*ws).PageCount();
+  return print::Paginate(*ws).PageCount();
 }
 
 HostSnapshot::HostSnapshot() = default;

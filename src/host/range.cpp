@@ -4,7 +4,7 @@
 
 #include "host/cell_limits.h"
 #include "host/errors.h"
-#include "host/formula.h"
+#include "host/formula/formula.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "host/formula_text.h"
+#include "host/formula/text.h"
 
 namespace korvane::host {
 

@@ -7,8 +7,9 @@
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/fault.h"
-#include "host/formula.h"
-#include "host/xlsx.h"
+#include "host/formula/formula.h"
+#include "host/ooxml/xlsx.h"
+#include "host/utf8.h"
 
 namespace korvane::host {
 
@@ -121,12 +122,7 @@ std::string Workbook::UniqueSheetName(const std::string& base) const {
   for (int n = 2;; ++n) {
     std::string suffix = " (" + std::to_string(n) + ")";
     std::string s = stem;
-    while (Utf8Length(s) + Utf8Length(suffix) > 31 && !s.empty()) {
-      // drop one UTF-8 character from the end
-      do s.pop_back();
-      while (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0x80);
-      if (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0xC0) s.pop_back();
-    }
+    while (utf8::Length(s) + utf8::Length(suffix) > 31 && !s.empty()) s = std::string(utf8::DropLast(s));
     s += suffix;
     if (!FindSheet(s)) return s;
   }
@@ -337,7 +333,7 @@ void Workbook::CheckStructureChangeable() const {
 
 void Workbook::Save() {
   if (path_.empty()) throw HostError("工作簿“" + name_ + "”还没有保存位置，请使用“另存为”。");
-  WriteWorkbookFile(*this, FullName(), kind_);
+  ooxml::WriteWorkbookFile(*this, FullName(), kind_);
   saved_ = true;
 }
 
@@ -363,7 +359,7 @@ void Workbook::SaveAs(const std::string& fullPath, int fileFormat) {
       if (other != this && SameSheetName(other->Name(), name))
         throw HostError("不能使用与另一个打开的工作簿相同的名称“" + name + "”保存。");
   }
-  WriteWorkbookFile(*this, path, kind);
+  ooxml::WriteWorkbookFile(*this, path, kind);
   SetFileIdentity(folder, name);
   kind_ = kind;
   saved_ = true;

@@ -82,7 +82,7 @@ class Workbook {
   // Sheet names compare case-insensitively for ASCII letters, as in the application.
   static bool SameSheetName(const std::string& a, const std::string& b);
   std::vector<Worksheet*> Sheets() const;
-  std::string UniqueSheetName(const std::string& base) const;  // "Sheet1", "设置 (2)"
+  std::string UniqueSheetName(const std::string& base) const;  // "Sheet1", "名单 (2)"
 
   Worksheet& ActiveSheet();
   void SetActiveSheet(Worksheet& ws);

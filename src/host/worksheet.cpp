@@ -7,8 +7,8 @@
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/fault.h"
-#include "host/formula.h"
-#include "host/pagination.h"
+#include "host/formula/formula.h"
+#include "host/print/pagination.h"
 #include "host/range.h"
 #include "host/workbook.h"
 
@@ -535,7 +535,7 @@ std::pair<int, int> Worksheet::End(int row, int col, Direction d) const {
 
 double Worksheet::DefaultRowHeight() const {
   if (defaultRowHeight_ >= 0) return defaultRowHeight_;
-  return DefaultRowHeightPoints(book_->defaultFontName, book_->defaultFontSize);
+  return print::DefaultRowHeightPoints(book_->defaultFontName, book_->defaultFontSize);
 }
 
 double Worksheet::DefaultColumnWidth() const { return defaultColWidth_ >= 0 ? defaultColWidth_ : 8.38; }

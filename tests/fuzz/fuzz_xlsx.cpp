@@ -14,12 +14,13 @@
 #include <string>
 
 #include "host/errors.h"
-#include "host/xlsx.h"
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx.h"
+#include "host/ooxml/xlsx_internal.h"
 #include "parts_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvane::host;
+  using namespace korvane::host::ooxml;
   const auto parts = korvane::fuzz::SplitParts(std::string_view(reinterpret_cast<const char*>(data), size));
   if (parts.empty()) return 0;
   ooxml::ZipWriter zip(1);

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "host/application.h"
-#include "host/formula.h"
+#include "host/formula/formula.h"
 #include "host/range.h"
 
 using namespace korvane::host;

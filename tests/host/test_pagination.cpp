@@ -6,10 +6,11 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/range.h"
 
 using namespace korvane::host;
+using namespace korvane::host::print;
 
 namespace {
 

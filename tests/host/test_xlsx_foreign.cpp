@@ -6,10 +6,11 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/xlsx.h"
+#include "host/ooxml/xlsx.h"
 #include "test_xlsx_support.h"
 
 using namespace korvane::host;
+using namespace korvane::host::ooxml;
 using namespace korvane::host::testing_xlsx;
 
 namespace {

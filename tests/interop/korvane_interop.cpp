@@ -20,11 +20,12 @@
 #include "host/address.h"
 #include "host/application.h"
 #include "host/errors.h"
+#include "host/ooxml/xlsx.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "host/xlsx.h"
 
 using namespace korvane::host;
+using namespace korvane::host::ooxml;
 
 namespace {
 

@@ -12,9 +12,10 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "host/formula.h"
-#include "host/formula_parser.h"
-#include "host/formula_text.h"
+#include "host/formula/formula.h"
+#include "host/formula/parser.h"
+#include "host/formula/text.h"
+#include "host/utf8.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 
@@ -955,7 +956,7 @@ class Evaluator {
     CellValue err;
     if (!TextArg(n, 0, s, err)) return Val::Of(err);
     const std::string& f = n.text;
-    if (f == "LEN") return Val::Of(static_cast<double>(CodePointCount(s)));
+    if (f == "LEN") return Val::Of(static_cast<double>(utf8::Length(s)));
     if (f == "TRIM") return Val::Of(TrimText(s));
     for (char& c : s) {
       if (f == "UPPER" && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -972,10 +973,10 @@ class Evaluator {
     if (!TextArg(n, 0, s, err)) return Val::Of(err);
     if (n.kids.size() == 2 && !NumberArg(n, 1, count, err)) return Val::Of(err);
     if (count < 0) return Val::Of(ErrorCode::Value);
-    const std::size_t len = CodePointCount(s);
+    const std::size_t len = utf8::Length(s);
     const std::size_t take = static_cast<std::size_t>(std::min<double>(std::floor(count), static_cast<double>(len)));
-    if (n.text == "LEFT") return Val::Of(s.substr(0, CodePointOffset(s, take)));
-    return Val::Of(s.substr(CodePointOffset(s, len - take)));
+    if (n.text == "LEFT") return Val::Of(s.substr(0, utf8::Offset(s, take)));
+    return Val::Of(s.substr(utf8::Offset(s, len - take)));
   }
 
   Val Mid(const Node& n) {
@@ -985,11 +986,11 @@ class Evaluator {
     CellValue err;
     if (!TextArg(n, 0, s, err) || !NumberArg(n, 1, start, err) || !NumberArg(n, 2, count, err)) return Val::Of(err);
     if (start < 1 || count < 0) return Val::Of(ErrorCode::Value);
-    const double len = static_cast<double>(CodePointCount(s));
+    const double len = static_cast<double>(utf8::Length(s));
     const double from = std::min(std::floor(start) - 1, len);
     const double take = std::min(std::floor(count), len - from);
-    const std::size_t b = CodePointOffset(s, static_cast<std::size_t>(from));
-    const std::size_t e = CodePointOffset(s, static_cast<std::size_t>(from + take));
+    const std::size_t b = utf8::Offset(s, static_cast<std::size_t>(from));
+    const std::size_t e = utf8::Offset(s, static_cast<std::size_t>(from + take));
     return Val::Of(s.substr(b, e - b));
   }
 

@@ -1,13 +1,13 @@
 // Rewriting of references in formula text: row/column shifts, sheet renames
 // and deletions, and the translation of copied formulas. Only reference tokens
 // change; every other byte of the text is copied as it was.
-#include "host/formula.h"
+#include "host/formula/formula.h"
 
 #include <optional>
 
 #include "host/address.h"
-#include "host/formula_lexer.h"
-#include "host/formula_text.h"
+#include "host/formula/lexer.h"
+#include "host/formula/text.h"
 
 namespace korvane::host::formula {
 

@@ -1,10 +1,10 @@
-#include "host/formula_lexer.h"
+#include "host/formula/lexer.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "host/address.h"
-#include "host/formula_text.h"
+#include "host/formula/text.h"
 
 namespace korvane::host::formula::detail {
 
@@ -200,20 +200,9 @@ bool ScanAfterSheet(std::string_view s, std::size_t k, Token& t) {
 
 }  // namespace
 
-std::string ColumnName(int col) {
-  if (col < 1 || col > kMaxCols) return {};
-  std::string out;
-  while (col > 0) {
-    int d = (col - 1) % 26;
-    out.insert(out.begin(), static_cast<char>('A' + d));
-    col = (col - 1) / 26;
-  }
-  return out;
-}
-
 std::string FormatRef(const RefParts& r) {
   auto cell = [](int row, int col, bool ar, bool ac) {
-    return (ac ? "$" : "") + ColumnName(col) + (ar ? "$" : "") + std::to_string(row);
+    return (ac ? "$" : "") + ColumnLetters(col) + (ar ? "$" : "") + std::to_string(row);
   };
   switch (r.kind) {
     case RefKind::Cell:
@@ -223,7 +212,7 @@ std::string FormatRef(const RefParts& r) {
     case RefKind::Rows:
       return (r.ar1 ? "$" : "") + std::to_string(r.r1) + ":" + (r.ar2 ? "$" : "") + std::to_string(r.r2);
     case RefKind::Cols:
-      return (r.ac1 ? "$" : "") + ColumnName(r.c1) + ":" + (r.ac2 ? "$" : "") + ColumnName(r.c2);
+      return (r.ac1 ? "$" : "") + ColumnLetters(r.c1) + ":" + (r.ac2 ? "$" : "") + ColumnLetters(r.c2);
   }
   return {};
 }

@@ -58,7 +58,4 @@ std::vector<Token> Tokenize(std::string_view text);
 // "$A$1", "B2:C3", "$1:$2", "A:$E" (no sheet part).
 std::string FormatRef(const RefParts& r);
 
-// Column letters <-> numbers (1-based; 0 when invalid).
-std::string ColumnName(int col);
-
 }  // namespace korvane::host::formula::detail

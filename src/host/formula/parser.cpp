@@ -1,4 +1,4 @@
-#include "host/formula_parser.h"
+#include "host/formula/parser.h"
 
 #include <cctype>
 

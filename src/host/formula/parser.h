@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/formula_lexer.h"
+#include "host/formula/lexer.h"
 
 namespace korvane::host::formula::detail {
 

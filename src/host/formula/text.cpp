@@ -1,9 +1,11 @@
-#include "host/formula_text.h"
+#include "host/formula/text.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include "host/utf8.h"
 
 namespace korvane::host::formula::detail {
 
@@ -203,34 +205,6 @@ bool EqualsFolded(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::size_t NextCodePoint(std::string_view s, std::size_t pos) {
-  if (pos >= s.size()) return s.size();
-  const unsigned char c = static_cast<unsigned char>(s[pos]);
-  std::size_t len = 1;
-  if (c >= 0xF0 && c < 0xF8) len = 4;
-  else if (c >= 0xE0) len = c < 0xF0 ? 3 : 1;
-  else if (c >= 0xC0) len = 2;
-  if (pos + len > s.size()) return pos + 1;
-  for (std::size_t k = 1; k < len; ++k)
-    if ((static_cast<unsigned char>(s[pos + k]) & 0xC0) != 0x80) return pos + 1;
-  return pos + len;
-}
-
-std::size_t CodePointCount(std::string_view s) {
-  std::size_t n = 0;
-  for (std::size_t p = 0; p < s.size(); p = NextCodePoint(s, p)) ++n;
-  return n;
-}
-
-std::size_t CodePointOffset(std::string_view s, std::size_t index) {
-  std::size_t p = 0;
-  while (index > 0 && p < s.size()) {
-    p = NextCodePoint(s, p);
-    --index;
-  }
-  return p;
-}
-
 bool HasWildcards(std::string_view pattern) {
   return pattern.find_first_of("*?~") != std::string_view::npos;
 }
@@ -252,14 +226,14 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
       ++p;
     } else {
       if (c == '~' && p + 1 < pattern.size()) ++p;  // "~" quotes the next character
-      std::size_t q = NextCodePoint(pattern, p);
+      std::size_t q = utf8::Next(pattern, p);
       items.push_back({2, FoldCase(pattern.substr(p, q - p))});
       p = q;
     }
   }
   std::vector<std::string> cps;
   for (std::size_t p = 0; p < text.size();) {
-    std::size_t q = NextCodePoint(text, p);
+    std::size_t q = utf8::Next(text, p);
     cps.push_back(FoldCase(text.substr(p, q - p)));
     p = q;
   }

@@ -38,13 +38,6 @@ std::string NumberToText(double d);
 std::string FoldCase(std::string_view s);
 bool EqualsFolded(std::string_view a, std::string_view b);
 
-// Splits UTF-8 into code points (each as its bytes). Invalid bytes count as
-// one code point each.
-std::size_t NextCodePoint(std::string_view s, std::size_t pos);
-std::size_t CodePointCount(std::string_view s);
-// Byte offset of the code point with the given 0-based index (size() when past the end).
-std::size_t CodePointOffset(std::string_view s, std::size_t index);
-
 // Wildcard match, case-insensitive for ASCII letters: "*" any run, "?" one
 // code point, "~" makes the next character literal.
 bool WildcardMatch(std::string_view pattern, std::string_view text);

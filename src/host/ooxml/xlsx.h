@@ -9,8 +9,10 @@
 #include "host/workbook.h"
 
 namespace korvane::host {
-
 class WorkbookHost;
+}  // namespace korvane::host
+
+namespace korvane::host::ooxml {
 
 // What reading a file may cost, whatever the file claims. Beyond them the
 // file is refused as "文件过大". Worksheets are streamed, so their size costs
@@ -79,4 +81,4 @@ class SaveJournal {
 // processes no longer running left in `folder`. Every save calls it.
 void RemoveStaleSaveFiles(const std::string& folder);
 
-}  // namespace korvane::host
+}  // namespace korvane::host::ooxml

@@ -16,9 +16,10 @@
 
 #include "host/address.h"
 #include "host/fault.h"
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
+#include "host/utf8.h"
 
-namespace korvane::host {
+namespace korvane::host::ooxml {
 
 namespace {
 
@@ -54,17 +55,6 @@ bool IsWordDocument(const std::string& name) {
   for (char& c : ext)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
   return ext == ".docx" || ext == ".docm" || ext == ".doc" || ext == ".dotx" || ext == ".dotm";
-}
-
-// Drops the first n code points of a UTF-8 text.
-std::string DropCodePoints(const std::string& s, std::size_t n) {
-  std::size_t i = 0;
-  while (n > 0 && i < s.size()) {
-    ++i;
-    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
-    --n;
-  }
-  return s.substr(i);
 }
 
 constexpr std::string_view kTempPrefix = ".korvane-save-";
@@ -191,9 +181,9 @@ std::string ForeignLockFile(const std::string& path) {
     // Word shortens the owner file of long names: "~$cument1.docx".
     const auto dot = name.rfind('.');
     const std::string stem = name.substr(0, dot);
-    const std::size_t length = Utf8Length(stem);
+    const std::size_t length = utf8::Length(stem);
     const std::size_t drop = length >= 8 ? 2 : length == 7 ? 1 : 0;
-    if (drop > 0) candidates.push_back("~$" + DropCodePoints(name, drop));
+    if (drop > 0) candidates.push_back("~$" + name.substr(utf8::Offset(name, drop)));
   }
   for (const std::string& c : candidates) {
     const fs::path lock = folder / c;
@@ -301,4 +291,4 @@ void WriteWorkbookFile(const Workbook& book, const std::string& path, FileKind k
   WriteFileAtomically(path, bytes);
 }
 
-}  // namespace korvane::host
+}  // namespace korvane::host::ooxml

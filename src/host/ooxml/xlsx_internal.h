@@ -13,10 +13,10 @@
 #include <pugixml.hpp>
 
 #include "host/errors.h"
+#include "host/ooxml/xlsx.h"
 #include "host/style.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "host/xlsx.h"
 
 namespace korvane::host::ooxml {
 

@@ -10,7 +10,7 @@
 
 #include "host/address.h"
 #include "host/fault.h"
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
 
@@ -424,7 +424,7 @@ std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, st
 
 }  // namespace korvane::host::ooxml
 
-namespace korvane::host {
+namespace korvane::host::ooxml {
 
 std::string WriteWorkbookBytes(const Workbook& book, FileKind kind) {
   using namespace ooxml;
@@ -476,4 +476,4 @@ std::unique_ptr<Workbook> ReadWorkbookBytes(const std::string& bytes, std::share
   }
 }
 
-}  // namespace korvane::host
+}  // namespace korvane::host::ooxml

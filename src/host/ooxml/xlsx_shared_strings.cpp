@@ -1,5 +1,5 @@
 // xl/sharedStrings.xml: the table of cell texts. Writer and reader.
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
 

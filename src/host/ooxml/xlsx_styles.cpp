@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
 

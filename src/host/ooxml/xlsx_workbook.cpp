@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
 

@@ -15,8 +15,8 @@
 
 #include <expat.h>
 
-#include "host/formula.h"
-#include "host/xlsx_internal.h"
+#include "host/formula/formula.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
 

@@ -5,63 +5,14 @@
 #include <cstring>
 
 #include "host/address.h"
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
+#include "host/utf8.h"
 
 namespace korvane::host::ooxml {
 
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
-
-// Length of a valid UTF-8 sequence starting at s[i] (1..4), or 0 when the
-// bytes are not valid UTF-8 (overlong forms and surrogates included). The
-// decoded code point goes to cp.
-std::size_t Utf8Sequence(std::string_view s, std::size_t i, std::uint32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    cp = b0;
-    return 1;
-  }
-  std::size_t len;
-  std::uint32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 void AppendHexEscape(std::string& out, std::uint32_t unit) {
   out += "_x";
@@ -135,20 +86,19 @@ void AppendText(std::string& out, std::string_view s) {
       ++i;
       continue;
     }
-    std::uint32_t cp = 0;
-    const std::size_t len = Utf8Sequence(s, i, cp);
-    if (len == 0) {
-      out += kReplacement;
+    const utf8::Character character = utf8::DecodeAt(s, i);
+    if (!character.wellFormed) {
+      out += utf8::kReplacementText;
       ++i;
       continue;
     }
-    if (cp == 0xFFFE || cp == 0xFFFF) {
-      if (kCellString) AppendHexEscape(out, cp);
-      else out += kReplacement;
+    if (character.codePoint == 0xFFFE || character.codePoint == 0xFFFF) {
+      if (kCellString) AppendHexEscape(out, character.codePoint);
+      else out += utf8::kReplacementText;
     } else {
-      out.append(s.data() + i, len);
+      out.append(s.data() + i, character.bytes);
     }
-    i += len;
+    i += character.bytes;
   }
 }
 
@@ -210,14 +160,14 @@ std::string DecodeCellString(std::string_view s) {
         for (int k = 2; k < 6; ++k) low = low * 16 + HexValue(s[i + k]);
         if (low >= 0xDC00 && low <= 0xDFFF) {
           i += 7;
-          AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+          utf8::Append(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
           continue;
         }
       }
       if (unit >= 0xD800 && unit <= 0xDFFF)
-        out += kReplacement;
+        out += utf8::kReplacementText;
       else
-        AppendUtf8(out, unit);
+        utf8::Append(out, unit);
     } else {
       out += s[i++];
     }

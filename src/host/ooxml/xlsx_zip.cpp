@@ -17,7 +17,7 @@
 #include <libdeflate.h>
 #include <zip.h>
 
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
 

@@ -8,7 +8,7 @@
 // print inside those margins and take nothing from the body. A 0.01 pt
 // tolerance absorbs floating-point error and nothing more.
 
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 
 #include <algorithm>
 #include <array>
@@ -21,7 +21,7 @@
 #include "host/workbook.h"
 #include "host/worksheet.h"
 
-namespace korvane::host {
+namespace korvane::host::print {
 
 namespace {
 
@@ -386,4 +386,4 @@ Pagination Paginate(const Worksheet& ws) {
   return p;
 }
 
-}  // namespace korvane::host
+}  // namespace korvane::host::print

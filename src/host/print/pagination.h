@@ -8,8 +8,10 @@
 #include <vector>
 
 namespace korvane::host {
-
 class Worksheet;
+}  // namespace korvane::host
+
+namespace korvane::host::print {
 
 // Paper size in points (portrait) for an application paper code; A4 when unknown.
 std::pair<double, double> PaperSizePoints(int paperCode);
@@ -46,4 +48,4 @@ struct Pagination {
 // Paginates the printed area of the sheet (nothing printed: 0 pages).
 Pagination Paginate(const Worksheet& ws);
 
-}  // namespace korvane::host
+}  // namespace korvane::host::print
