@@ -10,7 +10,7 @@
 #include <string>
 
 #include "host/application.h"
-#include "host/xlsx.h"
+#include "host/ooxml/xlsx.h"
 
 using namespace korvane::host;
 

@@ -25,9 +25,9 @@
 
 #include "files/files.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "host/range.h"
-#include "host/xlsx.h"
+#include "host/ooxml/xlsx.h"
 #include "processing/consolidation.h"
 #include "processing/grade_merge.h"
 #include "processing/simulate.h"
@@ -43,7 +43,6 @@
 
 using namespace korvane;
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 
 namespace {
 
@@ -175,7 +174,7 @@ double BestMs(F&& f) {
 // libdeflate and with zlib alone.
 void MeasureSave(const host::Workbook& book, Timing& t) {
   std::string bytes;
-  t.saveMs = BestMs([&] { bytes = host::WriteWorkbookBytes(book, book.Kind()); });
+  t.saveMs = BestMs([&] { bytes = host::ooxml::WriteWorkbookBytes(book, book.Kind()); });
   t.bytes = static_cast<double>(bytes.size());
   std::vector<std::string> parts;
   zip_error_t err;

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
-#include "host/pagination.h"
+#include "meet/layout.h"
+#include "host/print/pagination.h"
 #include "host/print/pdf.h"
 #include "host/print/sheet_pdf.h"
 #include "host/range.h"
@@ -31,7 +31,6 @@
 #include "shell/settings.h"
 
 using namespace korvane;
-namespace meet = host::meet;
 namespace fs = std::filesystem;
 
 namespace {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
+#include "meet/layout.h"
 #include "processing/consolidation.h"
 #include "processing/simulate.h"
 #include "setup/forms.h"
@@ -25,7 +25,7 @@
 #include "shell/settings.h"
 
 using namespace korvane;
-namespace meet = host::meet;
+namespace meet = korvane::meet;
 
 namespace {
 

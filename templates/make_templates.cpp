@@ -12,10 +12,10 @@
 
 #include "builders.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 
 namespace fs = std::filesystem;
-namespace layout = korvane::host::meet;
+namespace layout = korvane::meet;
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -24,14 +24,14 @@
 #include <vector>
 
 #include "builders.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "kit.h"
+#include "meet/layout.h"
 
 namespace korvane::templates {
 
 using namespace korvane::host;
-namespace layout = korvane::host::meet;
+namespace layout = korvane::meet;
 
 namespace {
 

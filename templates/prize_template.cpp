@@ -10,13 +10,13 @@
 #include <string>
 
 #include "builders.h"
-#include "host/meet_layout.h"
 #include "kit.h"
+#include "meet/layout.h"
 
 namespace korvane::templates {
 
 using namespace korvane::host;
-namespace layout = korvane::host::meet;
+namespace layout = korvane::meet;
 
 namespace {
 

@@ -76,12 +76,11 @@ void PrizeList(shell::Program& program);
 // default folder, bound to its list in the prize workbook.
 void PrizeCreate(shell::Program& program);
 
-void RegisterAwardsCommands(shell::CommandTable& table);
+// Registers 设置, 明细单 and 奖状(证书)生成 under their menu controls.
+void RegisterCommands(shell::CommandTable& table);
 
 // ---- texts ----
 namespace text {
-inline constexpr std::string_view kTemplateMissing = "模板文件缺失，请联系作者!";
-inline constexpr std::string_view kMustSetDefaultFolder = "必须先指定保存的默认目录!";
 inline constexpr std::string_view kFilesClosed = "相关文件被关闭，操作终止!";
 inline constexpr std::string_view kPrizeWorkbookClosed = "“奖项设置”文件被关闭，操作终止!";
 inline constexpr std::string_view kCertificatesMade = "奖状模板已生成，保存在默认目录下!";

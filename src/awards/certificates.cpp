@@ -8,15 +8,14 @@
 #include "awards/command_support.h"
 #include "host/docx/document.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
 #include "host/print/pdf.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
 #include "shell/paths.h"
 
 namespace korvane::awards {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 using shell::Icon;
 
 namespace {

@@ -9,21 +9,6 @@
 
 namespace korvane::awards::detail {
 
-// Screen updating off while a command runs, back as it was however it ends.
-class ScreenUpdatingOff {
- public:
-  explicit ScreenUpdatingOff(host::WorkbookHost& host) : host_(host), was_(host.screenUpdating) {
-    host_.screenUpdating = false;
-  }
-  ~ScreenUpdatingOff() { host_.screenUpdating = was_; }
-  ScreenUpdatingOff(const ScreenUpdatingOff&) = delete;
-  ScreenUpdatingOff& operator=(const ScreenUpdatingOff&) = delete;
-
- private:
-  host::WorkbookHost& host_;
-  bool was_;
-};
-
 // The prize workbook open: 明细单 and 奖状(证书)生成 enabled, 设置 disabled; or
 // the other way round when it has been found closed.
 void SetPrizeWorkbookOpen(shell::MenuState& menu, bool open);

@@ -3,7 +3,7 @@
 
 namespace korvane::awards {
 
-void RegisterAwardsCommands(shell::CommandTable& table) {
+void RegisterCommands(shell::CommandTable& table) {
   table.Register("PrizeSetup", PrizeSetup);
   table.Register("PrizeList", PrizeList);
   table.Register("PrizeCreate", PrizeCreate);

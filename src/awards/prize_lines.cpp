@@ -7,12 +7,11 @@
 #include "awards/awards.h"
 #include "host/address.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
 
 namespace korvane::awards {
 
-namespace meet = host::meet;
 
 namespace {
 

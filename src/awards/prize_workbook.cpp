@@ -4,17 +4,17 @@
 #include "awards/awards.h"
 #include "awards/command_support.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/worksheet.h"
-#include "reports/page_format.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/page_format.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
 
 namespace korvane::awards {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 using host::RangeRef;
 using shell::Icon;
 
@@ -30,7 +30,7 @@ std::optional<std::string> RequireDefaultFolder(shell::Program& program) {
     program.defaultFolder = *stored;
     return stored;
   }
-  program.ui().MessageBox(std::string(text::kMustSetDefaultFolder), Icon::Information);
+  program.ui().MessageBox(std::string(shell::kMustSetDefaultFolder), Icon::Information);
   const std::string folder = shell::PathLocation(program);
   if (folder == shell::kPickerCancelled) return std::nullopt;
   shell::SaveDefaultPath(program.Settings(), folder);
@@ -65,7 +65,7 @@ void FillPrizeSettings(host::Worksheet& prize, host::Worksheet& form, const std:
     host::Range(&prize, RangeRef{BlockRow(i), 1, BlockRow(i), 1})
         .SetLiteral(meetSettings.ValueAt(meet::settings::kFirstGradeRow + i - 1, meet::settings::kGradeCol));
   if (g < kGradeBlocks) prize.DeleteRows(BlockRow(g + 1), kLastTemplateBlockRow - BlockRow(g + 1) + 1);
-  reports::Borders_Setup(host::Range(&prize, RangeRef{kHeadingRow, 1, BlockRow(g) + 2, lastEventCol + 2}), 1);
+  meet::Borders_Setup(host::Range(&prize, RangeRef{kHeadingRow, 1, BlockRow(g) + 2, lastEventCol + 2}), 1);
 }
 
 }  // namespace
@@ -73,13 +73,12 @@ void FillPrizeSettings(host::Worksheet& prize, host::Worksheet& form, const std:
 void PrizeSetup(shell::Program& program) {
   host::WorkbookHost& host = program.Host();
   shell::Ui& ui = program.ui();
-  detail::ScreenUpdatingOff screen(host);
+  meet::ScreenUpdatingOff screen(host);
   host::Workbook* meetBook = shell::RequireMeetWorkbook(program, shell::kTargetFileClosed);
   if (meetBook == nullptr) return;
   const std::optional<std::string> folder = detail::RequireDefaultFolder(program);
   if (!folder) return;
   const std::string path = detail::PrizeWorkbookPath(program, *folder);
-  program.workPath = path;
 
   std::error_code ec;
   if (fs::exists(path, ec)) {
@@ -98,7 +97,7 @@ void PrizeSetup(shell::Program& program) {
   const std::string templatePath =
       meet::PrizeTemplatePath(shell::ProgramFolder(), program.tables.extensions.plainTemplate);
   if (!fs::is_regular_file(templatePath, ec)) {
-    ui.MessageBox(std::string(text::kTemplateMissing), Icon::None);
+    ui.MessageBox(std::string(shell::kTemplateMissing), Icon::None);
     return;
   }
   host::Worksheet* form = meetBook->FindSheet(std::string(meet::kFormSampleSheet));
@@ -134,7 +133,7 @@ void PrizeSetup(shell::Program& program) {
 void PrizeList(shell::Program& program) {
   host::WorkbookHost& host = program.Host();
   shell::Ui& ui = program.ui();
-  detail::ScreenUpdatingOff screen(host);
+  meet::ScreenUpdatingOff screen(host);
   host::Workbook* meetBook = meet::FindMeetWorkbook(host);
   host::Workbook* prize = FindPrizeWorkbook(host);
   if (meetBook == nullptr || prize == nullptr) {

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "cli/demo_schedule.h"
+#include "cli/script.h"
 #include "files/files.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "schedule/items.h"
 #include "shell/paths.h"
-#include "shell/script.h"
 
 namespace korvane::cli {
 
@@ -75,7 +75,7 @@ bool Usable(const fs::path& dir, std::string& why) {
 // 赛事日程...: a whole two-day arrangement of the items of the meet saved in
 // `meetsFolder`; nothing when it has none or cannot be read.
 std::optional<DemoStep> ScheduleStep(const std::string& meetsFolder) {
-  const host::meet::ExtensionTable ext = host::meet::ExtensionsForVersion("16.0");
+  const meet::ExtensionTable ext = meet::ExtensionsForVersion("16.0");
   const std::optional<fs::path> meet = files::NewestMeetWorkbook(meetsFolder, ext.meetWorkbook);
   if (!meet) return std::nullopt;
   schedule::DerivedItems items;
@@ -230,14 +230,14 @@ int RunDemo(const DemoOptions& options, const std::function<void(shell::CommandT
   shell::StartupOptions startup;
   startup.installCommands = installCommands;
   startup.settingsFile = dir / kConfig / "settings.ini";
-  int rc = shell::RunScript(script(), transcript, err, startup, beforeStatement);
+  int rc = RunScript(script(), transcript, err, startup, beforeStatement);
   // The schedule arranges the items the meet's entries give, so its lines
   // are written once the steps before it have run.
   if (rc == 0) {
     if (std::optional<DemoStep> schedule = ScheduleStep((dir / kMeets).string())) {
       firstStep = steps.size();
       steps.push_back(std::move(*schedule));
-      rc = shell::RunScript(script(), transcript, err, startup, beforeStatement);
+      rc = RunScript(script(), transcript, err, startup, beforeStatement);
     }
   }
   if (options.transcript) return rc;

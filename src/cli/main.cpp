@@ -15,22 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "awards/awards.h"
+#include "app/commands.h"
 #include "cli/demo.h"
-#include "files/files.h"
+#include "cli/script.h"
 #include "gui/desktop.h"
-#include "processing/consolidation.h"
-#include "processing/grade_merge.h"
-#include "processing/simulate.h"
-#include "reports/print.h"
-#include "reports/protection.h"
-#include "reports/record_tables.h"
-#include "reports/report_driver.h"
-#include "reports/score_register.h"
-#include "schedule/schedule.h"
-#include "setup/setup.h"
-#include "shell/commands.h"
-#include "shell/script.h"
 #include "shell/startup.h"
 
 namespace {
@@ -38,23 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kUsageError = 2;
-
-// Every subsystem's menu commands. Each subsystem adds its registration here.
-void InstallCommands(korvane::shell::CommandTable& table) {
-  korvane::shell::RegisterShellCommands(table);
-  korvane::setup::RegisterSetupCommands(table);
-  korvane::files::RegisterFilesCommands(table);
-  korvane::processing::RegisterConsolidationCommands(table);
-  korvane::processing::RegisterGradeMergeCommands(table);
-  korvane::processing::RegisterSimulationCommands(table);
-  korvane::reports::RegisterProtectionCommands(table);
-  korvane::reports::RegisterPrintCommands(table);
-  korvane::reports::RegisterRecordTableCommands(table);
-  korvane::reports::RegisterScoreRegisterCommands(table);
-  korvane::reports::RegisterReportCommands(table);
-  korvane::awards::RegisterAwardsCommands(table);
-  korvane::schedule::RegisterScheduleCommands(table);
-}
 
 constexpr const char* kHelp =
     "用法：\n"
@@ -106,8 +77,8 @@ int Run(const std::vector<std::string>& args) {
     if (in.bad()) return Fail("无法读取脚本文件 " + path);
   }
   korvane::shell::StartupOptions options;
-  options.installCommands = InstallCommands;
-  return korvane::shell::RunScript(text, std::cout, std::cerr, options);
+  options.installCommands = korvane::app::InstallCommands;
+  return korvane::cli::RunScript(text, std::cout, std::cerr, options);
 }
 
 int Demo(const std::vector<std::string>& args) {
@@ -129,7 +100,7 @@ int Demo(const std::vector<std::string>& args) {
       folderGiven = true;
     }
   }
-  return korvane::cli::RunDemo(options, InstallCommands, std::cout, std::cerr);
+  return korvane::cli::RunDemo(options, korvane::app::InstallCommands, std::cout, std::cerr);
 }
 
 }  // namespace
@@ -150,7 +121,7 @@ int main(int argc, char** argv) {
     }
     if (cmd.empty()) {
       korvane::shell::StartupOptions options;
-      options.installCommands = InstallCommands;
+      options.installCommands = korvane::app::InstallCommands;
       return korvane::gui::RunDesktop(argc, argv, options);
     }
     if (cmd == "run") return Run(rest);

@@ -1,4 +1,4 @@
-#include "shell/script.h"
+#include "cli/script.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,11 +9,13 @@
 #include "host/errors.h"
 #include "host/range.h"
 #include "host/workbook.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "shell/dialog.h"
 #include "shell/menu.h"
 
-namespace korvane::shell {
+namespace korvane::cli {
+
+using namespace shell;
 
 namespace fs = std::filesystem;
 
@@ -424,9 +426,9 @@ bool SplitTarget(const std::string& text, CellTarget& out) {
 host::Workbook& ResolveBook(Program& program, const std::string& book) {
   host::WorkbookHost& host = program.Host();
   if (book.empty()) {
-    host::Workbook* meet = host::meet::FindMeetWorkbook(host);
-    if (!meet) throw std::runtime_error("no meet workbook is open");
-    return *meet;
+    host::Workbook* meetBook = meet::FindMeetWorkbook(host);
+    if (!meetBook) throw std::runtime_error("no meet workbook is open");
+    return *meetBook;
   }
   if (host::Workbook* exact = host.FindWorkbook(book)) return *exact;
   host::Workbook* found = nullptr;
@@ -605,4 +607,4 @@ int RunScript(std::string_view text, std::ostream& out, std::ostream& err, Start
   return 1;
 }
 
-}  // namespace korvane::shell
+}  // namespace korvane::cli

@@ -30,7 +30,7 @@
 #include "shell/startup.h"
 #include "shell/ui.h"
 
-namespace korvane::shell {
+namespace korvane::cli {
 
 struct ScriptWord {
   std::string text;
@@ -49,16 +49,16 @@ struct ScriptLine {
 // its error, reported when the script reaches it.
 std::vector<ScriptLine> ParseScript(std::string_view text);
 
-class ScriptError : public std::runtime_error {
+class ScriptError : public shell::UiStopped {
  public:
-  ScriptError(int line, const std::string& message) : std::runtime_error(message), line_(line) {}
+  ScriptError(int line, const std::string& message) : UiStopped(message), line_(line) {}
   int Line() const { return line_; }
 
  private:
   int line_;
 };
 
-class ScriptRunner final : public Ui {
+class ScriptRunner final : public shell::Ui {
  public:
   ScriptRunner(std::vector<ScriptLine> lines, std::ostream& out) : lines_(std::move(lines)), out_(out) {}
 
@@ -68,20 +68,21 @@ class ScriptRunner final : public Ui {
 
   // Runs every statement against the started program. Throws ScriptError at
   // the first failing line (also for an answer still queued at the end).
-  void Execute(Program& program);
+  void Execute(shell::Program& program);
   // Runs more statements in the same session (the program and its host go
   // on): the failure of an earlier run and anything it left queued are
   // forgotten first. Throws ScriptError as Execute does.
-  void Continue(Program& program, std::string_view text);
+  void Continue(shell::Program& program, std::string_view text);
 
   // The Ui seam.
-  Answer MessageBox(const std::string& text, Icon icon, Buttons buttons, const std::string& title) override;
+  shell::Answer MessageBox(const std::string& text, shell::Icon icon, shell::Buttons buttons,
+                           const std::string& title) override;
   std::optional<std::string> PickFolder(const std::string& title) override;
   std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                       const std::string& defaultText) override;
   void SetCaption(const std::string&) override {}
   void SetStatusBar(const std::string&) override {}
-  void ShowDialog(DialogModel& dialog) override;
+  void ShowDialog(shell::DialogModel& dialog) override;
   bool OpenHelp(const std::string& path) override;
   void PrintJobDone(const std::string& pdfPath, int pages, const std::string& printer) override;
 
@@ -91,8 +92,8 @@ class ScriptRunner final : public Ui {
     bool cancel = false;
     int line = 0;
   };
-  void RunStatement(const ScriptLine& line, DialogModel* dialog);
-  void RunDialogStatement(const ScriptLine& line, DialogModel& dialog);
+  void RunStatement(const ScriptLine& line, shell::DialogModel* dialog);
+  void RunDialogStatement(const ScriptLine& line, shell::DialogModel& dialog);
   void Set(const ScriptLine& line);
   void Get(const ScriptLine& line);
   void Sheets(const ScriptLine& line);
@@ -113,7 +114,7 @@ class ScriptRunner final : public Ui {
   std::ostream& out_;
   std::size_t pos_ = 0;
   int current_ = 0;
-  Program* program_ = nullptr;
+  shell::Program* program_ = nullptr;
   std::deque<Queued> answers_, folders_, inputs_;
   std::optional<ScriptError> failure_;
 };
@@ -121,10 +122,10 @@ class ScriptRunner final : public Ui {
 // korvane run: starts the program without the single-instance lock, runs the
 // script and ends the program as closing its window does. Boxes go to `out`,
 // the error line to `err`. Returns 0 when every line ran, else 1.
-int RunScript(std::string_view text, std::ostream& out, std::ostream& err, StartupOptions options,
+int RunScript(std::string_view text, std::ostream& out, std::ostream& err, shell::StartupOptions options,
               std::function<void(int line)> beforeStatement = {});
 
 // A text as the script prints it: line feeds as \n.
 std::string PrintableText(std::string_view text);
 
-}  // namespace korvane::shell
+}  // namespace korvane::cli

@@ -7,18 +7,17 @@
 #include <vector>
 
 #include "files/files.h"
-#include "files/host_flags.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
+#include "host/ooxml/xlsx.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "host/xlsx.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
 #include "shell/clock.h"
 
 namespace korvane::files {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 using shell::Icon;
 
 namespace {
@@ -71,7 +70,7 @@ void WriteExportWorkbook(shell::Program& program, host::Workbook& meetBook, cons
 bool HoldsEntries(const std::string& path) {
   std::unique_ptr<host::Workbook> book;
   try {
-    book = host::ReadWorkbookFile(path, nullptr);
+    book = host::ooxml::ReadWorkbookFile(path, nullptr);
   } catch (const host::HostError&) {
     return true;
   }
@@ -117,7 +116,7 @@ void Export(shell::Program& program) {
 
   program.ui().MessageBox(std::string(text::kPickExportFolder), Icon::Information);
   const std::string folder = shell::PathLocation(program);
-  HostFlagsGuard flags(host);
+  meet::HostFlagsGuard flags(host);
   host.screenUpdating = false;
   host.displayAlerts = false;
   if (folder == shell::kPickerCancelled) return;
@@ -138,7 +137,6 @@ void Export(shell::Program& program) {
   for (int t = 1; t <= static_cast<int>(teams); ++t) names.push_back(meet::TeamSheetName(t));
 
   const std::string path = TargetPath(program, folder, meet::kRegistrationWorkbookBaseName);
-  program.workPath = path;
   // This is the file 导入报名数据 reads: once the teams have returned their
   // entries in it, it is replaced only on the user's word, and a copy of it stays.
   std::error_code ec;
@@ -164,12 +162,11 @@ void ExportPRF(shell::Program& program) {
   program.ui().MessageBox(std::string(text::kPickExportFolder), Icon::Information);
   const std::string folder = shell::PathLocation(program);
   if (folder == shell::kPickerCancelled) return;
-  HostFlagsGuard flags(host);
+  meet::HostFlagsGuard flags(host);
   host.screenUpdating = false;
   host.displayAlerts = false;
 
   const std::string path = TargetPath(program, folder, meet::kReportWorkbookBaseName);
-  program.workPath = path;
   WriteExportWorkbook(program, *meetBook,
                       {std::string(meet::kNumberReportSheet), std::string(meet::kRosterReportSheet)}, path);
 }

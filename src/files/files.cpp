@@ -1,17 +1,7 @@
-// Registration of the File menu's workbook commands, and their texts.
+// Texts of the File menu's workbook commands.
 #include "files/files.h"
 
 namespace korvane::files {
-
-void RegisterFilesCommands(shell::CommandTable& table) {
-  table.Register("New", New);
-  table.Register("Open", Open);
-  table.Register("Import", Import);
-  table.Register("Export", Export);
-  table.Register("ExportPRF", ExportPRF);
-  table.Register("Save", Save);
-  table.Register("Close", Close);
-}
 
 namespace text {
 std::string WrongShape(std::string_view problem) { return std::string(kWrongShape) + "\n" + std::string(problem); }

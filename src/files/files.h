@@ -37,9 +37,6 @@ void Save(shell::Program& program);
 // every open workbook and hides the host.
 void Close(shell::Program& program);
 
-// Registers the commands above under their menu controls.
-void RegisterFilesCommands(shell::CommandTable& table);
-
 // ---- rules the commands follow ----
 
 // The most recent meet workbook in `folder`: among the files named
@@ -68,8 +65,6 @@ void ApplyStageMenu(shell::MenuState& menu, int teamCount, int sheetCount, bool 
 
 // ---- texts ----
 namespace text {
-inline constexpr std::string_view kTemplateMissing = "模板文件缺失，请联系作者!";
-inline constexpr std::string_view kMustSetDefaultFolder = "必须先指定保存的默认目录!";
 inline constexpr std::string_view kNoMeetFile = "文件不存在，请先建立!";
 inline constexpr std::string_view kPickImportFolder = "指定文件位置";
 inline constexpr std::string_view kOverwriteQuestion = "是否覆盖原有数据？";

@@ -5,20 +5,20 @@
 #include <vector>
 
 #include "files/files.h"
-#include "files/host_flags.h"
 #include "host/address.h"
 #include "host/cell_limits.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
+#include "host/file_save.h"
+#include "host/ooxml/xlsx.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "host/xlsx.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
 
 namespace korvane::files {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 using shell::Answer;
 using shell::Buttons;
 using shell::Icon;
@@ -105,7 +105,6 @@ void Import(shell::Program& program) {
   const std::string path = (fs::path(folder) / (std::string(meet::kRegistrationWorkbookBaseName) +
                                                 std::string(program.tables.extensions.meetWorkbook)))
                                .string();
-  program.workPath = path;
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) {
     ui.MessageBox(text::SourceMissing(path), Icon::Information);
@@ -113,7 +112,7 @@ void Import(shell::Program& program) {
   }
   if (ui.MessageBox(std::string(text::kOverwriteQuestion), Icon::None, Buttons::YesNo) != Answer::Yes) return;
 
-  HostFlagsGuard flags(host);
+  meet::HostFlagsGuard flags(host);
   host.screenUpdating = false;
 
   // A file another program holds open may be half-saved by it: leave it alone.

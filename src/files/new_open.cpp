@@ -5,21 +5,20 @@
 #include <vector>
 
 #include "files/files.h"
-#include "files/host_flags.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "reports/page_format.h"
-#include "setup/setup.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/page_format.h"
 #include "setup/forms.h"
+#include "setup/setup.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
 
 namespace korvane::files {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 using shell::Answer;
 using shell::Buttons;
 using shell::Icon;
@@ -116,11 +115,11 @@ void New(shell::Program& program) {
   const std::string templatePath = setup::TemplateForNew(program);
   std::error_code ec;
   if (!fs::is_regular_file(templatePath, ec)) {
-    ui.MessageBox(std::string(text::kTemplateMissing), Icon::None, Buttons::Ok);
+    ui.MessageBox(std::string(shell::kTemplateMissing), Icon::None, Buttons::Ok);
     return;
   }
 
-  HostFlagsGuard flags(host);
+  meet::HostFlagsGuard flags(host);
   const bool wasVisible = host.visible;
   host::Workbook* book = &host.Add(templatePath);
 
@@ -128,7 +127,7 @@ void New(shell::Program& program) {
   if (std::optional<std::string> stored = shell::DefaultFolder(program.Settings())) {
     folder = *stored;
   } else {
-    ui.MessageBox(std::string(text::kMustSetDefaultFolder), Icon::Information);
+    ui.MessageBox(std::string(shell::kMustSetDefaultFolder), Icon::Information);
     host.screenUpdating = false;
     folder = shell::PathLocation(program);
     if (folder == shell::kPickerCancelled) {
@@ -156,7 +155,6 @@ void New(shell::Program& program) {
     while (book->NameCount() > 0) book->DeleteName(1);
     const std::string name = FreeMeetWorkbookName(folder, host, shell::Now(), ext.meetWorkbook);
     path = (fs::path(folder) / name).string();
-    program.workPath = path;
     book->SaveAs(path, meet::IsNewerFileFamily(host.Version()) ? kMacroEnabledFormat : 0);
     written = true;
     host.Close(*book, /*saveChanges=*/false);
@@ -223,7 +221,7 @@ void Open(shell::Program& program) {
     return;
   }
 
-  HostFlagsGuard flags(host);
+  meet::HostFlagsGuard flags(host);
   host.screenUpdating = false;
   host::Workbook* book = nullptr;
   const host::Worksheet* settingsSheet = nullptr;
@@ -235,7 +233,6 @@ void Open(shell::Program& program) {
       book = &host.Open(path);
       settingsSheet = &book->Sheet(std::string(meet::kSettingsSheet));
       program.tables.parameters = meet::LoadParameters(*book);
-      program.workPath = path;
       break;
     } catch (const host::HostError& e) {
       if (book != nullptr) host.Close(*book, /*saveChanges=*/false);
@@ -275,7 +272,7 @@ void Open(shell::Program& program) {
     const int firstPage = WholeAt(*settingsSheet, meet::settings::FirstReportPage);
     const host::Worksheet* report = book->FindSheet(std::string(meet::kNumberReportSheet));
     if (firstPage > 0 && report != nullptr && report->Page().firstPageNumber != firstPage)
-      reports::ResetPage(program);
+      meet::ResetPage(program.Host());
   }
 }
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "files/files.h"
-#include "files/host_flags.h"
 #include "host/errors.h"
 #include "host/workbook.h"
+#include "meet/guards.h"
 #include "shell/save_changes.h"
 
 namespace korvane::files {
@@ -23,7 +23,7 @@ void Save(shell::Program& program) {
   // that could not be saved are named afterwards instead of passing silently.
   std::string failed;
   {
-    HostFlagsGuard flags(host);
+    meet::HostFlagsGuard flags(host);
     host.displayAlerts = false;
     for (host::Workbook* book : host.Workbooks()) {
       try {

@@ -16,10 +16,6 @@ namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 }  // namespace
 
-std::string CommandFailedText(std::string_view caption, std::string_view reason) {
-  return "“" + std::string(caption) + "”出错：" + std::string(reason);
-}
-
 MainWindow::MainWindow(shell::Program& program, WorkbookWindow* workbooks, QWidget* parent)
     : QMainWindow(parent), program_(program), workbooks_(workbooks) {
   setWindowFlag(Qt::WindowStaysOnTopHint, program.placement.topMost);
@@ -77,13 +73,7 @@ void MainWindow::RunCommand(const std::string& control) {
     return;
   }
   running_ = true;
-  try {
-    program_.Run(control);
-  } catch (const std::exception& e) {
-    const shell::MenuNode* item = shell::FindMenuItem(control);
-    program_.ui().MessageBox(CommandFailedText(item ? item->caption : control, e.what()), shell::Icon::Critical);
-    program_.ResetCaption();
-  }
+  program_.Run(control);  // reports a command that fails unexpectedly
   running_ = false;
   Sync();
   if (program_.Ended()) {

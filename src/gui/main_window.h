@@ -49,7 +49,4 @@ class MainWindow : public QMainWindow {
   bool running_ = false;  // a command is running (menus take no second one)
 };
 
-// The message after a command failed unexpectedly.
-std::string CommandFailedText(std::string_view caption, std::string_view reason);
-
 }  // namespace korvane::gui

@@ -12,7 +12,7 @@
 #include "host/conditional.h"
 #include "host/errors.h"
 #include "host/number_format.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/range.h"
 #include "host/workbook.h"
 
@@ -27,7 +27,7 @@ constexpr int kMinRows = 200;
 constexpr int kMinCols = 26;
 
 int MaxDigitWidth(const host::Worksheet& ws) {
-  return host::MaxDigitWidthPixels(ws.Book().defaultFontName, ws.Book().defaultFontSize);
+  return host::print::MaxDigitWidthPixels(ws.Book().defaultFontName, ws.Book().defaultFontSize);
 }
 
 QColor Argb(std::uint32_t argb) {
@@ -37,7 +37,7 @@ QColor Argb(std::uint32_t argb) {
 }  // namespace
 
 int ColumnWidthPixels(const host::Worksheet& ws, double chars) {
-  return static_cast<int>(std::lround(host::ColumnWidthToPoints(chars, MaxDigitWidth(ws)) * 96.0 / 72.0));
+  return static_cast<int>(std::lround(host::print::ColumnWidthToPoints(chars, MaxDigitWidth(ws)) * 96.0 / 72.0));
 }
 
 double ColumnWidthChars(const host::Worksheet& ws, int pixels) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "host/formula.h"
+#include "host/formula/formula.h"
 #include "host/worksheet.h"
 
 namespace korvane::host {

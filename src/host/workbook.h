@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/formula.h"
+#include "host/formula/formula.h"
 #include "host/style.h"
 #include "host/worksheet.h"
 

@@ -1,4 +1,4 @@
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 
 #include <charconv>
 #include <climits>
@@ -7,12 +7,14 @@
 #include <stdexcept>
 #include <vector>
 
+#include "host/address.h"
 #include "host/application.h"
 #include "host/errors.h"
+#include "host/utf8.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 
-namespace korvane::host::meet {
+namespace korvane::meet {
 
 namespace {
 
@@ -32,23 +34,13 @@ bool EndsWithAsciiNoCase(std::string_view s, std::string_view suffix) {
   return true;
 }
 
-// Splits UTF-8 text into its characters (code points, each as its bytes).
-// A malformed byte counts as one character of its own.
+// Splits UTF-8 text into its characters, each as its bytes.
 std::vector<std::string_view> Characters(std::string_view s) {
   std::vector<std::string_view> out;
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
-    if (i + len > s.size()) len = 1;
-    for (std::size_t k = 1; k < len; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-        len = 1;
-        break;
-      }
-    }
-    out.push_back(s.substr(i, len));
-    i += len;
+  for (std::size_t pos = 0; pos < s.size();) {
+    const std::size_t next = host::utf8::Next(s, pos);
+    out.push_back(s.substr(pos, next - pos));
+    pos = next;
   }
   return out;
 }
@@ -83,6 +75,11 @@ std::string PrizeTemplatePath(std::string_view programDir, std::string_view temp
 }
 
 std::string TeamSheetName(int team) { return std::to_string(team); }
+
+std::string settings::TeamTotalMismatchText(long long total, long long sum) {
+  return "设置!B9 的参赛队总数（" + std::to_string(total) + "）与各年级的班级（代表队）数之和（" + std::to_string(sum) +
+         "）不一致。";
+}
 
 double form::AthleteRowHeight(int h2) {
   if (h2 <= 0) return 0;
@@ -152,9 +149,27 @@ ExtensionTable ExtensionsForVersion(std::string_view version) {
   return {".xls", ".xlt", ".xls", ".xlt"};
 }
 
-Parameters LoadParameters(const Workbook& book) {
-  const Worksheet* ws = book.FindSheet(std::string(kSettingsSheet));
-  if (ws == nullptr) throw HostError("工作簿中没有工作表“" + std::string(kSettingsSheet) + "”!");
+std::string FractionalCountText(const host::Workbook& book) {
+  namespace s = settings;
+  const host::Worksheet* settings = book.FindSheet(std::string(kSettingsSheet));
+  if (!settings) return {};
+  std::vector<CellPos> cells;
+  for (int r = s::kFirstGradeRow; r <= s::kLastGradeRow; ++r) cells.push_back({r, s::kTeamsCol});
+  for (CellPos at : {s::TeamSheetCount, s::RowsPerTeam, s::MaxPerTeamPerEvent, s::MaxEventsPerAthlete, s::MaxPerGroup})
+    cells.push_back(at);
+  for (const CellPos& at : cells) {
+    const host::CellValue v = settings->ValueAt(at.row, at.col);
+    double d = 0;
+    if (v.IsBool() || !v.ToNumber(d)) continue;
+    if (!std::isfinite(d) || d != std::floor(d))
+      return "设置!" + host::ColumnLetters(at.col) + std::to_string(at.row) + " 的值" + v.ToText() + "不是整数，请改为整数后再试。";
+  }
+  return {};
+}
+
+Parameters LoadParameters(const host::Workbook& book) {
+  const host::Worksheet* ws = book.FindSheet(std::string(kSettingsSheet));
+  if (ws == nullptr) throw host::HostError("工作簿中没有工作表“" + std::string(kSettingsSheet) + "”!");
   auto read = [ws](CellPos at) { return ClampToInt(ws->ValueAt(at.row, at.col).ToWhole()); };
   Parameters p;
   p.RowsPerTeam = read(settings::RowsPerTeam);
@@ -166,9 +181,9 @@ Parameters LoadParameters(const Workbook& book) {
 
 bool IsMeetWorkbookName(std::string_view workbookName) { return StartsWith(workbookName, kRecognitionPrefix); }
 
-Workbook* FindMeetWorkbook(const WorkbookHost& host) {
-  Workbook* found = nullptr;
-  for (Workbook* book : host.Workbooks()) {
+host::Workbook* FindMeetWorkbook(const host::WorkbookHost& application) {
+  host::Workbook* found = nullptr;
+  for (host::Workbook* book : application.Workbooks()) {
     if (book != nullptr && IsMeetWorkbookName(book->Name())) found = book;
   }
   return found;
@@ -177,8 +192,8 @@ Workbook* FindMeetWorkbook(const WorkbookHost& host) {
 std::string DatedFileName(std::string_view prefix, std::chrono::year_month_day date, int secondsOfDay,
                           std::string_view extension) {
   const int year = static_cast<int>(date.year());
-  if (!date.ok() || year < 0 || year > 9999) throw HostError("文件名中的日期无效");
-  if (secondsOfDay < 0 || secondsOfDay >= kSecondsPerDay) throw HostError("文件名中的时间无效");
+  if (!date.ok() || year < 0 || year > 9999) throw host::HostError("文件名中的日期无效");
+  if (secondsOfDay < 0 || secondsOfDay >= kSecondsPerDay) throw host::HostError("文件名中的时间无效");
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%04d-%02u-%02u_%05d", year, static_cast<unsigned>(date.month()),
                 static_cast<unsigned>(date.day()), secondsOfDay);
@@ -235,4 +250,4 @@ MeetStage StageFromSheetCount(int sheetCount, int teamSheetCount) {
   return MeetStage::NotConsolidated;
 }
 
-}  // namespace korvane::host::meet
+}  // namespace korvane::meet

@@ -14,7 +14,7 @@ class Workbook;
 class WorkbookHost;
 }  // namespace korvane::host
 
-namespace korvane::host::meet {
+namespace korvane::meet {
 
 // A cell position, 1-based.
 struct CellPos {
@@ -111,6 +111,8 @@ inline constexpr CellPos kTeamModeFlag{1, 13};  // M1
 inline constexpr std::string_view kTeamModeMark = "√";
 // A grade name whose first character is 初 is a junior grade.
 inline constexpr std::string_view kJuniorGradeMark = "初";
+// The refusal of a meet whose team total (B9) is not the sum of its grades' teams.
+std::string TeamTotalMismatchText(long long total, long long sum);
 }  // namespace settings
 
 // ---- sheet 报名表样表 and the team sheets copied from it ----
@@ -273,11 +275,17 @@ struct Parameters {
 };
 // Reads the parameters from the 设置 sheet of `book`. Throws HostError when
 // the workbook has no such sheet.
-Parameters LoadParameters(const Workbook& book);
+Parameters LoadParameters(const host::Workbook& book);
+// The counts of 设置 (classes per grade B2:B8, the team total B9 and the
+// parameters H2:H5) must be whole numbers: the first cell holding a number
+// with a fraction, as a refusal ("设置!B2 的值3.7不是整数，……"); empty
+// when every count is whole, when a count is not a number at all (the
+// callers check that themselves) or when there is no 设置 sheet.
+std::string FractionalCountText(const host::Workbook& book);
 
 // The meet workbook among the host's open workbooks: the last one (in the
 // host's order) whose name begins with kRecognitionPrefix; null when none.
-Workbook* FindMeetWorkbook(const WorkbookHost& host);
+host::Workbook* FindMeetWorkbook(const host::WorkbookHost& host);
 bool IsMeetWorkbookName(std::string_view workbookName);
 
 // ---- dated file names ----
@@ -316,4 +324,4 @@ bool IsMoreRecent(const DatedName& candidate, const DatedName& current);
 enum class MeetStage { NotConsolidated, Consolidated, Reports, RecordTables };
 MeetStage StageFromSheetCount(int sheetCount, int teamSheetCount);
 
-}  // namespace korvane::host::meet
+}  // namespace korvane::meet

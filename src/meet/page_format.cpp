@@ -1,19 +1,18 @@
-#include "reports/page_format.h"
+#include "meet/page_format.h"
 
 #include <cmath>
 #include <stdexcept>
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/style.h"
 #include "host/workbook.h"
+#include "meet/layout.h"
 
-namespace korvane::reports {
+namespace korvane::meet {
 
 namespace xl = host::xl;
-namespace meet = host::meet;
 
 void Page_Setup(host::Worksheet& mySht) {
   host::PageSetup& page = mySht.Page();
@@ -51,7 +50,7 @@ NumberReportColumns NumberReportColumnsFor(int rowsPerTeam) {
 void RowCol_Setup(host::Worksheet& mySht, int rowsPerTeam) {
   host::Range all = mySht.AllCells();
   all.SetRowHeight(kDataRowHeight);
-  if (mySht.Name() == meet::kNumberReportSheet) {
+  if (mySht.Name() == kNumberReportSheet) {
     all.SetColumnWidth(NumberReportColumnsFor(rowsPerTeam).width);
     all.SetShrinkToFit(true);
   } else {
@@ -59,10 +58,6 @@ void RowCol_Setup(host::Worksheet& mySht, int rowsPerTeam) {
   }
   all.SetHorizontalAlignment(xl::Center);
   all.SetVerticalAlignment(xl::Center);
-}
-
-void RowCol_Setup(shell::Program& program, host::Worksheet& mySht) {
-  RowCol_Setup(mySht, program.tables.parameters.RowsPerTeam);
 }
 
 void Borders_Setup(const host::Range& Rng, int lngStyle) {
@@ -100,20 +95,20 @@ void title_format2(const host::Range& Rng) {
 void WritePageBreaks(host::Worksheet& ws) {
   std::vector<int>& breaks = ws.Page().rowBreaks;
   breaks.clear();
-  const host::Pagination pages = host::Paginate(ws);
+  const host::print::Pagination pages = host::print::Paginate(ws);
   for (std::size_t i = 0; i + 1 < pages.rowBands.size(); ++i) breaks.push_back(pages.rowBands[i].last);
   ws.Book().SetSaved(false);
 }
 
-void ResetPage(shell::Program& program) {
-  host::Workbook* book = meet::FindMeetWorkbook(program.Host());
+void ResetPage(host::WorkbookHost& application) {
+  host::Workbook* book = FindMeetWorkbook(application);
   if (!book) return;
-  host::Worksheet* settings = book->FindSheet(std::string(meet::kSettingsSheet));
-  host::Worksheet* numbers = book->FindSheet(std::string(meet::kNumberReportSheet));
-  host::Worksheet* rosters = book->FindSheet(std::string(meet::kRosterReportSheet));
+  host::Worksheet* settings = book->FindSheet(std::string(kSettingsSheet));
+  host::Worksheet* numbers = book->FindSheet(std::string(kNumberReportSheet));
+  host::Worksheet* rosters = book->FindSheet(std::string(kRosterReportSheet));
   if (!settings || !numbers || !rosters) return;
   const long long c =
-      settings->ValueAt(meet::settings::FirstReportPage.row, meet::settings::FirstReportPage.col).ToWhole();
+      settings->ValueAt(settings::FirstReportPage.row, settings::FirstReportPage.col).ToWhole();
   if (c < 1 || c > 1'000'000) return;
   // An automatic first page number is page 1.
   const long long r = rosters->Page().firstPageNumber.value_or(1);
@@ -124,4 +119,4 @@ void ResetPage(shell::Program& program) {
   book->SetSaved(false);
 }
 
-}  // namespace korvane::reports
+}  // namespace korvane::meet

@@ -15,9 +15,12 @@
 
 #include "host/range.h"
 #include "host/worksheet.h"
-#include "shell/program.h"
 
-namespace korvane::reports {
+namespace korvane::host {
+class WorkbookHost;
+}  // namespace korvane::host
+
+namespace korvane::meet {
 
 // Heights in points and rows per printed page the report writers rely on.
 inline constexpr double kDataRowHeight = 27;
@@ -58,10 +61,8 @@ NumberReportColumns NumberReportColumnsFor(int rowsPerTeam);
 
 // Rows and columns of a report sheet: every row 27 points high and every cell
 // centred both ways. The number report (号码对照表报表) gets the columns of
-// NumberReportColumnsFor(RowsPerTeam of the program's parameter table) and
-// shrinks its text to fit; any other sheet gets columns 8 characters wide.
-// Meant for a fresh, empty report sheet.
-void RowCol_Setup(shell::Program& program, host::Worksheet& mySht);
+// NumberReportColumnsFor(rowsPerTeam) and shrinks its text to fit; any other
+// sheet gets columns 8 characters wide. Meant for a fresh, empty report sheet.
 void RowCol_Setup(host::Worksheet& mySht, int rowsPerTeam);
 
 // Borders of `Rng` in line style `lngStyle` (the application's codes:
@@ -95,6 +96,6 @@ void WritePageBreaks(host::Worksheet& ws);
 // report starts at C1 and the rosters keep their distance from it. Does
 // nothing when no meet workbook is open, when either report sheet is missing
 // or when C1 is not a page number (below 1).
-void ResetPage(shell::Program& program);
+void ResetPage(host::WorkbookHost& application);
 
-}  // namespace korvane::reports
+}  // namespace korvane::meet

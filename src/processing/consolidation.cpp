@@ -8,21 +8,20 @@
 
 #include "host/address.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
+#include "host/ooxml/xlsx.h"
 #include "host/range.h"
+#include "host/utf8.h"
 #include "host/worksheet.h"
-#include "host/xlsx.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/sheets.h"
+#include "processing/commands.h"
 #include "processing/grades.h"
 #include "processing/numbering.h"
 #include "processing/random_order.h"
-#include "processing/workbook_guards.h"
-#include "setup/forms.h"
-#include "setup/sheet_guards.h"
-#include "setup/text.h"
 
 namespace korvane::processing {
 
-namespace meet = host::meet;
 namespace ev = meet::events;
 namespace f = meet::form;
 namespace nt = meet::numbers;
@@ -52,7 +51,7 @@ int FormEventCount(const host::Worksheet& form) {
 
 bool TeamMode(const host::Workbook& book) {
   const host::Worksheet& settings = *book.FindSheet(std::string(meet::kSettingsSheet));
-  return IsText(settings.ValueAt(meet::settings::kTeamModeFlag.row, meet::settings::kTeamModeFlag.col),
+  return meet::IsText(settings.ValueAt(meet::settings::kTeamModeFlag.row, meet::settings::kTeamModeFlag.col),
                 meet::settings::kTeamModeMark);
 }
 
@@ -60,7 +59,7 @@ bool TeamMode(const host::Workbook& book) {
 std::string CheckMeet(const host::Workbook& book) {
   for (std::string_view name : {meet::kSettingsSheet, meet::kFormSampleSheet, meet::kEventsSheet})
     if (!book.FindSheet(std::string(name))) return MissingSheetText(name);
-  if (std::string fraction = setup::FractionalCountText(book); !fraction.empty()) return fraction;
+  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return fraction;
   const meet::Parameters p = meet::LoadParameters(book);
   if (p.RowsPerTeam < 2 || p.RowsPerTeam % 2 != 0) return std::string(kRowsPerTeamNotEven);
   if (p.MaxPerTeamPerEvent < 1) return std::string(kMaxPerTeamNotPositive);
@@ -71,7 +70,7 @@ std::string CheckMeet(const host::Workbook& book) {
       settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole();
   long long sum = 0;
   for (const Grade& g : ReadGrades(book)) sum += g.teams;
-  if (sum != std::max(total, 0LL)) return setup::TeamTotalMismatchText(total, sum);
+  if (sum != std::max(total, 0LL)) return meet::settings::TeamTotalMismatchText(total, sum);
   if (sum * p.RowsPerTeam + nt::kFirstRow > host::kMaxRows) return std::string(kTooManyAthleteRows);
   // Team t is worksheet t and is named "t".
   const std::vector<host::Worksheet*> sheets = book.Sheets();
@@ -136,7 +135,7 @@ TeamEntries TidyTeam(host::Worksheet& ws, Run& run) {
     bool full = false;
     for (int j = 0; j < e; ++j) {
       const CellValue& cell = row[kEventAt + j];
-      if (IsBlank(cell)) continue;
+      if (meet::IsBlank(cell)) continue;
       const bool tick = IsEntryTick(cell);
       if (full && !relay[j]) {
         erase.emplace_back(f::kFirstAthleteRow + i, f::kFirstEventCol + j);
@@ -151,9 +150,9 @@ TeamEntries TidyTeam(host::Worksheet& ws, Run& run) {
       if (!relay[j] && ++counted == run.maxEvents) full = true;
     }
   }
-  team.takesPart = !IsBlank(team.names[0]);
+  team.takesPart = !meet::IsBlank(team.names[0]);
   if (!erase.empty()) {
-    setup::SheetUnprotected open(ws);
+    meet::SheetOpen open(ws, meet::AtEnd::Restore);
     for (const auto& [r, c] : erase) ws.Cells(r, c).SetLiteral(CellValue());
   }
   return team;
@@ -168,9 +167,9 @@ struct EventList {
 EventList CollectEntrants(Run& run, const std::string& title, const std::vector<std::string>& headings,
                           const ValueGrid& numbers) {
   EventList list;
-  const std::string grade = setup::text::Mid(title, 1, 2);
-  const std::string sex = setup::text::Mid(title, 3, 2);
-  const std::string event = setup::text::Mid(title, 5);
+  const std::string grade = host::utf8::Mid(title, 1, 2);
+  const std::string sex = host::utf8::Mid(title, 3, 2);
+  const std::string event = host::utf8::Mid(title, 5);
   const auto heading = std::find(headings.begin(), headings.end(), event);
   if (heading == headings.end()) return list;  // no such event on the forms: no entrants
   const int j = static_cast<int>(heading - headings.begin());
@@ -197,7 +196,7 @@ EventList CollectEntrants(Run& run, const std::string& title, const std::vector<
     int taken = 0;
     for (int i = i0; i < i0 + block; ++i) {
       if (!run.Ticked(team, i, j)) continue;
-      if (IsBlank(team.names[i])) {
+      if (meet::IsBlank(team.names[i])) {
         dropped(t, i, std::string(text::kTickWithoutName));
         continue;
       }
@@ -303,7 +302,7 @@ void ReportEntryIssues(shell::Program& program, const host::Workbook& book, cons
     const double widths[] = {8, 8, 12, 22, 44};
     for (int c = 0; c < 5; ++c) ws.Columns(c + 1).SetColumnWidth(widths[c]);
     try {
-      host::WriteWorkbookFile(list, path, host::FileKind::Xlsx);
+      host::ooxml::WriteWorkbookFile(list, path, host::FileKind::Xlsx);
       written = text::IssuesWritten(path);
     } catch (const host::HostError& e) {
       written = text::IssuesNotWritten(e.what());
@@ -316,8 +315,8 @@ void ReportEntryIssues(shell::Program& program, const host::Workbook& book, cons
 // ---- RestoreItem ----
 
 void RestoreItem(host::Workbook& book) {
-  host::Worksheet& events = RequireSheet(book, meet::kEventsSheet);
-  setup::SheetUnprotected open(events);
+  host::Worksheet& events = meet::RequireSheet(book, meet::kEventsSheet);
+  meet::SheetOpen open(events, meet::AtEnd::Restore);
   std::vector<int> hidden;
   for (const auto& [r, row] : events.RowMap())
     if (row.hidden) hidden.push_back(r);
@@ -330,10 +329,10 @@ void RestoreItem(host::Workbook& book) {
   for (int k = 1; k <= n; ++k) {
     const int row = ev::EventRow(k);
     const std::string title = events.ValueAt(row, ev::kTitleCol).ToText();
-    const std::string pair = setup::text::Mid(title, 1, 4);
+    const std::string pair = host::utf8::Mid(title, 1, 4);
     for (std::size_t g = 0; g + 1 < grades.size(); ++g) {
       if (pair != grades[g].name + grades[g + 1].name) continue;
-      events.Cells(row, ev::kTitleCol).SetLiteral(grades[g].name + setup::text::Mid(title, 5));
+      events.Cells(row, ev::kTitleCol).SetLiteral(grades[g].name + host::utf8::Mid(title, 5));
       break;
     }
   }
@@ -341,20 +340,20 @@ void RestoreItem(host::Workbook& book) {
   host::Range(&events, {ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col, ev::kMergeFlagsFirst.row,
                         ev::kMergeFlagsFirst.col + ev::kMergeFlagCount - 1})
       .SetLiteral(CellValue());
-  if (IsText(events.ValueAt(ev::kFirstEventRow, ev::kGradeCol), ev::kAllJunior))
+  if (meet::IsText(events.ValueAt(ev::kFirstEventRow, ev::kGradeCol), ev::kAllJunior))
     events.Cells(ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col).SetLiteral(1);
 }
 
 // ---- SJHZ ----
 
 void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& rng) {
-  host::Worksheet& form = RequireSheet(book, meet::kFormSampleSheet);
-  host::Worksheet& events = RequireSheet(book, meet::kEventsSheet);
-  host::Worksheet& settings = RequireSheet(book, meet::kSettingsSheet);
+  host::Worksheet& form = meet::RequireSheet(book, meet::kFormSampleSheet);
+  host::Worksheet& events = meet::RequireSheet(book, meet::kEventsSheet);
+  host::Worksheet& settings = meet::RequireSheet(book, meet::kSettingsSheet);
   Run run;
   run.events = FormEventCount(form);
   if (run.events <= 0) return;
-  shell::CaptionNote caption(program, shell::notes::kTidyEntries);
+  shell::CaptionNote caption(program, notes::kTidyEntries);
 
   const meet::Parameters p = meet::LoadParameters(book);
   run.rowsPerTeam = p.RowsPerTeam;
@@ -364,7 +363,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
 
   host::Worksheet* temp = nullptr;
   {
-    SheetOpen eventsOpen(events);
+    meet::SheetOpen eventsOpen(events, meet::AtEnd::Protect);
     const int n = EventCount(events);
     RestoreItem(book);
     run.grades = ReadGrades(book);
@@ -387,7 +386,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
     for (int t = 1; t <= run.teamCount; ++t) run.teams.push_back(TidyTeam(book.Sheet(t), run));
 
     // The athletes of every taking-part team into its fixed block of the number table.
-    program.SetCaptionNote(shell::notes::kCollectTeams);
+    program.SetCaptionNote(notes::kCollectTeams);
     if (run.teamCount > 0) {
       ValueGrid names(static_cast<std::size_t>(run.teamCount) * h2, std::vector<CellValue>(1));
       for (int t = 1; t <= run.teamCount; ++t) {
@@ -398,7 +397,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
       table.Cells(nt::kFirstRow, nt::kNameCol).SetLiterals(names);
     }
 
-    program.SetCaptionNote(shell::notes::kNumbering);
+    program.SetCaptionNote(notes::kNumbering);
     AutoNumber(book);
     ValueGrid numbers;
     if (lastRow >= nt::kFirstRow)
@@ -407,7 +406,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
     temp = &book.AddSheet(nullptr, &book.Sheet(book.Count()), std::string(meet::kTempSheet));
 
     // The entrants of every event row, written in one block per sheet.
-    program.SetCaptionNote(shell::notes::kCollectEvents);
+    program.SetCaptionNote(notes::kCollectEvents);
     std::vector<std::string> headings;
     const ValueGrid headingCells =
         host::Range(&form, {f::kHeadingRow, f::kFirstEventCol, f::kHeadingRow, f::kFirstEventCol + run.events - 1})
@@ -431,7 +430,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
   }  // 比赛项目名单 protected again
   temp->SetVisible(false);
 
-  program.SetCaptionNote(shell::notes::kRandomOrder);
+  program.SetCaptionNote(notes::kRandomOrder);
   SJPX(book, rng);
   events.Select();
   ReportEntryIssues(program, book, run.issues);
@@ -446,9 +445,9 @@ void Consolidate(shell::Program& program) {
     program.ui().MessageBox(refusal, shell::Icon::Exclamation);
     return;
   }
-  setup::ScreenUpdatingOff screen(program.Host());
-  StructureOpen structure(*book);
-  const bool rerun = setup::delSht(program, *book, 1);
+  meet::ScreenUpdatingOff screen(program.Host());
+  meet::StructureOpen structure(*book, meet::AtEnd::Protect);
+  const bool rerun = meet::delSht(*book, 1);
   if (host::Worksheet* reg = book->FindSheet(std::string(meet::kScoreRegisterSheet))) reg->SetVisible(false);
 
   shell::MenuState& menu = program.Menu();
@@ -463,11 +462,6 @@ void Consolidate(shell::Program& program) {
 
   shell::CommandRandom rng;
   SJHZ(program, *book, rng);
-}
-
-void RegisterConsolidationCommands(shell::CommandTable& table) {
-  table.Register("consolidate", Consolidate);
-  table.Register("Sort", Sort);
 }
 
 }  // namespace korvane::processing

@@ -32,9 +32,6 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
 // sheets first and refuses, changing nothing, when they cannot be consolidated.
 void Consolidate(shell::Program& program);
 
-// Registers 汇总及编号 and 随机排序 under their menu controls.
-void RegisterConsolidationCommands(shell::CommandTable& table);
-
 // A tick of the registration forms: "√" or "✓", also with blanks around it
 // (a trailing space typed after the mark, a full-width space).
 inline constexpr std::string_view kCheckMark = "✓";

@@ -4,17 +4,17 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
+#include "host/utf8.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/sheets.h"
+#include "processing/commands.h"
 #include "processing/grades.h"
 #include "processing/random_order.h"
-#include "setup/forms.h"
-#include "setup/sheet_guards.h"
-#include "setup/text.h"
 
 namespace korvane::processing {
 
-namespace meet = host::meet;
 namespace ev = meet::events;
 using shell::Icon;
 
@@ -23,9 +23,9 @@ namespace {
 constexpr int kOptionCount = 4;
 constexpr int kGradeCharacters = 2;  // a grade name, and the grade prefix of an event title
 
-std::string Prefix(std::string_view title, std::size_t chars) { return setup::text::Mid(title, 1, chars); }
+std::string Prefix(std::string_view title, std::size_t chars) { return host::utf8::Mid(title, 1, chars); }
 // Sex and event name: the title from its third character on.
-std::string SexAndEvent(std::string_view title) { return setup::text::Mid(title, kGradeCharacters + 1); }
+std::string SexAndEvent(std::string_view title) { return host::utf8::Mid(title, kGradeCharacters + 1); }
 bool IsRelay(std::string_view title) {
   const std::string_view suffix = meet::form::kRelaySuffix;
   return title.size() >= suffix.size() && title.substr(title.size() - suffix.size()) == suffix;
@@ -36,19 +36,6 @@ int EntrantCount(const host::CellValue& v) {
   const long long n = v.ToWhole();
   return static_cast<int>(std::clamp<long long>(n, 0, ev::MaxEntrantsPerEvent));
 }
-
-// Protects the workbook (structure and windows) when the command ends, also
-// when it fails.
-class ProtectStructureAtEnd {
- public:
-  explicit ProtectStructureAtEnd(host::Workbook& book) : book_(book) {}
-  ~ProtectStructureAtEnd() { book_.Protect(true, true); }
-  ProtectStructureAtEnd(const ProtectStructureAtEnd&) = delete;
-  ProtectStructureAtEnd& operator=(const ProtectStructureAtEnd&) = delete;
-
- private:
-  host::Workbook& book_;
-};
 
 // The event rows of 比赛项目名单 (and the same cells of temp) as read before
 // the merge changes anything. Index 0 is sheet row 3.
@@ -183,7 +170,7 @@ std::vector<int> SchoolLevels(const std::vector<std::string>& grades) {
   std::vector<int> sizes;
   std::string previous;
   for (std::size_t i = 0; i < grades.size(); ++i) {
-    const std::string first = setup::text::Mid(grades[i], 1, 1);
+    const std::string first = host::utf8::Mid(grades[i], 1, 1);
     if (i == 0 || first != previous) sizes.push_back(0);
     ++sizes.back();
     previous = first;
@@ -196,7 +183,7 @@ std::vector<int> SchoolLevels(const std::vector<std::string>& grades) {
 MergeResult MergeGrades(shell::Program& program, host::Workbook& book, std::string_view choice,
                         const std::vector<int>& levelSizes, shell::CommandRandom& rng) {
   MergeResult result;
-  result.reportsRemoved = setup::delSht(program, book, 3);
+  result.reportsRemoved = meet::delSht(book, 3);
   if (host::Worksheet* reg = book.FindSheet(std::string(meet::kScoreRegisterSheet))) reg->SetVisible(false);
 
   host::Worksheet& events = book.Sheet(std::string(meet::kEventsSheet));
@@ -211,8 +198,8 @@ MergeResult MergeGrades(shell::Program& program, host::Workbook& book, std::stri
     const int first = (levelSizes.size() <= 1 || g < 3) ? g - 1 : g - 3 + levelSizes[0];
     const std::string x = gradeAt(first), y = gradeAt(first + 1), z = gradeAt(first + 2);
     if (x.empty() || y.empty()) continue;
-    setup::SheetUnprotected openEvents(events);
-    setup::SheetUnprotected openTemp(temp);
+    meet::SheetOpen openEvents(events, meet::AtEnd::Restore);
+    meet::SheetOpen openTemp(temp, meet::AtEnd::Restore);
     MergePair(events, temp, table, x, y, z, result);
   }
 
@@ -308,13 +295,13 @@ void Frm年级合并::OKButton_Click() {
   const std::string choice = Choice();
   host::Worksheet& events = book_.Sheet(std::string(meet::kEventsSheet));
   {
-    setup::SheetUnprotected open(events);
+    meet::SheetOpen open(events, meet::AtEnd::Restore);
     for (int q = 0; q < kOptionCount; ++q)
       if (choice[static_cast<std::size_t>(q)] == '1')
         events.Cells(ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col + q).SetLiteral(1);
   }
   {
-    setup::ScreenUpdatingOff quiet(program_.Host());
+    meet::ScreenUpdatingOff quiet(program_.Host());
     result_ = MergeGrades(program_, book_, choice, levelSizes_, rng_);
     merged_ = true;
   }
@@ -343,12 +330,11 @@ void Combine(shell::Program& program) {
   }
 
   shell::CommandRandom rng;
-  setup::ScreenUpdatingOff quiet(program.Host());
-  book->Unprotect();
-  ProtectStructureAtEnd protect(*book);
+  meet::ScreenUpdatingOff quiet(program.Host());
+  meet::StructureOpen structure(*book, meet::AtEnd::Protect);
   Frm年级合并 dialog(program, *book, levels, rng);
   {
-    shell::CaptionNote note(program, shell::notes::kMergeGrades);
+    shell::CaptionNote note(program, notes::kMergeGrades);
     dialog.Load();
     program.ui().ShowDialog(dialog);
   }
@@ -361,7 +347,5 @@ void Combine(shell::Program& program) {
                               false);
   }
 }
-
-void RegisterGradeMergeCommands(shell::CommandTable& table) { table.Register("Combine", Combine); }
 
 }  // namespace korvane::processing

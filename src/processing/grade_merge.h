@@ -112,7 +112,5 @@ class Frm年级合并 : public shell::DialogModel {
 // 年级合并...: checks the grades and levels and shows the dialog.
 void Combine(shell::Program& program);
 
-// Registers 年级合并... under its menu control.
-void RegisterGradeMergeCommands(shell::CommandTable& table);
 
 }  // namespace korvane::processing

@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "host/address.h"
-#include "host/meet_layout.h"
+#include "host/utf8.h"
 #include "host/worksheet.h"
-#include "setup/text.h"
+#include "meet/layout.h"
 
 namespace korvane::processing {
 
-namespace meet = host::meet;
 namespace s = meet::settings;
 
 std::vector<Grade> ReadGrades(const host::Workbook& book) {
@@ -38,11 +37,11 @@ TeamRange FindPosition(const std::vector<Grade>& grades, std::string_view grade)
   if (grade == meet::events::kAllJunior || grade == meet::events::kAllSenior) {
     // The whole school level: from the first to the last grade that starts
     // with the level's first character.
-    const std::string level = setup::text::Mid(grade, 1, 1);
+    const std::string level = host::utf8::Mid(grade, 1, 1);
     TeamRange range;
     bool found = false;
     for (const Grade& g : grades) {
-      if (setup::text::Mid(g.name, 1, 1) != level) continue;
+      if (host::utf8::Mid(g.name, 1, 1) != level) continue;
       if (!found) range.first = g.firstTeam;
       range.last = g.lastTeam;
       found = true;

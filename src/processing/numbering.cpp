@@ -3,16 +3,15 @@
 #include <utility>
 #include <vector>
 
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
+#include "meet/page_format.h"
+#include "meet/sheets.h"
 #include "processing/grades.h"
-#include "processing/workbook_guards.h"
-#include "reports/page_format.h"
 
 namespace korvane::processing {
 
-namespace meet = host::meet;
 namespace nt = meet::numbers;
 
 std::string GradeCode(std::string_view grade) {
@@ -35,8 +34,8 @@ std::string AthleteNumber(std::string_view code, int team, int row) {
 }
 
 void AutoNumber(host::Workbook& book) {
-  host::Worksheet& settings = RequireSheet(book, meet::kSettingsSheet);
-  host::Worksheet& table = RequireSheet(book, meet::kNumberTableSheet);
+  host::Worksheet& settings = meet::RequireSheet(book, meet::kSettingsSheet);
+  host::Worksheet& table = meet::RequireSheet(book, meet::kNumberTableSheet);
   const std::vector<Grade> grades = ReadGrades(book);
   const int h2 = static_cast<int>(settings.ValueAt(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col).ToWhole());
   int teams = 0;
@@ -53,9 +52,9 @@ void AutoNumber(host::Workbook& book) {
       for (int c = 1; c <= g.teams; ++c) {
         const int team = g.firstTeam + c - 1;
         const int first = nt::BlockFirstRow(team, h2);
-        if (IsBlank(names[first - nt::kFirstRow][0])) continue;  // the team takes no part
+        if (meet::IsBlank(names[first - nt::kFirstRow][0])) continue;  // the team takes no part
         for (int i = 1; i <= h2; ++i)
-          if (!IsBlank(names[first - nt::kFirstRow + i - 1][0]))
+          if (!meet::IsBlank(names[first - nt::kFirstRow + i - 1][0]))
             numbers[first - nt::kFirstRow + i - 1][0] = host::CellValue(AthleteNumber(code, c, i));
         teamHeads.emplace_back(first, settings.ValueAt(meet::settings::TeamRow(team), meet::settings::kTeamNameCol));
       }
@@ -66,7 +65,7 @@ void AutoNumber(host::Workbook& book) {
       host::Range(&table, {first, nt::kTeamCol, first + h2 - 1, nt::kTeamCol}).Merge();
     }
   }
-  reports::Borders_Setup(host::Range(&table, {nt::kHeadingRow, nt::kNameCol, lastRow, nt::kTeamCol}), 1);
+  meet::Borders_Setup(host::Range(&table, {nt::kHeadingRow, nt::kNameCol, lastRow, nt::kTeamCol}), 1);
 }
 
 }  // namespace korvane::processing

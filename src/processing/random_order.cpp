@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/worksheet.h"
-#include "processing/workbook_guards.h"
-#include "setup/sheet_guards.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/sheets.h"
+#include "processing/commands.h"
 #include "shell/program.h"
 
 namespace korvane::processing {
 
-namespace meet = host::meet;
 namespace ev = meet::events;
 
 void ShuffleEntrants(std::vector<Entrant>& entrants, shell::CommandRandom& rng) {
@@ -32,11 +32,11 @@ void ShuffleEntrants(std::vector<Entrant>& entrants, shell::CommandRandom& rng) 
 }
 
 void SJPX(host::Workbook& book, shell::CommandRandom& rng) {
-  DeleteStages(book, 3);
-  host::Worksheet& events = RequireSheet(book, meet::kEventsSheet);
-  host::Worksheet& temp = RequireSheet(book, meet::kTempSheet);
+  meet::delSht(book, 3);
+  host::Worksheet& events = meet::RequireSheet(book, meet::kEventsSheet);
+  host::Worksheet& temp = meet::RequireSheet(book, meet::kTempSheet);
 
-  SheetOpen open(events);
+  meet::SheetOpen open(events, meet::AtEnd::Protect);
   const long long count = events.ValueAt(ev::kEventCount.row, ev::kEventCount.col).ToWhole();
   const int n = static_cast<int>(std::clamp<long long>(count, 0, host::kMaxRows - ev::kFirstEventRow + 1));
   if (n > 0) {
@@ -75,12 +75,12 @@ void Sort(shell::Program& program) {
     program.ui().MessageBox(std::string(kNotConsolidated), shell::Icon::Exclamation);
     return;
   }
-  setup::ScreenUpdatingOff screen(program.Host());
-  StructureOpen structure(*book);
+  meet::ScreenUpdatingOff screen(program.Host());
+  meet::StructureOpen structure(*book, meet::AtEnd::Protect);
   // The report sheets are built from the current order; the new order removes them.
   const bool hadReports = book->FindSheet(std::string(meet::kNumberReportSheet)) != nullptr;
   {
-    shell::CaptionNote note(program, shell::notes::kRandomOrder);
+    shell::CaptionNote note(program, notes::kRandomOrder);
     shell::CommandRandom rng;
     SJPX(*book, rng);
   }

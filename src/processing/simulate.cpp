@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/sheets.h"
+#include "processing/commands.h"
 #include "processing/grades.h"
-#include "setup/forms.h"
-#include "setup/sheet_guards.h"
 
 namespace korvane::processing {
 
-namespace meet = host::meet;
 namespace f = meet::form;
 using shell::Answer;
 using shell::Buttons;
@@ -46,7 +46,7 @@ int BlockStart(int sex, int rowsPerTeam) { return RoundHalfEven(f::kFirstAthlete
 void SimulateTeam(host::Worksheet& team, int grade, int teamInGrade, int events, int athletes,
                   const meet::Parameters& p, shell::CommandRandom& rng) {
   const int h2 = p.RowsPerTeam;
-  setup::SheetUnprotected open(team);
+  meet::SheetOpen open(team, meet::AtEnd::Restore);
 
   // The made-up names; rows below the last simulated athlete keep theirs.
   for (int sex = 1; sex <= 2; ++sex) {
@@ -93,19 +93,6 @@ void SimulateTeam(host::Worksheet& team, int grade, int teamInGrade, int events,
   team.Cells(f::kFirstAthleteRow, f::kFirstEventCol).SetLiterals(entries);
 }
 
-// Protects the workbook (structure and windows) when the command ends, also
-// when it fails.
-class ProtectStructureAtEnd {
- public:
-  explicit ProtectStructureAtEnd(host::Workbook& book) : book_(book) {}
-  ~ProtectStructureAtEnd() { book_.Protect(true, true); }
-  ProtectStructureAtEnd(const ProtectStructureAtEnd&) = delete;
-  ProtectStructureAtEnd& operator=(const ProtectStructureAtEnd&) = delete;
-
- private:
-  host::Workbook& book_;
-};
-
 }  // namespace
 
 // ---- texts and rules ----
@@ -142,7 +129,7 @@ std::string SimulatedName(int grade, int team, int sex, int k) {
 std::string SimulationRefusal(const host::Workbook& book) {
   for (std::string_view sheet : {meet::kSettingsSheet, meet::kFormSampleSheet})
     if (!book.FindSheet(std::string(sheet))) return SimulationMissingSheetText(sheet);
-  if (std::string fraction = setup::FractionalCountText(book); !fraction.empty()) return fraction;
+  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return fraction;
   const meet::Parameters p = meet::LoadParameters(book);
   if (p.MaxEventsPerAthlete <= 0) return std::string(kNoEventsPerAthlete);
   if (p.MaxPerTeamPerEvent <= 0) return std::string(kNoEntrantsPerTeam);
@@ -164,7 +151,7 @@ void MNBM(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
 
   const int events = EventCount(form);
   if (events > 0) {
-    shell::CaptionNote note(program, shell::notes::kSimulate);
+    shell::CaptionNote note(program, notes::kSimulate);
     int relays = 0;
     for (int j = 0; j < events; ++j) relays += IsRelayHeading(form.ValueAt(f::kHeadingRow, f::kFirstEventCol + j));
     const int athletes =
@@ -190,12 +177,11 @@ void SimulatedRegistration(shell::Program& program) {
   if (ui.MessageBox(std::string(kSimulateQuestion), Icon::Question, Buttons::YesNo) != Answer::Yes) return;
 
   shell::CommandRandom rng;
-  setup::ScreenUpdatingOff quiet(program.Host());
-  book->Unprotect();
-  ProtectStructureAtEnd protect(*book);
+  meet::ScreenUpdatingOff quiet(program.Host());
+  meet::StructureOpen structure(*book, meet::AtEnd::Protect);
   MNBM(program, *book, rng);
 
-  const bool hadNumbers = setup::delSht(program, *book, 1);
+  const bool hadNumbers = meet::delSht(*book, 1);
   for (std::string_view name : {meet::kEventsSheet, meet::kScoreRegisterSheet})
     if (host::Worksheet* ws = book->FindSheet(std::string(name))) ws->SetVisible(false);
   if (hadNumbers) {
@@ -205,7 +191,5 @@ void SimulatedRegistration(shell::Program& program) {
     menu.SetEnabled({"Import", "Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM"}, true);
   }
 }
-
-void RegisterSimulationCommands(shell::CommandTable& table) { table.Register("MNBM", SimulatedRegistration); }
 
 }  // namespace korvane::processing

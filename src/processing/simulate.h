@@ -51,7 +51,5 @@ void MNBM(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
 // sheets and sets the menu for a meet that must be consolidated again.
 void SimulatedRegistration(shell::Program& program);
 
-// Registers 模拟报名 under its menu control.
-void RegisterSimulationCommands(shell::CommandTable& table);
 
 }  // namespace korvane::processing

@@ -2,26 +2,25 @@
 
 #include <algorithm>
 
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/style.h"
+#include "meet/layout.h"
 
 namespace korvane::reports {
 
-namespace meet = host::meet;
 namespace xl = host::xl;
 
 void CreateNOReportForms(ReportRun& run) {
   host::Worksheet& report = *run.numberReport;
   const host::Worksheet& settings = *run.settings;
-  ReportLayout& layout = run.layout;
+  meet::ReportLayout& layout = run.layout;
   const int rowsPerTeam = run.rowsPerTeam;
   const int m = rowsPerTeam / 2;  // athletes of each sex
 
   layout.LastRow = 1;
-  layout.RowsPerPage = kNumberReportRowsPerPage;
-  Page_Setup(report);
-  RowCol_Setup(report, rowsPerTeam);
+  layout.RowsPerPage = meet::kNumberReportRowsPerPage;
+  meet::Page_Setup(report);
+  meet::RowCol_Setup(report, rowsPerTeam);
   report.Page().firstPageNumber = layout.FirstPage;
 
   // Classes whose blocks lie within the used rows of 号码对照表; the blocks of
@@ -52,7 +51,7 @@ void CreateNOReportForms(ReportRun& run) {
     if (athletes[first][nameIndex].ToText().empty()) continue;  // the class takes no part
 
     const int r = layout.LastRow;
-    layout.ColShift = (layout.FirstPage + r / kNumberReportRowsPerPage) % 2;
+    layout.ColShift = (layout.FirstPage + r / meet::kNumberReportRowsPerPage) % 2;
     const int c = 1 + layout.ColShift;
 
     host::ValueGrid block(kNumberBlockRows, std::vector<host::CellValue>(static_cast<std::size_t>(m) + 1));
@@ -72,10 +71,10 @@ void CreateNOReportForms(ReportRun& run) {
     }
     host::Range(&report, host::RangeRef{r, c, r, c}).SetLiterals(block);
 
-    title_format2(host::Range(&report, host::RangeRef{r, c, r + 1, c + m}));
+    meet::title_format2(host::Range(&report, host::RangeRef{r, c, r + 1, c + m}));
     host::Range(&report, host::RangeRef{r, c, r, c + m}).Merge();
     host::Range(&report, host::RangeRef{r + 1, c, r + 1, c + m}).Merge();
-    Borders_Setup(host::Range(&report, host::RangeRef{r + 2, c, r + 5, c + m}), xl::Continuous);
+    meet::Borders_Setup(host::Range(&report, host::RangeRef{r + 2, c, r + 5, c + m}), xl::Continuous);
 
     layout.LastRow = r + kNumberBlockRows;
   }

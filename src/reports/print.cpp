@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "host/errors.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "host/print/pdf.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
@@ -12,7 +12,6 @@
 
 namespace korvane::reports {
 
-namespace meet = host::meet;
 using shell::Answer;
 using shell::Buttons;
 using shell::Icon;
@@ -149,13 +148,6 @@ void MyPrint4(shell::Program& program) {
     ~CloseUnsaved() { host.Close(book, /*saveChanges=*/false); }
   } closer{host, book};
   PrintSchedule(program, book);
-}
-
-void RegisterPrintCommands(shell::CommandTable& table) {
-  table.Register("MyPrint1", MyPrint1);
-  table.Register("MyPrint2", MyPrint2);
-  table.Register("MyPrint3", MyPrint3);
-  table.Register("MyPrint4", MyPrint4);
 }
 
 }  // namespace korvane::reports

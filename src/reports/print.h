@@ -31,9 +31,6 @@ void MyPrint3(shell::Program& program);
 // No workbook open at all: 文件被关闭! and the menu reset.
 void MyPrint4(shell::Program& program);
 
-// Registers the four commands under their menu controls.
-void RegisterPrintCommands(shell::CommandTable& table);
-
 // The schedule workbook file MyPrint4 prints from `folder`: the newest name of
 // the dated form (a later date, or the same date and a greater serial, in
 // listing order); empty when there is none or it is not of `currentYear`.

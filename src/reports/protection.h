@@ -13,7 +13,5 @@ namespace korvane::reports {
 // read: the command always does the opposite of the check mark.
 void ProtectAllYN(shell::Program& program);
 
-// Registers 保护工作表 under its menu control.
-void RegisterProtectionCommands(shell::CommandTable& table);
 
 }  // namespace korvane::reports

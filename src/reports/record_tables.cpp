@@ -7,22 +7,22 @@
 
 #include "host/address.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/worksheet.h"
-#include "reports/page_format.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "reports/commands.h"
+#include "meet/page_format.h"
 #include "reports/split.h"
 
 namespace korvane::reports {
 
-namespace meet = host::meet;
 using host::CellValue;
 using host::RangeRef;
 using host::ValueGrid;
 
 namespace {
 
-constexpr std::string_view kControl = "CreateTables";
 constexpr std::string_view kPrintControl = "MyPrint3";
 
 // The forms of the templates: the timed form (a relay form beside it) on
@@ -69,30 +69,23 @@ host::Range Area(host::Worksheet& ws, std::string_view a1) {
   return host::Range(&ws, *r);
 }
 
-// The host state this command changes for its run and puts back however it
-// ends: screen updating, and the template sheets shown while they are copied.
-class RunState {
+// The template sheets shown while they are copied, hidden again however the
+// command ends.
+class TemplatesShown {
  public:
-  RunState(host::WorkbookHost& host, host::Workbook& book) : host_(host), book_(book), screen_(host.screenUpdating) {
-    host_.screenUpdating = false;
-  }
-  ~RunState() {
+  TemplatesShown() = default;
+  ~TemplatesShown() {
     for (host::Worksheet* ws : shown_) ws->SetVisible(false);
-    book_.Protect(true, true);
-    host_.screenUpdating = screen_;
   }
   void Show(host::Worksheet& ws) {
     if (ws.Visible()) return;
     ws.SetVisible(true);
     shown_.push_back(&ws);
   }
-  RunState(const RunState&) = delete;
-  RunState& operator=(const RunState&) = delete;
+  TemplatesShown(const TemplatesShown&) = delete;
+  TemplatesShown& operator=(const TemplatesShown&) = delete;
 
  private:
-  host::WorkbookHost& host_;
-  host::Workbook& book_;
-  bool screen_;
   std::vector<host::Worksheet*> shown_;
 };
 
@@ -290,8 +283,9 @@ bool CreateTables(shell::Program& program, host::Workbook& book) {
       return refuse(MaxPerGroupInvalidText(ev.title));
   const RecordFormsLayout layout = PlanRecordForms(table.events, maxPerGroup);
 
-  RunState state(program.Host(), book);
-  book.Unprotect();
+  meet::ScreenUpdatingOff screen(program.Host());
+  meet::StructureOpen structure(book, meet::AtEnd::Protect);
+  TemplatesShown state;
   std::array<host::Worksheet*, kKinds.size()> forms{};
   for (std::size_t i = 0; i < kKinds.size(); ++i) {
     forms[i] = &book.Sheet(std::string(kKinds[i].templateSheet));
@@ -317,7 +311,7 @@ bool CreateTables(shell::Program& program, host::Workbook& book) {
     const TimedFold fold = TimedFoldFor(layout.nextEntrantRow[0]);
     if (fold.fold)
       host::Range(sheets[0], RangeRef{fold.first, 1, fold.last, kTimedLastCol}).Cut(At(*sheets[0], 1, kFoldCol));
-    for (host::Worksheet* ws : sheets) WritePageBreaks(*ws);
+    for (host::Worksheet* ws : sheets) meet::WritePageBreaks(*ws);
   } catch (...) {
     // Leave no half-built record sheet behind: the command can then run again.
     for (auto it = made.rbegin(); it != made.rend(); ++it) book.RemoveSheet(**it);
@@ -332,16 +326,12 @@ void CreateTables(shell::Program& program) {
   if (book == nullptr) return;
   bool built = false;
   {
-    shell::CaptionNote note(program, shell::notes::kRecordTables);
+    shell::CaptionNote note(program, notes::kRecordTables);
     built = CreateTables(program, *book);
   }
   if (!built) return;
   program.Menu().SetEnabled(kPrintControl, true);
-  program.Menu().SetEnabled(kControl, false);
-}
-
-void RegisterRecordTableCommands(shell::CommandTable& table) {
-  table.Register(kControl, static_cast<void (*)(shell::Program&)>(CreateTables));
+  program.Menu().SetEnabled("CreateTables", false);
 }
 
 }  // namespace korvane::reports

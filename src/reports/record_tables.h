@@ -106,8 +106,6 @@ bool CreateTables(shell::Program& program, host::Workbook& book);
 // once per report run, which deletes them.
 void CreateTables(shell::Program& program);
 
-// Registers 创建成绩记录表 under its menu control.
-void RegisterRecordTableCommands(shell::CommandTable& table);
 
 // Refusal texts.
 std::string RecordSheetMissingText(std::string_view sheet);

@@ -3,41 +3,26 @@
 #include <algorithm>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/sheets.h"
+#include "reports/commands.h"
 #include "reports/number_report.h"
 #include "reports/rosters.h"
-#include "setup/forms.h"
-#include "setup/sheet_guards.h"
 
 namespace korvane::reports {
 
-namespace meet = host::meet;
 using shell::Icon;
 
 namespace {
 
-constexpr std::string_view kControl = "CreateReport";
 constexpr int kLargestPageNumber = 1'000'000;
 // Any group limit from the number of entrants of an event up means one group;
 // larger settings are kept within a whole number.
 constexpr long long kLargestGroup = 1'000'000;
 
 std::string S(std::string_view v) { return std::string(v); }
-
-// Lifts the workbook's structure protection while the command changes its
-// sheets and protects structure and windows again when the command ends,
-// also when it fails half way.
-class StructureOpen {
- public:
-  explicit StructureOpen(host::Workbook& book) : book_(book) { book_.Unprotect(); }
-  ~StructureOpen() { book_.Protect(/*structure=*/true, /*windows=*/true); }
-  StructureOpen(const StructureOpen&) = delete;
-  StructureOpen& operator=(const StructureOpen&) = delete;
-
- private:
-  host::Workbook& book_;
-};
 
 // Event rows that can hold entrants: D2 rows, but none beyond the sheet's
 // used rows (an absurd D2 must not make the command walk empty rows).
@@ -136,14 +121,14 @@ void Report(shell::Program& program, host::Workbook& book) {
   run.temp = &book.Sheet(S(meet::kTempSheet));
 
   {
-    shell::CaptionNote note(program, shell::notes::kNumberReport);
+    shell::CaptionNote note(program, notes::kNumberReport);
     CreateNOReportForms(run);
   }
   {
-    shell::CaptionNote note(program, shell::notes::kEventsReport);
+    shell::CaptionNote note(program, notes::kEventsReport);
     CreateItemReportForms(run);
   }
-  for (host::Worksheet* ws : {run.numberReport, run.rosterReport}) WritePageBreaks(*ws);
+  for (host::Worksheet* ws : {run.numberReport, run.rosterReport}) meet::WritePageBreaks(*ws);
   run.rosterReport->Select();
 }
 
@@ -164,10 +149,10 @@ void CreateReport(shell::Program& program) {
   }
 
   host::WorkbookHost& host = program.Host();
-  setup::ScreenUpdatingOff quiet(host);
-  StructureOpen structure(*book);
+  meet::ScreenUpdatingOff quiet(host);
+  meet::StructureOpen structure(*book, meet::AtEnd::Protect);
 
-  const bool hadReports = setup::delSht(program, *book, 3);
+  const bool hadReports = meet::delSht(*book, 3);
   if (hadReports) {
     if (host::Worksheet* scores = book->FindSheet(S(meet::kScoreRegisterSheet))) scores->SetVisible(false);
   }
@@ -180,12 +165,10 @@ void CreateReport(shell::Program& program) {
     Report(program, *book);
   } catch (...) {
     // No half-written report stays behind to be printed or exported.
-    setup::delSht(program, *book, 3);
+    meet::delSht(*book, 3);
     menu.SetEnabled({"ExportPRF", "MyPrint2", "ScoreEdit", "CreateTables"}, false);
     throw;
   }
 }
-
-void RegisterReportCommands(shell::CommandTable& table) { table.Register(kControl, CreateReport); }
 
 }  // namespace korvane::reports

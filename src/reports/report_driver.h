@@ -12,7 +12,7 @@
 
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "reports/page_format.h"
+#include "meet/page_format.h"
 #include "shell/program.h"
 
 namespace korvane::reports {
@@ -47,7 +47,7 @@ struct ReportRun {
   int maxPerGroup = 0;   // 设置!H5: the most athletes of one group
   std::vector<ReportGrade> grades;
   std::vector<ReportEvent> eventTable;  // event k at index k - 1
-  ReportLayout layout;                  // FirstPage, LastRow, RowsPerPage, ...
+  meet::ReportLayout layout;                  // FirstPage, LastRow, RowsPerPage, ...
 };
 
 // 设置!C1 as the first page of the number report: a whole page number from 1
@@ -78,8 +78,6 @@ void Report(shell::Program& program, host::Workbook& book);
 // from 设置!H5 into the parameter table first, so a corrected setting counts.
 void CreateReport(shell::Program& program);
 
-// Registers 报表生成 under its menu control.
-void RegisterReportCommands(shell::CommandTable& table);
 
 // Refusal texts.
 std::string MissingReportSourceText(std::string_view sheet);

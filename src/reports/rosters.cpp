@@ -3,21 +3,20 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/style.h"
+#include "meet/layout.h"
 #include "reports/split.h"
 
 namespace korvane::reports {
 
-namespace meet = host::meet;
 namespace xl = host::xl;
 
 std::string HeatHeading(int h) { return "第" + ChineseNumeral(h) + "组"; }
 
 int RosterFirstPage(int numberFirstPage, int numberLastRow) {
   const int rows = std::max(0, numberLastRow - 1);
-  int page = numberFirstPage + (rows + kNumberReportRowsPerPage - 1) / kNumberReportRowsPerPage;
+  int page = numberFirstPage + (rows + meet::kNumberReportRowsPerPage - 1) / meet::kNumberReportRowsPerPage;
   if (page % 2 == 0) ++page;
   return page;
 }
@@ -79,7 +78,7 @@ class RosterWriter {
       layout_.BlockRows = 2 * rTmp + 1;
     else
       layout_.BlockRows = (firstOfSeveral ? 2 : 1) + (laneRule_ == '1' ? 3 : 2 * rTmp);
-    confirm_pos(layout_);
+    meet::confirm_pos(layout_);
     c_ = 1 + layout_.ColShift;
 
     if (FenZu_sum == 1) {
@@ -95,7 +94,7 @@ class RosterWriter {
   void Title(int row, const std::string& text) {
     host::Range cell = ws_.Cells(row, c_);
     cell.SetLiteral(text);
-    title_format1(cell);
+    meet::title_format1(cell);
   }
 
   // The lane row 道次 一 .. 八 and the label of the row below it, with the
@@ -120,7 +119,7 @@ class RosterWriter {
     const int r = writeRow_;
     host::Range(&ws_, host::RangeRef{r, c_, r, c_}).SetLiterals(LaneGrid(3, kNameLabel, x, m, true));
     const int last = layout_.BlockTop + layout_.BlockRows - 1;
-    Borders_Setup(host::Range(&ws_, host::RangeRef{last - 2, c_, last, c_ + kLanes}), xl::Continuous);
+    meet::Borders_Setup(host::Range(&ws_, host::RangeRef{last - 2, c_, last, c_ + kLanes}), xl::Continuous);
     writeRow_ = r + 3;
   }
 
@@ -131,7 +130,7 @@ class RosterWriter {
     host::Range(&ws_, host::RangeRef{r, c_, r, c_}).SetLiterals(LaneGrid(2, kRelayTeamLabel, x, m, false));
     const int s = c_ + 1 + (kLanes - m) / 2;
     host::Range(&ws_, host::RangeRef{r + 1, s, r + 1, s + m - 1}).SetWrapText(true);
-    Borders_Setup(host::Range(&ws_, host::RangeRef{r, c_, r + 1, c_ + kLanes}), xl::Continuous);
+    meet::Borders_Setup(host::Range(&ws_, host::RangeRef{r, c_, r + 1, c_ + kLanes}), xl::Continuous);
     writeRow_ = r + 2;
   }
 
@@ -157,7 +156,7 @@ class RosterWriter {
 
   ReportRun& run_;
   host::Worksheet& ws_;
-  ReportLayout& layout_;
+  meet::ReportLayout& layout_;
   char laneRule_ = '3';
   bool relay_ = false;
   std::string title_;
@@ -182,14 +181,14 @@ std::vector<host::CellValue> EntrantCells(const host::ValueGrid& grid, int index
 
 void CreateItemReportForms(ReportRun& run) {
   host::Worksheet& report = *run.rosterReport;
-  ReportLayout& layout = run.layout;
+  meet::ReportLayout& layout = run.layout;
 
-  Page_Setup(report);
-  RowCol_Setup(report, run.rowsPerTeam);
+  meet::Page_Setup(report);
+  meet::RowCol_Setup(report, run.rowsPerTeam);
   layout.FirstPage = RosterFirstPage(layout.FirstPage, layout.LastRow);
   report.Page().firstPageNumber = layout.FirstPage;
   layout.LastRow = 0;
-  layout.RowsPerPage = kRosterRowsPerPage;
+  layout.RowsPerPage = meet::kRosterRowsPerPage;
 
   // Titles and names of every event row, and their numbers, read at once.
   const int events = std::min(static_cast<int>(run.eventTable.size()),

@@ -6,21 +6,20 @@
 
 #include "host/address.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/range.h"
 #include "host/worksheet.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "reports/commands.h"
 
 namespace korvane::reports {
 
-namespace meet = host::meet;
 using host::CellValue;
 using host::RangeRef;
 using host::ValueGrid;
 
 namespace {
-
-constexpr std::string_view kControl = "ScoreEdit";
 
 constexpr int kFirstEventRow = 3;
 constexpr int kTitleCol = 1;       // A, merged over the event's two rows
@@ -33,27 +32,6 @@ constexpr int kLastEntrantCol = kFirstEntrantCol + meet::events::MaxEntrantsPerE
 bool EndsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
-
-// Screen updating off and the workbook's structure open for the command's
-// run; the structure is protected again however the command ends.
-class RunState {
- public:
-  RunState(host::WorkbookHost& host, host::Workbook& book) : host_(host), book_(book), screen_(host.screenUpdating) {
-    host_.screenUpdating = false;
-    book_.Unprotect();
-  }
-  ~RunState() {
-    book_.Protect(true, true);
-    host_.screenUpdating = screen_;
-  }
-  RunState(const RunState&) = delete;
-  RunState& operator=(const RunState&) = delete;
-
- private:
-  host::WorkbookHost& host_;
-  host::Workbook& book_;
-  bool screen_;
-};
 
 void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet& temp) {
   namespace ev = meet::events;
@@ -170,7 +148,7 @@ void SetRegisterPrintArea(host::Workbook& book, const host::Worksheet& reg) {
                              }),
               names.end());
   int lastCol = lastEntrantCol;
-  for (const host::Band& band : host::Paginate(reg).colBands)
+  for (const host::print::Band& band : host::print::Paginate(reg).colBands)
     if (band.first <= lastEntrantCol && lastEntrantCol <= band.last) lastCol = band.last;
   const int lastRow = std::max(reg.LastUsedRow(), kFirstEventRow - 1);
   book.AddName("'" + reg.Name() + "'!Print_Area",
@@ -236,13 +214,12 @@ bool FillScoreRegister(host::Workbook& book, shell::Ui& ui) {
 void ScoreEdit(shell::Program& program) {
   host::Workbook* book = shell::RequireMeetWorkbook(program);
   if (book == nullptr) return;
-  shell::CaptionNote note(program, shell::notes::kScores);
-  RunState state(program.Host(), *book);
+  shell::CaptionNote note(program, notes::kScores);
+  meet::ScreenUpdatingOff screen(program.Host());
+  meet::StructureOpen structure(*book, meet::AtEnd::Protect);
   if (!FillScoreRegister(*book, program.ui())) return;
-  program.Menu().SetEnabled(kControl, false);
+  program.Menu().SetEnabled("ScoreEdit", false);
   book->Sheet(std::string(meet::kScoreRegisterSheet)).Select();
 }
-
-void RegisterScoreRegisterCommands(shell::CommandTable& table) { table.Register(kControl, ScoreEdit); }
 
 }  // namespace korvane::reports

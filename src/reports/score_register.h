@@ -37,8 +37,6 @@ bool FillScoreRegister(host::Workbook& book, shell::Ui& ui);
 // hidden and shows it.
 void ScoreEdit(shell::Program& program);
 
-// Registers 成绩管理 under its menu control.
-void RegisterScoreRegisterCommands(shell::CommandTable& table);
 
 std::string RegisterSheetMissingText(std::string_view sheet);
 inline constexpr std::string_view kRebuildQuestion =

@@ -4,18 +4,17 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "host/range.h"
-#include "reports/page_format.h"
+#include "meet/page_format.h"
 #include "schedule/preview.h"
 #include "schedule/sheets.h"
-#include "setup/sheet_guards.h"
+#include "meet/guards.h"
 #include "shell/clock.h"
 
 namespace korvane::schedule {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 using shell::Answer;
 using shell::Buttons;
 using shell::Icon;
@@ -615,7 +614,7 @@ bool Frm日程安排::Finish() {
   // The printed reports start after the schedule.
   host::Worksheet& settings = meet_.Sheet(std::string(meet::kSettingsSheet));
   {
-    setup::SheetUnprotected writable(settings);
+    meet::SheetOpen writable(settings, meet::AtEnd::Restore);
     settings.Cells(meet::settings::FirstReportPage.row, meet::settings::FirstReportPage.col)
         .SetValue(host::CellValue(reportFirst));
   }
@@ -624,7 +623,7 @@ bool Frm日程安排::Finish() {
       settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole();
   const host::Worksheet* numberReport = meet_.FindSheet(std::string(meet::kNumberReportSheet));
   if (teams + 9 < meet_.Count() && numberReport && numberReport->Page().firstPageNumber.value_or(1) != reportFirst)
-    reports::ResetPage(program_);
+    meet::ResetPage(program_.Host());
 
   if (!clashes.empty()) ui.MessageBox(ClashMessage(clashes), Icon::Information);
   return true;

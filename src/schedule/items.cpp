@@ -5,11 +5,10 @@
 #include <regex>
 
 #include "host/address.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 
 namespace korvane::schedule {
 
-namespace meet = host::meet;
 
 // ---- texts ----
 

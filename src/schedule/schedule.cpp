@@ -6,11 +6,11 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "schedule/arrangement.h"
 #include "schedule/items.h"
 #include "schedule/settings_form.h"
-#include "setup/sheet_guards.h"
+#include "meet/guards.h"
 #include "shell/clock.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
@@ -18,7 +18,6 @@
 namespace korvane::schedule {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
 using shell::Icon;
 
 namespace text {
@@ -62,7 +61,7 @@ std::optional<FoundSchedule> NewestSchedule(const std::string& folder, std::stri
 void Schedule(shell::Program& program) {
   host::WorkbookHost& host = program.Host();
   shell::Ui& ui = program.ui();
-  setup::ScreenUpdatingOff quiet(host);
+  meet::ScreenUpdatingOff quiet(host);
 
   host::Workbook* meetBook = shell::RequireMeetWorkbook(program);
   if (!meetBook) return;
@@ -102,7 +101,6 @@ void Schedule(shell::Program& program) {
   Frm日程安排 dialog(program, *meetBook, ScheduleFile{exists, folder});
   if (exists) {
     const std::string path = newest->path.string();
-    program.workPath = path;
     try {
       dialog.LoadExisting(host.Open(path));
     } catch (const host::HostError& e) {
@@ -141,7 +139,5 @@ void Schedule(shell::Program& program) {
   }
   ui.ShowDialog(dialog);
 }
-
-void RegisterScheduleCommands(shell::CommandTable& table) { table.Register("Schedule", Schedule); }
 
 }  // namespace korvane::schedule

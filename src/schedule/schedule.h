@@ -23,9 +23,6 @@ namespace korvane::schedule {
 
 void Schedule(shell::Program& program);
 
-// Registers 赛事日程... under its menu control.
-void RegisterScheduleCommands(shell::CommandTable& table);
-
 // The newest schedule workbook of `folder`: among the names
 // 日程安排表_YYYY-MM-DD_NNNNN + extension, the latest date, and on one date the
 // greatest serial. nullopt when there is none.

@@ -4,12 +4,11 @@
 #include <map>
 #include <set>
 
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "host/range.h"
 
 namespace korvane::schedule {
 
-namespace meet = host::meet;
 namespace xl = host::xl;
 
 namespace {

@@ -5,13 +5,14 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
-#include "setup/sheet_guards.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/sheets.h"
+#include "setup/commands.h"
 
 namespace korvane::setup {
 
-namespace meet = host::meet;
 using shell::Icon;
 
 namespace {
@@ -19,8 +20,6 @@ namespace {
 constexpr int kMinRowsPerTeam = 4;    // the sample form has 2 + 2 athlete rows and only grows
 constexpr int kMaxRowsPerTeam = 98;   // the block row of an athlete number has two digits
 constexpr int kMaxTeamsPerGrade = 99;  // so has the team number within a grade
-
-bool IsBlank(const host::CellValue& v) { return v.IsEmpty() || (v.IsText() && v.Text().empty()); }
 
 // A cell read as a count: a whole number (or a text that reads as one).
 // Empty reads as 0. false for anything else, fractions included.
@@ -51,28 +50,6 @@ struct FormsPlan {
   std::vector<Team> teams;  // in team order
 };
 
-// Lifts the workbook's structure protection for the changes and puts it back
-// (with whatever it held) before the workbook is saved.
-class StructureUnlocked {
- public:
-  explicit StructureUnlocked(host::Workbook& book) : book_(book), saved_(book.Protection()) {
-    if (saved_.structure || saved_.windows) book_.Unprotect();
-  }
-  ~StructureUnlocked() { Restore(); }
-  void Restore() {
-    if (restored_) return;
-    restored_ = true;
-    if (saved_.structure || saved_.windows) book_.MutableProtection() = saved_;
-  }
-  StructureUnlocked(const StructureUnlocked&) = delete;
-  StructureUnlocked& operator=(const StructureUnlocked&) = delete;
-
- private:
-  host::Workbook& book_;
-  host::WorkbookProtection saved_;
-  bool restored_ = false;
-};
-
 }  // namespace
 
 // ---- texts ----
@@ -80,34 +57,12 @@ class StructureUnlocked {
 std::string MissingSheetText(std::string_view sheet) {
   return "工作簿中缺少工作表“" + std::string(sheet) + "”，无法创建报名表。";
 }
-std::string FractionalCountText(const host::Workbook& book) {
-  namespace s = meet::settings;
-  const host::Worksheet* settings = book.FindSheet(std::string(meet::kSettingsSheet));
-  if (!settings) return {};
-  std::vector<meet::CellPos> cells;
-  for (int r = s::kFirstGradeRow; r <= s::kLastGradeRow; ++r) cells.push_back({r, s::kTeamsCol});
-  for (meet::CellPos at : {s::TeamSheetCount, s::RowsPerTeam, s::MaxPerTeamPerEvent, s::MaxEventsPerAthlete, s::MaxPerGroup})
-    cells.push_back(at);
-  for (const meet::CellPos& at : cells) {
-    const host::CellValue v = settings->ValueAt(at.row, at.col);
-    double d = 0;
-    if (v.IsBool() || !v.ToNumber(d)) continue;
-    if (!std::isfinite(d) || d != std::floor(d))
-      return CellName(at.row, at.col) + " 的值" + v.ToText() + "不是整数，请改为整数后再试。";
-  }
-  return {};
-}
-
 std::string EmptyGradeNameText(int row) { return CellName(row, meet::settings::kGradeCol) + " 的年级名称不能为空。"; }
 std::string BadTeamCountText(int row) {
   return CellName(row, meet::settings::kTeamsCol) + " 的班级（代表队）数必须是不小于0的整数。";
 }
 std::string TooManyTeamsText(int row) {
   return CellName(row, meet::settings::kTeamsCol) + " 的班级（代表队）数不能超过99（运动员号码中的队号只有两位）。";
-}
-std::string TeamTotalMismatchText(long long total, long long sum) {
-  return "设置!B9 的参赛队总数（" + std::to_string(total) + "）与各年级的班级（代表队）数之和（" + std::to_string(sum) +
-         "）不一致。";
 }
 std::string EmptyTeamNameText(int row, int col, int grade) {
   return CellName(row, col) + " 的代表队名称不能为空（代表队模式下，第" + std::to_string(grade) + "个年级的代表队填在" +
@@ -137,7 +92,7 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
   plan.settings = book.FindSheet(std::string(meet::kSettingsSheet));
   if (!plan.settings) return MissingSheetText(meet::kSettingsSheet);
   host::Worksheet& settings = *plan.settings;
-  if (std::string fraction = FractionalCountText(book); !fraction.empty()) return fraction;
+  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return fraction;
 
   if (!ReadCount(settings.ValueAt(s::TeamSheetCount.row, s::TeamSheetCount.col), plan.teamCount))
     return std::string(kTeamCountNotNumber);
@@ -169,14 +124,14 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
     if (count > kMaxTeamsPerGrade) return TooManyTeamsText(r);
     if (r <= n + 1) {
       host::CellValue name = settings.ValueAt(r, s::kGradeCol);
-      if (IsBlank(name)) return EmptyGradeNameText(r);
+      if (meet::IsBlank(name)) return EmptyGradeNameText(r);
       plan.grades.push_back(name.ToText());
       plan.gradeTeams.push_back(static_cast<int>(count));
     }
   }
   long long sum = 0;
   for (int c : plan.gradeTeams) sum += c;
-  if (sum != plan.teamCount) return TeamTotalMismatchText(plan.teamCount, sum);
+  if (sum != plan.teamCount) return meet::settings::TeamTotalMismatchText(plan.teamCount, sum);
 
   // Team names in team order.
   const bool teamMode = settings.ValueAt(s::kTeamModeFlag.row, s::kTeamModeFlag.col).ToText() == s::kTeamModeMark;
@@ -186,13 +141,13 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
     // Beyond the second grade an empty table means the teams are numbered.
     bool listed = teamMode && grade <= 2;
     for (int k = 1; teamMode && !listed && k <= plan.gradeTeams[g]; ++k)
-      listed = !IsBlank(settings.ValueAt(s::kTeamModeFirstRow + k - 1, col));
+      listed = !meet::IsBlank(settings.ValueAt(s::kTeamModeFirstRow + k - 1, col));
     for (int k = 1; k <= plan.gradeTeams[g]; ++k) {
       Team team;
       if (listed) {
         const int row = s::kTeamModeFirstRow + k - 1;
         host::CellValue name = settings.ValueAt(row, col);
-        if (IsBlank(name)) return EmptyTeamNameText(row, col, grade);
+        if (meet::IsBlank(name)) return EmptyTeamNameText(row, col, grade);
         team.name = name.ToText();
         team.hasLeader = true;
         team.leader = settings.ValueAt(row, col + 1);
@@ -246,7 +201,8 @@ FormsResult CreateBMB(shell::Program& program, host::Workbook& book) {
   }
 
   program.tables.parameters = meet::LoadParameters(book);
-  StructureUnlocked structure(book);
+  // Put back as it was before the workbook is saved.
+  meet::StructureOpen structure(book, meet::AtEnd::Restore);
   host::Worksheet& settings = *plan.settings;
   host::Worksheet& form = *plan.form;
 
@@ -268,12 +224,12 @@ FormsResult CreateBMB(shell::Program& program, host::Workbook& book) {
   SizeForm(form, plan.rowsPerTeam);
   form.Protect(true, true, true);
 
-  shell::CaptionNote note(program, shell::notes::kCreateForms);
+  shell::CaptionNote note(program, notes::kCreateForms);
 
   // One copy of the form per team, in front of 设置.
   for (std::size_t i = 0; i < plan.teams.size(); ++i) {
     host::Worksheet& copy = form.CopyTo(book, &settings, nullptr, meet::TeamSheetName(static_cast<int>(i) + 1));
-    SheetUnprotected unprotected(copy);
+    meet::SheetOpen unprotected(copy, meet::AtEnd::Restore);
     copy.Cells(meet::form::kTeamName.row, meet::form::kTeamName.col).SetLiteral(plan.teams[i].name);
   }
 
@@ -283,7 +239,7 @@ FormsResult CreateBMB(shell::Program& program, host::Workbook& book) {
   // Junior grades competing together as 初中 are flagged for the grade merge.
   host::Worksheet& events = *plan.events;
   if (events.ValueAt(meet::events::kFirstEventRow, meet::events::kGradeCol).ToText() == meet::events::kAllJunior) {
-    SheetUnprotected unprotected(events);
+    meet::SheetOpen unprotected(events, meet::AtEnd::Restore);
     events.Cells(meet::events::kMergeFlagsFirst.row, meet::events::kMergeFlagsFirst.col).SetLiteral(1);
   }
 
@@ -299,22 +255,6 @@ FormsResult CreateBMB(shell::Program& program, host::Workbook& book) {
     return FormsResult::Refused;
   }
   return FormsResult::Created;
-}
-
-// ---- delSht ----
-
-bool delSht(shell::Program& program, host::Workbook& book, int stage) {
-  if (stage < 1 || stage > meet::kStageCount) throw std::out_of_range("delSht: no stage " + std::to_string(stage));
-  AlertsOff quiet(program.Host());
-  StructureUnlocked structure(book);
-  bool existed = false;
-  for (int k = stage; k <= meet::kStageCount; ++k) {
-    host::Worksheet* ws = book.FindSheet(std::string(meet::StageSheetName(k)));
-    if (!ws) continue;
-    if (k == stage) existed = true;
-    ws->Delete();
-  }
-  return existed;
 }
 
 }  // namespace korvane::setup

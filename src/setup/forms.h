@@ -1,6 +1,5 @@
 // Registration forms: CreateBMB turns a freshly created meet workbook into one
-// registration form per team; delSht removes generated sheets from a stage
-// on, before a command rebuilds them.
+// registration form per team.
 #pragma once
 
 #include <string>
@@ -38,11 +37,6 @@ enum class FormsResult { Created, NothingToCreate, Refused };
 // 教工(1)队, 教工(2)队, ...; once its table is started, it must be complete.
 FormsResult CreateBMB(shell::Program& program, host::Workbook& book);
 
-// Deletes generated sheets from stage `stage` (1..8) on: the sheet of that
-// stage and of every later one, where present, without asking. True when the
-// sheet of stage `stage` existed. Throws std::out_of_range for another stage.
-bool delSht(shell::Program& program, host::Workbook& book, int stage);
-
 // ---- the rules CreateBMB follows ----
 
 // First column of the team-mode table of grade g (1-based): L, O, R, ...
@@ -54,12 +48,6 @@ std::string NumberedTeamName(std::string_view grade, int k);
 
 // Refusal texts.
 std::string MissingSheetText(std::string_view sheet);
-// The counts of 设置 (classes per grade B2:B8, the team total B9 and the
-// parameters H2:H5) must be whole numbers: the first cell holding a number
-// with a fraction, as a refusal ("设置!B2 的值3.7不是整数，……"); empty
-// when every count is whole (or not a number at all, which the callers
-// check themselves).
-std::string FractionalCountText(const host::Workbook& book);
 inline constexpr std::string_view kTeamCountNotNumber = "设置!B9 的参赛队总数必须是数字。";
 inline constexpr std::string_view kRowsPerTeamInvalid = "设置!H2 的每队人数必须是不小于4的偶数。";
 inline constexpr std::string_view kRowsPerTeamTooLarge = "设置!H2 的每队人数不能超过98（运动员号码中的序号只有两位）。";
@@ -67,7 +55,6 @@ inline constexpr std::string_view kNoGradesForForms = "设置!A2 起没有年级
 std::string EmptyGradeNameText(int row);
 std::string BadTeamCountText(int row);
 std::string TooManyTeamsText(int row);
-std::string TeamTotalMismatchText(long long total, long long sum);
 std::string EmptyTeamNameText(int row, int col, int grade);
 std::string SheetExistsText(std::string_view name);
 std::string SaveFailedText(std::string_view reason);

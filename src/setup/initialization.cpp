@@ -2,14 +2,13 @@
 
 #include <filesystem>
 
-#include "host/meet_layout.h"
 #include "host/workbook.h"
+#include "meet/layout.h"
 #include "setup/item_setup.h"
 #include "shell/paths.h"
 
 namespace korvane::setup {
 
-namespace meet = host::meet;
 
 std::string MeetTemplatePath(const shell::Program& program) {
   return shell::ProgramFolder() + "/" + std::string(meet::kTemplateBaseName) +
@@ -43,7 +42,7 @@ void Initialization(shell::Program& program) {
   if (!fs::is_regular_file(path, ec)) {
     const std::string shipped = MeetTemplatePath(program);
     if (!fs::is_regular_file(shipped, ec)) {
-      program.ui().MessageBox(std::string(kTemplateMissing), shell::Icon::None, shell::Buttons::Ok);
+      program.ui().MessageBox(std::string(shell::kTemplateMissing), shell::Icon::None, shell::Buttons::Ok);
       return;
     }
     // First use: the teacher's own copy, writable whatever the program folder is.
@@ -72,11 +71,6 @@ void Initialization(shell::Program& program) {
   shell::MenuState& menu = program.Menu();
   menu.SetEnabled({"New", "Open", "Initialization"}, false);
   menu.SetEnabled({"Save", "Close", "ProtectAllYN", "ItemSetup"}, true);
-}
-
-void RegisterSetupCommands(shell::CommandTable& table) {
-  table.Register("Initialization", Initialization);
-  table.Register("ItemSetup", ItemSetup);
 }
 
 }  // namespace korvane::setup

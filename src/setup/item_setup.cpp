@@ -4,15 +4,15 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
-#include "reports/page_format.h"
-#include "setup/sheet_guards.h"
-#include "setup/text.h"
+#include "host/utf8.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
+#include "meet/page_format.h"
+#include "meet/sheets.h"
 
 namespace korvane::setup {
 
-namespace meet = host::meet;
 namespace xl = host::xl;
 using shell::Answer;
 using shell::Buttons;
@@ -26,10 +26,7 @@ constexpr std::string_view kWholeSchoolJunior = meet::events::kAllJunior;  // �
 // The sheets the dialog works on; a missing one is reported by the host.
 host::Worksheet& SheetOf(host::Workbook& book, std::string_view name) { return book.Sheet(std::string(name)); }
 
-bool IsEmptyCell(const host::Worksheet& ws, int row, int col) {
-  host::CellValue v = ws.ValueAt(row, col);
-  return v.IsEmpty() || (v.IsText() && v.Text().empty());
-}
+bool IsEmptyCell(const host::Worksheet& ws, int row, int col) { return meet::IsBlank(ws.ValueAt(row, col)); }
 
 int LastUsedColumnOfRow(const host::Worksheet& ws, int row) {
   return ws.End(row, host::kMaxCols, host::Direction::ToLeft).second;
@@ -58,7 +55,7 @@ int IndexOf(const std::vector<std::string>& items, std::string_view text) {
 
 // A code digit as the number the events sheet holds; anything else as text.
 host::CellValue CodeDigit(std::string_view code, std::size_t position) {
-  std::string ch = text::Mid(code, position, 1);
+  std::string ch = host::utf8::Mid(code, position, 1);
   if (ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9') return host::CellValue(ch[0] - '0');
   return host::CellValue(ch);
 }
@@ -77,11 +74,18 @@ std::string DuplicateQuestion(std::string_view earlier, std::string_view later) 
   return "项目重复：\n" + std::string(earlier) + "\n" + std::string(later) + "\n删除前一项吗？";
 }
 
-std::string NormalizeEventName(std::string_view typed) { return text::ReplaceAll(typed, "m", "米"); }
+std::string NormalizeEventName(std::string_view typed) {
+  std::string out;
+  for (char ch : typed) {
+    if (ch == 'm') out += "米";
+    else out += ch;
+  }
+  return out;
+}
 
 bool IsValidEventName(std::string_view name) {
-  std::u32string cps;
-  if (!text::Decode(name, cps) || cps.size() < 2) return false;
+  const std::u32string cps = host::utf8::Decode(name);
+  if (cps.size() < 2) return false;
   auto ideograph = [](char32_t c) { return c >= 0x4E00 && c <= 0x9FA5; };
   for (char32_t c : cps)
     if (!((c >= U'0' && c <= U'9') || c == U'\u00D7' || ideograph(c))) return false;
@@ -148,7 +152,7 @@ void Frm项目管理::Load() {
   // grades may compete together as 初中, then the grades below it follow.
   int junior = -1;
   for (int i = static_cast<int>(grades.size()) - 1; i >= 0; --i) {
-    if (text::Mid(grades[i], 1, 1) == s::kJuniorGradeMark && grades[i] != kWholeSchoolJunior) {
+    if (host::utf8::Mid(grades[i], 1, 1) == s::kJuniorGradeMark && grades[i] != kWholeSchoolJunior) {
       junior = i;
       break;
     }
@@ -193,9 +197,9 @@ std::string Frm项目管理::RebuildEntry(int row) const {
   namespace e = meet::events;
   const std::string s = events_.ValueAt(row, e::kTitleCol).ToText();
   std::string code;
-  if (int g = IndexOf(CmbGrade.items, text::Mid(s, 1, 2)); g >= 0) code += std::to_string(g + 1);
-  if (int c = CataloguePosition(text::Mid(s, 5)); c > 0) code += TwoDigits(c);
-  if (int x = IndexOf(CmbSex.items, text::Mid(s, 3, 2)); x >= 0) code += std::to_string(x + 1);
+  if (int g = IndexOf(CmbGrade.items, host::utf8::Mid(s, 1, 2)); g >= 0) code += std::to_string(g + 1);
+  if (int c = CataloguePosition(host::utf8::Mid(s, 5)); c > 0) code += TwoDigits(c);
+  if (int x = IndexOf(CmbSex.items, host::utf8::Mid(s, 3, 2)); x >= 0) code += std::to_string(x + 1);
   code += events_.ValueAt(row, e::kLaneRuleCol).ToText();
   code += events_.ValueAt(row, e::kMethodCol).ToText();
   return code + "_" + s;
@@ -300,22 +304,22 @@ void Frm项目管理::CmdCheck_Click() {
 void Frm项目管理::RunCheck() {
   // 1. Entries whose seventh character is not "_" (a code part was missing).
   for (int i = List2.RowCount() - 1; i >= 0; --i)
-    if (text::Mid(List2.Cell(i, 0), 7, 1) != "_") List2.RemoveRow(i);
+    if (host::utf8::Mid(List2.Cell(i, 0), 7, 1) != "_") List2.RemoveRow(i);
   // 2. Entries of events no longer in the catalogue.
   for (int i = List2.RowCount() - 1; i >= 0; --i)
-    if (CataloguePosition(text::Mid(List2.Cell(i, 0), 12)) == 0) List2.RemoveRow(i);
+    if (CataloguePosition(host::utf8::Mid(List2.Cell(i, 0), 12)) == 0) List2.RemoveRow(i);
   // 3. Catalogue numbers follow the catalogue; the entry keeps its place.
   for (int i = 0; i < List2.RowCount(); ++i) {
     const std::string entry = List2.Cell(i, 0);
-    const std::string number = TwoDigits(CataloguePosition(text::Mid(entry, 12)));
-    if (text::Mid(entry, 2, 2) != number) List2.SetCell(i, 0, text::Mid(entry, 1, 1) + number + text::Mid(entry, 4));
+    const std::string number = TwoDigits(CataloguePosition(host::utf8::Mid(entry, 12)));
+    if (host::utf8::Mid(entry, 2, 2) != number) List2.SetCell(i, 0, host::utf8::Mid(entry, 1, 1) + number + host::utf8::Mid(entry, 4));
   }
   // 4. One entry per grade, event and sex.
   for (int i = List2.RowCount() - 1; i >= 1; --i) {
     const std::string later = List2.Cell(i, 0);
     const std::string earlier = List2.Cell(i - 1, 0);
-    if (text::Mid(later, 1, 4) != text::Mid(earlier, 1, 4)) continue;
-    if (text::Mid(later, 5, 2) != text::Mid(earlier, 5, 2) &&
+    if (host::utf8::Mid(later, 1, 4) != host::utf8::Mid(earlier, 1, 4)) continue;
+    if (host::utf8::Mid(later, 5, 2) != host::utf8::Mid(earlier, 5, 2) &&
         program_.ui().MessageBox(DuplicateQuestion(earlier, later), Icon::Question, Buttons::YesNo) == Answer::Yes)
       List2.SetCell(i - 1, 0, later);
     List2.RemoveRow(i);
@@ -344,11 +348,11 @@ void Frm项目管理::CmdClose_Click() { Close(); }
 
 void Frm项目管理::WriteCatalogue() {
   namespace f = meet::form;
-  SheetUnprotected unprotected(form_);
+  meet::SheetOpen unprotected(form_, meet::AtEnd::Restore);
   const int oldLast = LastUsedColumnOfRow(form_, f::kHeadingRow);
   if (oldLast >= f::kFirstEventCol) {
     host::Range(&form_, host::RangeRef{f::kHeadingRow, f::kFirstEventCol, f::kHeadingRow, oldLast}).ClearContents();
-    reports::Borders_Setup(
+    meet::Borders_Setup(
         host::Range(&form_, host::RangeRef{f::kHeadingRow, f::kFirstEventCol, f::kTemplateFemaleLastRow, oldLast}),
         xl::LineNone);
   }
@@ -357,7 +361,7 @@ void Frm项目管理::WriteCatalogue() {
     form_.Cells(f::kHeadingRow, f::kFirstEventCol + static_cast<int>(i)).SetLiteral(catalogue[i]);
   if (!catalogue.empty()) {
     const int last = f::kFirstEventCol + static_cast<int>(catalogue.size()) - 1;
-    reports::Borders_Setup(
+    meet::Borders_Setup(
         host::Range(&form_, host::RangeRef{f::kHeadingRow, f::kFirstEventCol, f::kTemplateFemaleLastRow, last}),
         xl::Continuous);
     form_.Rows(f::kTitleRow).UnMerge();
@@ -373,7 +377,7 @@ void Frm项目管理::WriteCatalogue() {
 
 void Frm项目管理::WriteEvents() {
   namespace e = meet::events;
-  SheetUnprotected unprotected(events_);
+  meet::SheetOpen unprotected(events_, meet::AtEnd::Restore);
   long long old = events_.ValueAt(e::kEventCount.row, e::kEventCount.col).ToWhole();
   old = std::clamp<long long>(old, 0, host::kMaxRows - e::kFirstEventRow + 1);
   const int oldRows = static_cast<int>(old);
@@ -389,7 +393,7 @@ void Frm项目管理::WriteEvents() {
     const std::string entry = List2.Cell(i, 0);
     const std::string code = EntryCode(entry), eventText = EntryText(entry);
     const int r = e::EventRow(i + 1);
-    gradeOf[static_cast<std::size_t>(i)] = text::Mid(eventText, 1, 2);
+    gradeOf[static_cast<std::size_t>(i)] = host::utf8::Mid(eventText, 1, 2);
     events_.Cells(r, e::kGradeCol).SetLiteral(gradeOf[static_cast<std::size_t>(i)]);
     events_.Cells(r, e::kLaneRuleCol).SetLiteral(CodeDigit(code, 5));
     events_.Cells(r, e::kMethodCol).SetLiteral(CodeDigit(code, 6));
@@ -399,10 +403,10 @@ void Frm项目管理::WriteEvents() {
     events_.DeleteRows(e::EventRow(n + 1), oldRows - n);
   } else if (n > oldRows) {
     const host::RangeRef rows{e::kFirstEventRow, 1, e::EventRow(n), e::kLastEntrantCol};
-    reports::Borders_Setup(host::Range(&events_, rows), xl::Continuous);
+    meet::Borders_Setup(host::Range(&events_, rows), xl::Continuous);
   }
   // Consecutive events of one grade share a merged grade cell.
-  AlertsOff quiet(program_.Host());
+  meet::AlertsOff quiet(program_.Host());
   int start = e::kFirstEventRow;
   for (int r = e::kFirstEventRow + 1; r <= e::EventRow(n) + 1; ++r) {
     const bool runEnds = r == e::EventRow(n) + 1 ||
@@ -437,12 +441,12 @@ void ItemSetup(shell::Program& program) {
   }
   for (int r = firstRow; r <= n + 1; ++r) {
     std::string name = settings.ValueAt(r, meet::settings::kGradeCol).ToText();
-    if (text::Length(name) != 2) {
+    if (host::utf8::Length(name) != 2) {
       ui.MessageBox(GradeNameLengthText(r, name), Icon::Exclamation);
       return;
     }
   }
-  ScreenUpdatingOff quiet(program.Host());
+  meet::ScreenUpdatingOff quiet(program.Host());
   Frm项目管理 dialog(program, *book);
   dialog.Load();
   ui.ShowDialog(dialog);

@@ -9,7 +9,6 @@
 
 namespace korvane::setup {
 
-inline constexpr std::string_view kTemplateMissing = "模板文件缺失，请联系作者!";
 // The user's copy of the template has just been made.
 std::string TemplateCopiedText(std::string_view path);
 std::string TemplateNotCopiedText(std::string_view path, std::string_view reason);
@@ -31,9 +30,5 @@ std::string TemplateForNew(const shell::Program& program);
 // from the shipped one on first use, with a message saying where it is),
 // shows its 设置 sheet and enables the commands that work on it.
 void Initialization(shell::Program& program);
-void Initialization(shell::Program& program);
-
-// Registers 初始化... and 项目管理... under their menu controls.
-void RegisterSetupCommands(shell::CommandTable& table);
 
 }  // namespace korvane::setup

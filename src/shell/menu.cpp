@@ -153,6 +153,11 @@ void MenuState::SetChecked(std::string_view control, bool checked) {
   ++revision_;
 }
 
+void MenuState::Restore(const MenuState& earlier) {
+  items_ = earlier.items_;
+  ++revision_;
+}
+
 void MenuState::SetEnabled(std::initializer_list<std::string_view> controls, bool enabled) {
   for (std::string_view c : controls) SetEnabled(c, enabled);
 }

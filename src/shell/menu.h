@@ -44,6 +44,9 @@ class MenuState {
   // Several items at once.
   void SetEnabled(std::initializer_list<std::string_view> controls, bool enabled);
 
+  // Every item's flags as they are in `earlier`, counted as one change.
+  void Restore(const MenuState& earlier);
+
   // Counts every change, so a view can tell whether it must refresh.
   unsigned long Revision() const { return revision_; }
 

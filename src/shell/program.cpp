@@ -3,7 +3,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "host/xlsx.h"
+#include "host/file_save.h"
+#include "host/ooxml/xlsx.h"
 #include "shell/clock.h"
 #include "shell/paths.h"
 
@@ -54,9 +55,9 @@ void Program::ReleaseHost() {
 
 void Program::FillTables() {
   for (std::size_t i = 0; i < tables.sheetNames.size(); ++i)
-    tables.sheetNames[i] = std::string(host::meet::kSheetNames[i]);
-  for (std::size_t i = 0; i < tables.numerals.size(); ++i) tables.numerals[i] = std::string(host::meet::kNumerals[i]);
-  tables.extensions = host::meet::ExtensionsForVersion(Host().Version());
+    tables.sheetNames[i] = std::string(meet::kSheetNames[i]);
+  for (std::size_t i = 0; i < tables.numerals.size(); ++i) tables.numerals[i] = std::string(meet::kNumerals[i]);
+  tables.extensions = meet::ExtensionsForVersion(Host().Version());
   tables.filled = true;
 }
 
@@ -70,11 +71,26 @@ void Program::ResetCaption() { SetCaptionNote(""); }
 void Program::Run(std::string_view control) {
   const MenuNode* item = FindMenuItem(control);
   if (!item) throw std::invalid_argument("no menu item " + std::string(control));
-  if (const CommandHandler* handler = commands_.Find(control)) {
-    RunAllOrNothing(*handler);
+  const CommandHandler* handler = commands_.Find(control);
+  if (!handler) {
+    ui_.MessageBox(NotAvailableText(item->caption), Icon::Information);
     return;
   }
-  ui_.MessageBox(NotAvailableText(item->caption), Icon::Information);
+  const MenuState menuBefore = menu_;
+  std::string error;
+  try {
+    RunAllOrNothing(*handler);
+    return;
+  } catch (const UiStopped&) {
+    throw;
+  } catch (const std::exception& e) {
+    error = e.what();
+  } catch (...) {
+    error = "未知错误";
+  }
+  menu_.Restore(menuBefore);
+  ResetCaption();
+  ui_.MessageBox(CommandFailedText(item->caption, error), Icon::Critical);
 }
 
 void Program::RunAllOrNothing(const CommandHandler& handler) {
@@ -86,7 +102,7 @@ void Program::RunAllOrNothing(const CommandHandler& handler) {
   host::SaveJournal files;
   const MenuState menu = menu_;
   const ProgramTables savedTables = tables;
-  const std::string savedDefaultFolder = defaultFolder, savedWorkPath = workPath;
+  const std::string savedDefaultFolder = defaultFolder;
   try {
     handler(*this);
   } catch (...) {
@@ -95,13 +111,16 @@ void Program::RunAllOrNothing(const CommandHandler& handler) {
     menu_ = menu;
     tables = savedTables;
     defaultFolder = savedDefaultFolder;
-    workPath = savedWorkPath;
     throw;
   }
 }
 
 std::string NotAvailableText(std::string_view caption) {
   return "“" + std::string(caption) + "”功能尚未实现，暂时不能使用。";
+}
+
+std::string CommandFailedText(std::string_view caption, std::string_view error) {
+  return "执行“" + std::string(caption) + "”时发生意外错误：" + std::string(error);
 }
 
 // ---- shared operations of the main window ----
@@ -118,7 +137,7 @@ std::string PathLocation(Program& program) {
 }
 
 host::Workbook* RequireMeetWorkbook(Program& program, std::string_view closedMessage) {
-  if (host::Workbook* book = host::meet::FindMeetWorkbook(program.Host())) return book;
+  if (host::Workbook* book = meet::FindMeetWorkbook(program.Host())) return book;
   program.ui().MessageBox(std::string(closedMessage), Icon::Information);
   ResetForm(program);
   return nullptr;

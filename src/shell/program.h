@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "shell/clock.h"
 #include "shell/menu.h"
 #include "shell/printing.h"
@@ -60,10 +60,10 @@ struct MainWindowPlacement {
 
 // The program-wide tables, filled at start-up.
 struct ProgramTables {
-  std::array<std::string, host::meet::kStageCount> sheetNames;  // generated sheets in stage order
+  std::array<std::string, meet::kStageCount> sheetNames;  // generated sheets in stage order
   std::array<std::string, 10> numerals;                         // 一 .. 十; entry i stands for i + 1
-  host::meet::ExtensionTable extensions = host::meet::ExtensionsForVersion("16.0");
-  host::meet::Parameters parameters;  // 设置!H2:H5, loaded when a meet workbook is opened or forms are made
+  meet::ExtensionTable extensions = meet::ExtensionsForVersion("16.0");
+  meet::Parameters parameters;  // 设置!H2:H5, loaded when a meet workbook is opened or forms are made
   bool filled = false;
 };
 
@@ -71,6 +71,10 @@ struct ProgramTables {
 // some commands use instead.
 inline constexpr std::string_view kFileClosed = "文件被关闭!";
 inline constexpr std::string_view kTargetFileClosed = "目标文件被关闭!";
+// The refusal of a command whose template is missing from the program folder.
+inline constexpr std::string_view kTemplateMissing = "模板文件缺失，请联系作者!";
+// The refusal of a command that needs the default folder before one is set.
+inline constexpr std::string_view kMustSetDefaultFolder = "必须先指定保存的默认目录!";
 
 class Program {
  public:
@@ -93,7 +97,6 @@ class Program {
 
   ProgramTables tables;
   std::string defaultFolder;  // working copy of the default folder
-  std::string workPath;       // the full path a file command is about to use
   HostLockdown lockdown;
   MainWindowPlacement placement;
 
@@ -109,9 +112,13 @@ class Program {
   // Runs the command of a menu control: its handler, or a message that it is
   // not available yet. Whether the item is enabled is for the caller (the
   // menu) to check. Throws std::invalid_argument for a name that is not a
-  // menu item. A command is all or nothing: when it throws, the open
-  // workbooks, the files it saved, the menu and the program's tables are put
-  // back as they were before it ran, and the exception goes on.
+  // menu item.
+  //
+  // A command is all or nothing, the same way for every front end: when it
+  // fails with an exception it did not handle itself, the open workbooks, the
+  // files it saved, the menu and the program's tables are put back as they
+  // were before it ran, the caption goes back to Korvane, and a critical
+  // message box names the command and the error. UiStopped passes through.
   void Run(std::string_view control);
 
   // The main window closes (退出 or its close box): the program ends.
@@ -145,20 +152,9 @@ class CaptionNote {
   Program& program_;
 };
 
-// The progress notes the commands show.
+// The progress note of a command that gives no account of its steps; each
+// subsystem keeps its own notes beside its commands.
 namespace notes {
-inline constexpr std::string_view kCreateForms = " - 创建报名表...";
-inline constexpr std::string_view kSimulate = " - 模拟报名...";
-inline constexpr std::string_view kTidyEntries = " - 整理报名数据...";
-inline constexpr std::string_view kCollectTeams = " - 汇总各班名单...";
-inline constexpr std::string_view kCollectEvents = " - 汇总报名项目...";
-inline constexpr std::string_view kNumbering = " - 自动编号...";
-inline constexpr std::string_view kRandomOrder = " - 随机排序...";
-inline constexpr std::string_view kNumberReport = " - 号码对照表报表...";
-inline constexpr std::string_view kEventsReport = " - 比赛项目名单报表...";
-inline constexpr std::string_view kMergeGrades = " - 年级合并...";
-inline constexpr std::string_view kScores = " - 成绩管理...";
-inline constexpr std::string_view kRecordTables = " - 创建成绩记录表...";
 inline constexpr std::string_view kPleaseWait = " - 请稍候...";
 }  // namespace notes
 
@@ -182,5 +178,7 @@ void ShowGreeting(Program& program);
 
 // The message of a menu item whose command is not available yet.
 std::string NotAvailableText(std::string_view caption);
+// The message of a command that failed unexpectedly.
+std::string CommandFailedText(std::string_view caption, std::string_view error);
 
 }  // namespace korvane::shell

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,14 @@ enum class Icon { None, Information, Exclamation, Question, Critical };
 // first one, except YesNoDefaultNo, whose default is 否: questions before
 // something typed would be destroyed.
 enum class Buttons { Ok, OkCancel, YesNo, YesNoDefaultNo, YesNoCancel };
+
+// Thrown by a Ui that cannot go on (a command script that has failed, a test
+// double without the answer asked for): it ends the running command and is
+// not a fault of the command, so Program::Run lets it pass.
+class UiStopped : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 enum class Answer { Ok, Cancel, Yes, No };
 
 class Ui {

@@ -12,10 +12,10 @@
 
 #include "awards/awards.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
 #include "shell/program.h"
 #include "shell/settings.h"
 #include "shell/test_support.h"
@@ -24,7 +24,7 @@
 namespace korvane::awards::testing {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
+namespace meet = korvane::meet;
 
 inline const char* const kMeetName = "号码对照表及分组分道编排表_2024-04-09_03715.xlsm";
 
@@ -43,7 +43,7 @@ class AwardsFixture {
     fs::create_directories(meets);
     shell::SaveDefaultPath(program.Settings(), meets.string());
     program.FillTables();
-    RegisterAwardsCommands(program.Commands());
+    RegisterCommands(program.Commands());
     shell::ResetForm(program);
     program.Menu().SetEnabled("PrizeSetup", true);  // as 新建 and 打开 leave it
 

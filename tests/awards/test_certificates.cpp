@@ -4,7 +4,7 @@
 
 #include "awards/awards_fixture.h"
 #include "host/docx/document.h"
-#include "host/xlsx.h"
+#include "host/ooxml/xlsx.h"
 
 namespace korvane::awards {
 namespace {
@@ -65,7 +65,7 @@ TEST(PrizeCreate, OneBoundDocumentPerAwardTypeReplacingAnOldOne) {
     EXPECT_EQ(mm->dataSource, host::docx::FileUri(source));
   }
   // The data source on disk holds the lists the documents were made for.
-  auto saved = host::ReadWorkbookFile(source, f.program.Host().Tables());
+  auto saved = host::ooxml::ReadWorkbookFile(source, f.program.Host().Tables());
   EXPECT_EQ(saved->Sheet("单项奖").ValueAt(2, 3).ToText(), "100米");
   EXPECT_TRUE(f.Prize()->Saved());
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "awards/awards_fixture.h"
-#include "host/xlsx.h"
+#include "host/ooxml/xlsx.h"
 
 namespace korvane::awards {
 namespace {
@@ -37,7 +37,7 @@ TEST(PrizeSetup, MakesThePrizeWorkbookWithTheMeetsGradesAndEvents) {
     EXPECT_TRUE(f.program.Menu().Enabled("PrizeCreate"));
 
     // What is on disk, as the lists and the certificates will read it.
-    auto saved = host::ReadWorkbookFile(file.string(), f.program.Host().Tables());
+    auto saved = host::ooxml::ReadWorkbookFile(file.string(), f.program.Host().Tables());
     host::Worksheet& ws = saved->Sheet("设置");
     for (std::size_t g = 0; g < c.grades.size(); ++g)
       EXPECT_EQ(ws.ValueAt(3 * static_cast<int>(g) + 3, 1).ToText(), c.grades[g]);

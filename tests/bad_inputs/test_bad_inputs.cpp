@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "host/range.h"
 #include "host/test_xlsx_support.h"
 #include "reliability/meet_session.h"
@@ -41,7 +41,7 @@ std::string Repeat(const std::string& s, int n) {
 // A team sheet changed by hand.
 std::function<void(shell::Program&, MeetSession&)> OnMeet(std::function<void(host::Workbook&)> f) {
   return [f](shell::Program& program, MeetSession&) {
-    host::Workbook& meet = *host::meet::FindMeetWorkbook(program.Host());
+    host::Workbook& meet = *meet::FindMeetWorkbook(program.Host());
     meet.Unprotect();
     f(meet);
   };
@@ -67,11 +67,11 @@ std::function<void(shell::Program&, MeetSession&)> RegistrationBytes(std::functi
 std::function<void(shell::Program&, MeetSession&)> RegistrationEdited(std::function<void(host::Workbook&)> f) {
   return [f](shell::Program& program, MeetSession& s) {
     const std::string path = (fs::path(s.Forms()) / "运动会报名登记表.xlsm").string();
-    auto book = host::ReadWorkbookFile(path, program.Host().Tables());
+    auto book = host::ooxml::ReadWorkbookFile(path, program.Host().Tables());
     book->Unprotect();
     for (host::Worksheet* ws : book->Sheets()) ws->Unprotect();
     f(*book);
-    host::WriteWorkbookFile(*book, path, host::FileKind::Xlsm);
+    host::ooxml::WriteWorkbookFile(*book, path, host::FileKind::Xlsm);
   };
 }
 
@@ -131,7 +131,7 @@ std::vector<BadInput> Catalogue() {
 
       // ---- the meet workbook's file ----
       {"save_read_only", Stage::Meet, "", [](shell::Program& program, MeetSession&) {
-         ::chmod(host::meet::FindMeetWorkbook(program.Host())->FullName().c_str(), 0444);
+         ::chmod(meet::FindMeetWorkbook(program.Host())->FullName().c_str(), 0444);
        }, "set '1'!C5 王五\nSave", {"文件是只读的。"}, false},
       {"open_newest_damaged", Stage::Meet, "Save\nClose", [](shell::Program&, MeetSession& s) {
          std::ofstream(fs::path(s.Meets()) / "号码对照表及分组分道编排表_2024-04-10_00001.xlsm", std::ios::binary) << "damaged";

@@ -2,16 +2,17 @@
 
 #include <sstream>
 
+#include "cli/script.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "shell/commands.h"
 #include "shell/dialog.h"
-#include "shell/script.h"
-#include "test_support.h"
+#include "shell/test_support.h"
 
 namespace korvane::shell {
 namespace {
 
+using namespace cli;
 using testing::ScopedEnv;
 using testing::TempDir;
 namespace fs = std::filesystem;

@@ -10,21 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "../shell/test_support.h"
+#include "../shell/test_ui.h"
+#include "files/commands.h"
 #include "files/files.h"
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
 #include "shell/program.h"
 #include "shell/settings.h"
-#include "../shell/test_support.h"
-#include "../shell/test_ui.h"
 
 namespace korvane::files::testing {
 
 namespace fs = std::filesystem;
-namespace meet = host::meet;
+namespace meet = korvane::meet;
 using shell::testing::ScopedEnv;
 using shell::testing::TempDir;
 using shell::testing::TestUi;
@@ -104,7 +105,7 @@ struct Fixture {
 
   Fixture() {
     program.FillTables();
-    RegisterFilesCommands(program.Commands());
+    files::RegisterCommands(program.Commands());
     shell::ResetForm(program);
   }
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "host/application.h"
-#include "host/formula.h"
+#include "host/formula/formula.h"
 #include "host/worksheet.h"
 
 namespace {

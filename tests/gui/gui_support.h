@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../shell/test_support.h"
+#include "app/commands.h"
 #include "awards/awards.h"
 #include "files/files.h"
 #include "gui/dialog_view.h"
@@ -35,7 +37,6 @@
 #include "setup/setup.h"
 #include "shell/commands.h"
 #include "shell/startup.h"
-#include "../shell/test_support.h"
 
 namespace korvane::gui::testing {
 
@@ -102,20 +103,6 @@ class AnsweringUi : public QtUi {
   bool OpenHelp(const std::string&) override { return true; }
 };
 
-inline void InstallAllCommands(shell::CommandTable& table) {
-  shell::RegisterShellCommands(table);
-  setup::RegisterSetupCommands(table);
-  files::RegisterFilesCommands(table);
-  processing::RegisterConsolidationCommands(table);
-  processing::RegisterGradeMergeCommands(table);
-  processing::RegisterSimulationCommands(table);
-  reports::RegisterProtectionCommands(table);
-  reports::RegisterRecordTableCommands(table);
-  reports::RegisterScoreRegisterCommands(table);
-  reports::RegisterReportCommands(table);
-  awards::RegisterAwardsCommands(table);
-}
-
 // The program with its windows, in a folder of its own.
 class DesktopTest : public ::testing::Test {
  protected:
@@ -132,7 +119,7 @@ class DesktopTest : public ::testing::Test {
     fs::copy(KORVANE_SHARE_DIR, programDir_, fs::copy_options::recursive);
     program_ = std::make_unique<shell::Program>(std::make_unique<host::WorkbookHost>(), ui_,
                                                 shell::SettingsStore(dir_ / "settings.ini"));
-    InstallAllCommands(program_->Commands());
+    app::InstallCommands(program_->Commands());
     program_->FillTables();
     shell::LoadMainWindow(*program_);
     workbooks_ = std::make_unique<WorkbookWindow>(ui_);

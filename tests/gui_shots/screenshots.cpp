@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/commands.h"
 #include "awards/awards.h"
 #include "files/files.h"
 #include "gui/dialog_view.h"
@@ -115,20 +116,6 @@ class ShotUi : public gui::QtUi {
   }
 };
 
-void InstallAllCommands(shell::CommandTable& table) {
-  shell::RegisterShellCommands(table);
-  setup::RegisterSetupCommands(table);
-  files::RegisterFilesCommands(table);
-  processing::RegisterConsolidationCommands(table);
-  processing::RegisterGradeMergeCommands(table);
-  processing::RegisterSimulationCommands(table);
-  reports::RegisterProtectionCommands(table);
-  reports::RegisterRecordTableCommands(table);
-  reports::RegisterScoreRegisterCommands(table);
-  reports::RegisterReportCommands(table);
-  awards::RegisterAwardsCommands(table);
-}
-
 void ShowTab(gui::WorkbookWindow& wb, const std::string& name) {
   QTabBar* tabs = wb.Tabs();
   for (int i = 0; i < tabs->count(); ++i)
@@ -157,7 +144,7 @@ int main(int argc, char** argv) {
 
   ShotUi ui;
   shell::Program program(std::make_unique<host::WorkbookHost>(), ui, shell::SettingsStore(work / "settings.ini"));
-  InstallAllCommands(program.Commands());
+  app::InstallCommands(program.Commands());
   program.FillTables();
   shell::LoadMainWindow(program);
   gui::WorkbookWindow wb(ui);

@@ -9,7 +9,7 @@
 
 #include "host/docx/document.h"
 #include "host/errors.h"
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::docx {
 namespace {
@@ -90,7 +90,7 @@ TEST(Docx, PlaceholderSplitOverRunsBecomesOneMergeFieldWithItsFormatting) {
   // The field is formatted like the placeholder's first character.
   const std::string bytes = again.ToBytes();
   ooxml::ReadContext ctx("t");
-  ooxml::ZipReader zip(bytes, ctx, ReadLimits{});
+  ooxml::ZipReader zip(bytes, ctx, ooxml::ReadLimits{});
   const std::string xml = zip.Read("word/document.xml");
   EXPECT_NE(xml.find("<w:r><w:rPr><w:b/><w:sz w:val=\"48\"/></w:rPr><w:fldChar w:fldCharType=\"begin\"/></w:r>"),
             std::string::npos)
@@ -160,7 +160,7 @@ TEST(Docx, MailMergeSourceSitsInSchemaOrderAndReplacesAnEarlierOne) {
   // One w:mailMerge, between documentType and defaultTabStop; one data source relationship.
   std::string bytes = again.ToBytes();
   ooxml::ReadContext ctx("t");
-  ooxml::ZipReader zip(bytes, ctx, ReadLimits{});
+  ooxml::ZipReader zip(bytes, ctx, ooxml::ReadLimits{});
   const std::string settings = zip.Read("word/settings.xml");
   EXPECT_EQ(settings.find("<w:mailMerge>"), settings.rfind("<w:mailMerge>"));
   const auto doctype = settings.find("documentType"), merge = settings.find("mailMerge"),
@@ -178,7 +178,7 @@ TEST(Docx, DocumentWithoutSettingsGetsThemAndATemplateBecomesADocument) {
   doc.SetMailMergeSource("/m/奖项设置.xlsx", "SELECT * FROM `团体总分奖$`");
   const std::string bytes = doc.ToBytes();
   ooxml::ReadContext ctx("t");
-  ooxml::ZipReader zip(bytes, ctx, ReadLimits{});
+  ooxml::ZipReader zip(bytes, ctx, ooxml::ReadLimits{});
   const std::string types = zip.Read("[Content_Types].xml");
   EXPECT_NE(types.find("wordprocessingml.document.main+xml"), std::string::npos);
   EXPECT_EQ(types.find("template.main"), std::string::npos);

@@ -9,11 +9,13 @@
 #include "host/cell_limits.h"
 #include "host/errors.h"
 #include "host/fault.h"
+#include "host/file_save.h"
 #include "host/range.h"
-#include "host/xlsx.h"
+#include "host/ooxml/xlsx.h"
 #include "test_xlsx_support.h"
 
 using namespace korvane::host;
+using namespace korvane::host::ooxml;
 using namespace korvane::host::testing_xlsx;
 
 namespace {

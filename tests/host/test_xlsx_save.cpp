@@ -15,6 +15,7 @@
 
 #include "host/application.h"
 #include "host/errors.h"
+#include "host/file_save.h"
 #include "host/ooxml/xlsx.h"
 #include "test_xlsx_support.h"
 

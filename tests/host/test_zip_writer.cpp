@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/xlsx_internal.h"
+#include "host/ooxml/xlsx_internal.h"
 
 using korvane::host::ooxml::ZipWriter;
 

@@ -5,10 +5,12 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
+#include "host/utf8.h"
+#include "meet/layout.h"
 
 using namespace korvane::host;
 using namespace std::chrono;
+namespace meet = korvane::meet;
 
 namespace {
 
@@ -89,7 +91,7 @@ TEST(MeetFileNames, TheMostRecentStampIsTheLaterDateThenTheGreaterStamp) {
 }
 
 TEST(MeetWorkbook, TheLastOpenWorkbookWithTheTwelveCharactersIsTheMeet) {
-  EXPECT_EQ(Utf8Length(meet::kRecognitionPrefix), 12u);
+  EXPECT_EQ(utf8::Length(meet::kRecognitionPrefix), 12u);
   EXPECT_EQ(meet::kRecognitionPrefixChars, 12);
   EXPECT_TRUE(meet::IsMeetWorkbookName(meet::MeetWorkbookFileName(Ymd(2024, 4, 9), 1, ".xlsm")));
   EXPECT_TRUE(meet::IsMeetWorkbookName(std::string(meet::kTemplateBaseName) + ".xltm"));

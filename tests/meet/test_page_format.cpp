@@ -5,15 +5,15 @@
 #include <string>
 
 #include "host/application.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/range.h"
 #include "host/workbook.h"
-#include "reports/page_format.h"
+#include "meet/page_format.h"
 #include "shell/program.h"
 #include "shell/test_support.h"
 #include "shell/test_ui.h"
 
-namespace korvane::reports {
+namespace korvane::meet {
 namespace {
 
 namespace xl = host::xl;
@@ -153,7 +153,7 @@ TEST(RowColSetup, TheNumberReportTakesTheTeamSizeFromTheParameterTable) {
   program.tables.parameters.RowsPerTeam = 16;
   host::Workbook& book = program.Host().Add();
   host::Worksheet& ws = book.AddSheet(nullptr, nullptr, "号码对照表报表");
-  RowCol_Setup(program, ws);
+  RowCol_Setup(ws, program.tables.parameters.RowsPerTeam);
   EXPECT_DOUBLE_EQ(ws.ColumnWidth(3), 8.1);
 }
 
@@ -235,10 +235,10 @@ TEST(PageGeometry, TwentySixRosterRowsFillOnePageAndTheTwentySeventhStartsTheNex
   Page_Setup(ws);
   RowCol_Setup(ws, 20);
   FillRows(ws, kRosterRowsPerPage, 9);
-  host::Pagination p = host::Paginate(ws);
+  host::print::Pagination p = host::print::Paginate(ws);
   EXPECT_EQ(p.PageCount(), 1);
   ws.Cells(kRosterRowsPerPage + 1, 1).SetValue("x");
-  p = host::Paginate(ws);
+  p = host::print::Paginate(ws);
   ASSERT_EQ(p.rowBands.size(), 2u);
   EXPECT_EQ(p.rowBands[0].last, kRosterRowsPerPage);
   EXPECT_EQ(p.PageCount(), 2);
@@ -255,12 +255,12 @@ TEST(PageGeometry, FourNumberReportTeamBlocksFillOnePage) {
     const int r = 1 + block * 6;
     title_format2(host::Range(&ws, RangeRef{r, 1, r + 1, cols}));
   }
-  host::Pagination p = host::Paginate(ws);
+  host::print::Pagination p = host::print::Paginate(ws);
   EXPECT_EQ(p.PageCount(), 1);  // one page wide and one page long
   // A fifth block's header row no longer fits.
   ws.Cells(kNumberReportRowsPerPage + 1, 1).SetValue("x");
   title_format2(host::Range(&ws, RangeRef{kNumberReportRowsPerPage + 1, 1, kNumberReportRowsPerPage + 1, cols}));
-  EXPECT_EQ(host::Paginate(ws).rowBands.size(), 2u);
+  EXPECT_EQ(host::print::Paginate(ws).rowBands.size(), 2u);
 }
 
 // ---- renumbering ----
@@ -286,12 +286,12 @@ struct Meet {
 TEST(ResetPage, BothReportsMoveTogetherFromTheFirstReportPage) {
   Meet m;
   m.settings.Cells(1, 3).SetValue(31);
-  ResetPage(m.program);
+  ResetPage(m.program.Host());
   EXPECT_EQ(m.numbers->Page().firstPageNumber, 31);
   EXPECT_EQ(m.rosters->Page().firstPageNumber, 35);
   EXPECT_TRUE(m.ui.boxes.empty());
   m.settings.Cells(1, 3).SetValue(11);
-  ResetPage(m.program);
+  ResetPage(m.program.Host());
   EXPECT_EQ(m.numbers->Page().firstPageNumber, 11);
   EXPECT_EQ(m.rosters->Page().firstPageNumber, 15);
 }
@@ -302,32 +302,32 @@ TEST(ResetPage, FindsTheMeetWorkbookAmongOthers) {
   host::Workbook& other = m.program.Host().Add();  // active, but not a meet workbook
   other.Sheet(1).SetName("设置");
   other.Sheet(1).Cells(1, 3).SetValue(1);
-  ResetPage(m.program);
+  ResetPage(m.program.Host());
   EXPECT_EQ(m.numbers->Page().firstPageNumber, 41);
   EXPECT_EQ(m.rosters->Page().firstPageNumber, 45);
 }
 
 TEST(ResetPage, LeavesThingsAsTheyAreWithoutAPageNumberSheetsOrMeet) {
   Meet m;
-  ResetPage(m.program);  // C1 empty
+  ResetPage(m.program.Host());  // C1 empty
   EXPECT_EQ(m.numbers->Page().firstPageNumber, 21);
   EXPECT_EQ(m.rosters->Page().firstPageNumber, 25);
   m.settings.Cells(1, 3).SetValue("abc");
-  ResetPage(m.program);
+  ResetPage(m.program.Host());
   EXPECT_EQ(m.numbers->Page().firstPageNumber, 21);
 
   // Without the roster report there is nothing to keep in step.
   m.settings.Cells(1, 3).SetValue(31);
   m.book.RemoveSheet(*m.rosters);
-  ResetPage(m.program);
+  ResetPage(m.program.Host());
   EXPECT_EQ(m.numbers->Page().firstPageNumber, 21);
 
   // Without a meet workbook nothing is done and nothing is said.
   m.book.SetUnsavedName("Book1");
-  ResetPage(m.program);
+  ResetPage(m.program.Host());
   EXPECT_EQ(m.numbers->Page().firstPageNumber, 21);
   EXPECT_TRUE(m.ui.boxes.empty());
 }
 
 }  // namespace
-}  // namespace korvane::reports
+}  // namespace korvane::meet

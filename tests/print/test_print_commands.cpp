@@ -8,13 +8,14 @@
 #include "files/meet_fixture.h"
 #include "host/print/pdf.h"
 #include "poppler.h"
+#include "reports/commands.h"
 #include "reports/print.h"
 
 namespace fs = std::filesystem;
 using namespace korvane;
 using files::testing::Fixture;
 using files::testing::MeetShape;
-using host::meet::kFormSampleSheet;
+using meet::kFormSampleSheet;
 using print_testing::PdfPages;
 using shell::Answer;
 using shell::Icon;
@@ -27,7 +28,7 @@ struct PrintFixture : Fixture {
   host::Workbook* book = nullptr;
 
   PrintFixture() {
-    reports::RegisterPrintCommands(program.Commands());
+    reports::RegisterCommands(program.Commands());
     program.defaultFolder = MeetFolder().string();
   }
   void OpenMeet(const MeetShape& shape = {}) { book = &Fixture::OpenMeet(shape); }

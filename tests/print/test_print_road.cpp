@@ -7,25 +7,16 @@
 #include <filesystem>
 #include <sstream>
 
-#include "files/files.h"
+#include "app/commands.h"
 #include "host/application.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/print/pdf.h"
 #include "host/print/sheet_pdf.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 #include "poppler.h"
-#include "processing/consolidation.h"
-#include "processing/grade_merge.h"
-#include "processing/simulate.h"
-#include "reports/print.h"
-#include "reports/protection.h"
-#include "reports/record_tables.h"
-#include "reports/report_driver.h"
-#include "reports/score_register.h"
-#include "setup/setup.h"
 #include "shell/commands.h"
-#include "shell/script.h"
+#include "cli/script.h"
 #include "shell/test_support.h"
 
 namespace fs = std::filesystem;
@@ -35,20 +26,6 @@ using shell::testing::ScopedEnv;
 using shell::testing::TempDir;
 
 namespace {
-
-void InstallCommands(shell::CommandTable& table) {
-  shell::RegisterShellCommands(table);
-  setup::RegisterSetupCommands(table);
-  files::RegisterFilesCommands(table);
-  processing::RegisterConsolidationCommands(table);
-  processing::RegisterGradeMergeCommands(table);
-  processing::RegisterSimulationCommands(table);
-  reports::RegisterProtectionCommands(table);
-  reports::RegisterPrintCommands(table);
-  reports::RegisterRecordTableCommands(table);
-  reports::RegisterScoreRegisterCommands(table);
-  reports::RegisterReportCommands(table);
-}
 
 // A command script run by the program in a folder of its own, with a copy of
 // the program folder, no printer, a fixed clock and seed.
@@ -70,9 +47,9 @@ struct Road {
     shell::StartupOptions options;
     options.singleInstance = false;
     options.settingsFile = dir / "settings.ini";
-    options.installCommands = InstallCommands;
+    options.installCommands = app::InstallCommands;
     std::ostringstream out, err;
-    const int rc = shell::RunScript(script, out, err, options);
+    const int rc = cli::RunScript(script, out, err, options);
     output = out.str();
     ASSERT_EQ(rc, 0) << err.str() << "\n" << output;
   }
@@ -103,8 +80,8 @@ TEST(PrintRoad, TheRegistrationFormPrintsOnOnePageOrIsRefused) {
     Road road;
     road.Run(NewMeetScript(road.Meets(), rows) + "answer yes\nMyPrint1\nSave\n");
     host::WorkbookHost host;
-    const host::Worksheet& form = host.Open(road.MeetFile().string()).Sheet(std::string(host::meet::kFormSampleSheet));
-    const int pages = host::Paginate(form).PageCount();
+    const host::Worksheet& form = host.Open(road.MeetFile().string()).Sheet(std::string(meet::kFormSampleSheet));
+    const int pages = host::print::Paginate(form).PageCount();
     EXPECT_EQ(RenderedPages(form, road.dir / "form.pdf"), pages) << "H2 = " << rows;
     const fs::path printed = road.Meets() / "报名表样表.pdf";
     if (pages == 1) {
@@ -120,9 +97,9 @@ TEST(PrintRoad, TheRegistrationFormPrintsOnOnePageOrIsRefused) {
 // The first row with content on each page after the first starts a block:
 // its first cell with content is a title (黑体).
 void ExpectBlocksWhole(const host::Worksheet& ws) {
-  const host::Pagination p = host::Paginate(ws);
+  const host::print::Pagination p = host::print::Paginate(ws);
   for (int n = 1; n < static_cast<int>(p.rowBands.size()); ++n) {
-    const host::Band& band = p.rowBands[static_cast<std::size_t>(n)];
+    const host::print::Band& band = p.rowBands[static_cast<std::size_t>(n)];
     for (int r = band.first; r <= band.last; ++r) {
       const int c = ws.LastUsedCol();
       int first = 0;
@@ -143,8 +120,7 @@ TEST(PrintRoad, ReportsAndRecordSheetsPrintTheHostsPages) {
            "answer yes\nMyPrint2\nanswer yes\nMyPrint3\nSave\n");
   host::WorkbookHost host;
   host::Workbook& book = host.Open(road.MeetFile().string());
-  auto pagesOf = [&](std::string_view name) { return host::Paginate(book.Sheet(std::string(name))).PageCount(); };
-  namespace meet = host::meet;
+  auto pagesOf = [&](std::string_view name) { return host::print::Paginate(book.Sheet(std::string(name))).PageCount(); };
   int reportPages = 0, recordPages = 0;
   for (std::string_view name : {meet::kNumberReportSheet, meet::kRosterReportSheet, meet::kStartFinishSheet,
                                 meet::kHeightRecordSheet, meet::kDistanceRecordSheet, meet::kOtherRecordSheet}) {

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "host/application.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/print/job.h"
 #include "host/print/number_format.h"
 #include "host/print/pdf.h"
@@ -40,7 +40,7 @@ TEST(PdfDocument, PagesOfTheirOwnSizeWithTheirTexts) {
     print::TextStyle big{.face = std::string(print::kSerifFace), .size = 36, .bold = true, .align = print::Align::Center};
     doc.DrawText({0, 100, print::kA4Width, 60}, "奖状", big);
     doc.DrawLine(72, 180, 523, 180, print::Pen{.width = 1});
-    auto [w, h] = PaperSizePoints(xl::PaperB4);
+    auto [w, h] = print::PaperSizePoints(xl::PaperB4);
     doc.NewPage(h, w);  // B4 landscape
     doc.FillRect({10, 10, 100, 20}, 0xFFFF00);
     doc.DrawText({20, 40, 300, 40}, "第二页 Page two", print::TextStyle{.face = std::string(print::kSansFace)});
@@ -153,7 +153,7 @@ TEST(RenderSheets, PagesAsThePaginationBreaksThemWithTitlesAndNumbers) {
   s.ws.Page().firstPageNumber = 7;
   s.book.AddName("'" + s.ws.Name() + "'!Print_Titles", "='" + s.ws.Name() + "'!$1:$1");
   s.ws.SetRowHidden(30, true);
-  const int pages = Paginate(s.ws).PageCount();
+  const int pages = print::Paginate(s.ws).PageCount();
   ASSERT_EQ(pages, 3);  // 26 rows on the first page, 25 and the title row after
 
   const fs::path pdf = dir / "a.pdf";
@@ -161,7 +161,7 @@ TEST(RenderSheets, PagesAsThePaginationBreaksThemWithTitlesAndNumbers) {
   EXPECT_EQ(print::RenderSheets({&s.ws}, doc), pages);
   doc.Close();
   ASSERT_EQ(PdfPages(pdf), pages);
-  const auto [rows2, cols2] = Paginate(s.ws).Page(1);
+  const auto [rows2, cols2] = print::Paginate(s.ws).Page(1);
   for (int p = 1; p <= pages; ++p) {
     const std::string text = Squeezed(PdfText(pdf, p));
     EXPECT_NE(text.find("第" + std::to_string(6 + p) + "页"), std::string::npos) << text;

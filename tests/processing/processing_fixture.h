@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
+#include "processing/commands.h"
 #include "processing/consolidation.h"
 #include "shell/program.h"
 #include "shell/settings.h"
@@ -26,7 +27,7 @@
 
 namespace korvane::processing::testing {
 
-namespace meet = host::meet;
+namespace meet = korvane::meet;
 using shell::testing::TempDir;
 using shell::testing::TestUi;
 
@@ -161,7 +162,7 @@ struct Fixture {
 
   Fixture() {
     program.FillTables();
-    RegisterConsolidationCommands(program.Commands());
+    processing::RegisterCommands(program.Commands());
     shell::ResetForm(program);
   }
 

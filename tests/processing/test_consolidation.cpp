@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <set>
 
+#include "host/ooxml/xlsx.h"
 #include "processing/consolidation.h"
-#include "host/xlsx.h"
 #include "processing/grades.h"
 #include "processing_fixture.h"
 
@@ -161,7 +161,7 @@ TEST_F(Entries, TicksWithBlanksCountOtherMarksAndDroppedTicksAreListed) {
   ASSERT_EQ(fx.ui.boxes.size(), 1u);
   EXPECT_EQ(fx.ui.boxes[0].text, text::EntryIssuesSummary(2, 1) + text::IssuesWritten(path));
   EXPECT_EQ(fx.ui.boxes[0].icon, shell::Icon::Exclamation);
-  auto list = host::ReadWorkbookFile(path, nullptr);
+  auto list = host::ooxml::ReadWorkbookFile(path, nullptr);
   const host::Worksheet& ws = list->Sheet(1);
   auto row = [&](int r) {
     std::vector<std::string> v;

@@ -17,8 +17,6 @@ namespace ev = meet::events;
 using Pairs = std::multiset<std::pair<std::string, std::string>>;
 
 struct MergeFixture : Fixture {
-  MergeFixture() { RegisterGradeMergeCommands(program.Commands()); }
-
   void Consolidate() {
     program.Run("consolidate");
     ASSERT_NE(book->FindSheet(std::string(meet::kTempSheet)), nullptr) << "consolidation failed";

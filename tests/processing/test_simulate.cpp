@@ -18,7 +18,6 @@ using shell::Answer;
 using shell::testing::ScopedEnv;
 
 struct SimFixture : Fixture {
-  SimFixture() { RegisterSimulationCommands(program.Commands()); }
   void Simulate() {
     ui.answers.push_back(Answer::Yes);
     program.Run("MNBM");

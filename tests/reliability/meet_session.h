@@ -13,20 +13,13 @@
 #include <sstream>
 #include <string>
 
-#include "files/files.h"
+#include "app/commands.h"
 #include "host/application.h"
-#include "host/xlsx.h"
-#include "processing/consolidation.h"
-#include "processing/grade_merge.h"
-#include "processing/simulate.h"
-#include "reports/protection.h"
-#include "reports/record_tables.h"
-#include "reports/report_driver.h"
-#include "reports/score_register.h"
-#include "setup/setup.h"
+#include "host/file_save.h"
+#include "host/ooxml/xlsx.h"
 #include "shell/commands.h"
 #include "shell/program.h"
-#include "shell/script.h"
+#include "cli/script.h"
 #include "shell/startup.h"
 #include "shell/test_support.h"
 
@@ -35,19 +28,6 @@ namespace korvane::testing {
 namespace fs = std::filesystem;
 using shell::testing::ScopedEnv;
 using shell::testing::TempDir;
-
-inline void InstallCommands(shell::CommandTable& table) {
-  shell::RegisterShellCommands(table);
-  setup::RegisterSetupCommands(table);
-  files::RegisterFilesCommands(table);
-  processing::RegisterConsolidationCommands(table);
-  processing::RegisterGradeMergeCommands(table);
-  processing::RegisterSimulationCommands(table);
-  reports::RegisterProtectionCommands(table);
-  reports::RegisterRecordTableCommands(table);
-  reports::RegisterScoreRegisterCommands(table);
-  reports::RegisterReportCommands(table);
-}
 
 // Everything a workbook holds, as text.
 inline std::string Dump(const host::WorkbookHost& host) {
@@ -114,7 +94,7 @@ class MeetSession {
   const fs::path& Dir() const { return dir_.path(); }
   std::string Meets() const { return (dir_.path() / "meets").string(); }
   std::string Forms() const { return (dir_.path() / "forms").string(); }
-  shell::ScriptRunner& Runner() { return runner_; }
+  cli::ScriptRunner& Runner() { return runner_; }
   // What the statements printed since the last call.
   std::string TakeOutput() {
     std::string s = out_.str();
@@ -126,7 +106,7 @@ class MeetSession {
     std::string error;
     try {
       runner_.Continue(program, statements);
-    } catch (const shell::ScriptError& e) {
+    } catch (const cli::ScriptError& e) {
       error = std::string("error: ") + e.what() + "\n";
     }
     return TakeOutput() + error;
@@ -135,7 +115,7 @@ class MeetSession {
   void Start(const std::function<void(shell::Program&)>& body) {
     shell::StartupOptions options;
     options.singleInstance = false;
-    options.installCommands = InstallCommands;
+    options.installCommands = app::InstallCommands;
     options.settingsFile = dir_.path() / "config" / "settings.ini";
     shell::StartUp(runner_, options, [&](shell::Program& program) {
       body(program);
@@ -147,7 +127,7 @@ class MeetSession {
   TempDir dir_;
   ScopedEnv programDir_, config_, data_, clock_, seed_;
   std::ostringstream out_;
-  shell::ScriptRunner runner_;
+  cli::ScriptRunner runner_;
 };
 
 // Puts the program back as it was when it was made: workbooks, the files

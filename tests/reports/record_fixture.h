@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
+#include "reports/commands.h"
 #include "reports/record_tables.h"
 #include "reports/score_register.h"
 #include "shell/program.h"
@@ -26,7 +27,7 @@
 
 namespace korvane::reports::record_testing {
 
-namespace meet = host::meet;
+namespace meet = korvane::meet;
 using host::CellValue;
 
 inline const char* const kMeetName = "号码对照表及分组分道编排表_2024-04-09_03715.xlsm";
@@ -62,8 +63,7 @@ class RecordFixture {
   // maxPerGroup: 设置!H5; nullopt leaves it empty.
   explicit RecordFixture(std::vector<Ev> evs, std::optional<int> maxPerGroup = 12) : events(std::move(evs)) {
     program.FillTables();
-    RegisterRecordTableCommands(program.Commands());
-    RegisterScoreRegisterCommands(program.Commands());
+    reports::RegisterCommands(program.Commands());
     shell::ResetForm(program);
     Build(maxPerGroup);
   }

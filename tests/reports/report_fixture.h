@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
+#include "reports/commands.h"
 #include "reports/report_driver.h"
 #include "shell/program.h"
 #include "shell/test_support.h"
@@ -23,7 +24,7 @@
 
 namespace korvane::reports::testing {
 
-namespace meet = host::meet;
+namespace meet = korvane::meet;
 
 inline const char* const kMeetName = "号码对照表及分组分道编排表_2024-04-09_03715.xlsm";
 
@@ -73,7 +74,7 @@ class ReportFixture {
 
   explicit ReportFixture(const MeetSpec& spec) {
     program.FillTables();
-    RegisterReportCommands(program.Commands());
+    reports::RegisterCommands(program.Commands());
     shell::ResetForm(program);
     Build(spec);
   }

@@ -68,9 +68,9 @@ TEST(NumberReport, OneBlockPerClassNamesAboveNumbersMenThenWomen) {
     EXPECT_EQ(*merge, (host::RangeRef{r, c, r, c + 10}));
     EXPECT_EQ(ws.Cells(r, c).FontName(), "黑体");
     EXPECT_DOUBLE_EQ(ws.Cells(r, c).FontSize(), 18);
-    EXPECT_DOUBLE_EQ(ws.RowHeight(r), kTeamHeaderRowHeight);
+    EXPECT_DOUBLE_EQ(ws.RowHeight(r), meet::kTeamHeaderRowHeight);
   }
-  EXPECT_DOUBLE_EQ(ws.RowHeight(3), kDataRowHeight);
+  EXPECT_DOUBLE_EQ(ws.RowHeight(3), meet::kDataRowHeight);
   for (int r = 3; r <= 6; ++r)
     for (int col = c; col <= c + 10; ++col) {
       EXPECT_EQ(ws.Cells(r, col).Border(xl::EdgeLeft), xl::Continuous) << r << "," << col;

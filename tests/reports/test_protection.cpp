@@ -9,6 +9,7 @@
 #include "host/application.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "reports/commands.h"
 #include "reports/protection.h"
 #include "shell/program.h"
 #include "shell/test_support.h"
@@ -25,7 +26,7 @@ struct Fixture {
   TestUi ui;
   shell::Program program{std::make_unique<host::WorkbookHost>(), ui, shell::SettingsStore(dir / "settings.ini")};
   Fixture() {
-    RegisterProtectionCommands(program.Commands());
+    RegisterCommands(program.Commands());
     shell::ResetForm(program);
     program.Menu().SetEnabled("ProtectAllYN", true);
   }

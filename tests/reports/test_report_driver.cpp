@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "reports/report_driver.h"
 #include "reports/report_fixture.h"
 #include "reports/rosters.h"
@@ -96,7 +96,7 @@ TEST(CreateReport, TwoRunsLeaveOneOfEachReportAfterTheEventsAndHideTheScoreRegis
 // The page ends of our pagination, as manual row breaks.
 std::vector<int> PageEnds(const host::Worksheet& ws) {
   std::vector<int> ends;
-  const host::Pagination p = host::Paginate(ws);
+  const host::print::Pagination p = host::print::Paginate(ws);
   for (std::size_t i = 0; i + 1 < p.rowBands.size(); ++i) ends.push_back(p.rowBands[i].last);
   return ends;
 }
@@ -205,7 +205,7 @@ TEST(FirstReportPage, EmptyZeroOrNoPageNumberMeans21) {
 void ExpectPagesHoldTheBlocks(const host::Worksheet& ws, int rowsPerPage,
                               const std::vector<std::pair<int, int>>& blocks) {
   ASSERT_FALSE(blocks.empty());
-  const host::Pagination p = host::Paginate(ws);
+  const host::print::Pagination p = host::print::Paginate(ws);
   ASSERT_EQ(p.colBands.size(), 1u) << ws.Name() << ": the blocks do not fit the page's width";
   const int lastRow = std::max_element(blocks.begin(), blocks.end(), [](auto& a, auto& b) { return a.second < b.second; })->second;
   const int pages = (lastRow - 1) / rowsPerPage + 1;
@@ -218,7 +218,7 @@ void ExpectPagesHoldTheBlocks(const host::Worksheet& ws, int rowsPerPage,
   EXPECT_EQ(p.rowBands.back().last, lastRow);
   for (const auto& [first, last] : blocks) {
     const auto band = std::find_if(p.rowBands.begin(), p.rowBands.end(),
-                                   [&](const host::Band& b) { return b.first <= first && first <= b.last; });
+                                   [&](const host::print::Band& b) { return b.first <= first && first <= b.last; });
     ASSERT_NE(band, p.rowBands.end());
     EXPECT_LE(last, band->last) << ws.Name() << ": block " << first << "-" << last << " crosses a page";
   }
@@ -242,14 +242,14 @@ TEST(ReportPagination, TheHostsPagesAreThePagesTheBlocksWerePlacedOn) {
     for (int c : {1, 2})
       if (At(numbers, r, c) == "姓名(男)") numberBlocks.emplace_back(r - 2, r + 3);
   ASSERT_EQ(numberBlocks.size(), 11u);
-  ExpectPagesHoldTheBlocks(numbers, kNumberReportRowsPerPage, numberBlocks);
+  ExpectPagesHoldTheBlocks(numbers, meet::kNumberReportRowsPerPage, numberBlocks);
 
   std::vector<std::pair<int, int>> rosterBlocks;
   for (const RosterEvent& e : ReadRosters(f.Rosters()))
     for (const RosterHeat& h : e.heats) rosterBlocks.emplace_back(h.firstRow, h.lastRow);
   ASSERT_GT(rosterBlocks.size(), 36u);
-  ExpectPagesHoldTheBlocks(f.Rosters(), kRosterRowsPerPage, rosterBlocks);
-  EXPECT_GT((rosterBlocks.back().second - 1) / kRosterRowsPerPage + 1, 5);
+  ExpectPagesHoldTheBlocks(f.Rosters(), meet::kRosterRowsPerPage, rosterBlocks);
+  EXPECT_GT((rosterBlocks.back().second - 1) / meet::kRosterRowsPerPage + 1, 5);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "reports/rosters.h"
 #include "reports/report_fixture.h"
+#include "reports/rosters.h"
 
 namespace korvane::reports {
 namespace {
@@ -321,8 +321,8 @@ TEST(RosterPages, LabelColumnsFollowThePageParityFromTheFirstPage) {
     std::set<int> pages;
     for (const RosterEvent& e : events)
       for (const RosterHeat& h : e.heats) {
-        const int page = rosterFirst + (h.firstRow - 1) / kRosterRowsPerPage;
-        EXPECT_EQ((h.lastRow - 1) / kRosterRowsPerPage, (h.firstRow - 1) / kRosterRowsPerPage) << e.title;
+        const int page = rosterFirst + (h.firstRow - 1) / meet::kRosterRowsPerPage;
+        EXPECT_EQ((h.lastRow - 1) / meet::kRosterRowsPerPage, (h.firstRow - 1) / meet::kRosterRowsPerPage) << e.title;
         EXPECT_EQ(h.labelCol, page % 2 == 1 ? 2 : 1) << e.title << " on page " << page;
         pages.insert(page);
       }

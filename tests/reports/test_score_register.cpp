@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/range.h"
 #include "reports/record_fixture.h"
 #include "reports/score_register.h"
@@ -94,7 +94,7 @@ TEST(ScoreRegister, EveryEventOwnsRowsTwoKPlusOneAndTwo) {
   // It prints the page across that holds its entrants, not the template's
   // empty grid out to CA.
   ASSERT_NE(f.book->FindName("Print_Area", &reg), nullptr);
-  const host::Pagination pages = host::Paginate(reg);
+  const host::print::Pagination pages = host::print::Paginate(reg);
   ASSERT_EQ(pages.colBands.size(), 1u);
   EXPECT_GE(pages.colBands[0].last, 7);  // G: event 1's third entrant
   EXPECT_LT(pages.colBands[0].last, 20);

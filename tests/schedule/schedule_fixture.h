@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
+#include "meet/layout.h"
 #include "host/range.h"
 #include "processing/processing_fixture.h"
+#include "schedule/commands.h"
 #include "schedule/items.h"
 #include "schedule/schedule.h"
 #include "shell/program.h"
@@ -23,7 +24,6 @@
 
 namespace korvane::schedule::testing {
 
-namespace meet = host::meet;
 using processing::testing::MeetSpec;
 using shell::testing::ScopedEnv;
 using shell::testing::TempDir;
@@ -41,7 +41,7 @@ struct Fixture {
 
   Fixture() {
     program.FillTables();
-    RegisterScheduleCommands(program.Commands());
+    RegisterCommands(program.Commands());
     shell::ResetForm(program);
     std::filesystem::create_directories(meets);
     shell::SaveDefaultPath(program.Settings(), meets.string());

@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 using shell::Answer;
 using testing::Joined;
 using testing::MeetSpec;
-namespace meet = host::meet;
 
 // A meet whose track items get the codes 101 to 107 and whose field items 201 to 203.
 struct Road : testing::Fixture {

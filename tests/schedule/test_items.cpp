@@ -8,7 +8,6 @@ namespace {
 
 using testing::Fixture;
 using testing::MeetSpec;
-namespace meet = host::meet;
 
 TEST(ScheduleItems, CodesStayUniqueAndInOrderBeyondNinetyNine) {
   EXPECT_EQ(ItemCode('1', 1), "101");

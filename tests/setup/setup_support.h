@@ -8,9 +8,10 @@
 #include <string>
 
 #include "host/application.h"
-#include "host/meet_layout.h"
 #include "host/range.h"
 #include "host/workbook.h"
+#include "meet/layout.h"
+#include "setup/commands.h"
 #include "setup/setup.h"
 #include "shell/program.h"
 #include "shell/test_support.h"
@@ -23,7 +24,7 @@ using shell::testing::ScopedEnv;
 using shell::testing::TempDir;
 using shell::testing::TestUi;
 
-inline const std::string kTemplateFile = std::string(host::meet::kTemplateBaseName) + ".xltm";
+inline const std::string kTemplateFile = std::string(meet::kTemplateBaseName) + ".xltm";
 inline const char* const kMeetFile = "号码对照表及分组分道编排表_2024-04-09_03715.xlsm";
 
 struct SetupFixture {
@@ -40,7 +41,7 @@ struct SetupFixture {
     fs::create_directories(meetDir);
     fs::copy_file(fs::path(KORVANE_SHARE_DIR) / kTemplateFile, programDir / kTemplateFile);
     program.FillTables();
-    RegisterSetupCommands(program.Commands());
+    setup::RegisterCommands(program.Commands());
     shell::ResetForm(program);
   }
 

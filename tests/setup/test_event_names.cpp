@@ -3,34 +3,9 @@
 #include <string>
 
 #include "setup/item_setup.h"
-#include "setup/text.h"
 
 namespace korvane::setup {
 namespace {
-
-TEST(Characters, CountAndCutByCharactersNotBytes) {
-  EXPECT_EQ(text::Length("103111_高一男子100米"), 15u);
-  EXPECT_EQ(text::Mid("103111_高一男子100米", 8, 2), "高一");
-  EXPECT_EQ(text::Mid("103111_高一男子100米", 12), "100米");
-  EXPECT_EQ(text::Mid("高一", 3), "");
-  EXPECT_EQ(text::Mid("高一", 2, 5), "一");
-  std::u32string cps;
-  EXPECT_TRUE(text::Decode("4×100米", cps));
-  EXPECT_EQ(cps, U"4×100米");
-  EXPECT_EQ(text::Encode(cps), "4×100米");
-  EXPECT_TRUE(text::Decode("\xF0\x9F\x8F\x83", cps));  // a four-byte character
-  EXPECT_EQ(cps, std::u32string(1, U'\U0001F3C3'));
-}
-
-TEST(Characters, MalformedTextIsNotDecoded) {
-  std::u32string cps;
-  EXPECT_FALSE(text::Decode("\xE9\xAB", cps));          // truncated
-  EXPECT_FALSE(text::Decode("\x80", cps));              // stray continuation byte
-  EXPECT_FALSE(text::Decode("\xC0\xAF", cps));          // overlong "/"
-  EXPECT_FALSE(text::Decode("\xED\xA0\x80", cps));      // a surrogate
-  EXPECT_FALSE(text::Decode("\xF4\x90\x80\x80", cps));  // above U+10FFFF
-  EXPECT_EQ(text::Length("\xE9\xAB"), 2u);              // counted bytewise
-}
 
 TEST(EventNames, MetresAreWrittenAsMi) {
   EXPECT_EQ(NormalizeEventName("100m"), "100米");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "meet/sheets.h"
 #include "setup/forms.h"
 #include "setup_support.h"
 
@@ -15,7 +16,7 @@ namespace korvane::setup {
 namespace {
 
 using namespace testing;
-namespace meet = host::meet;
+namespace meet = korvane::meet;
 
 std::vector<std::string> SheetNames(const host::Workbook& book) {
   std::vector<std::string> out;
@@ -441,28 +442,28 @@ struct Generated : SetupFixture {
 
 TEST(DelSht, DeletesFromTheStageOnAndTellsWhetherItsSheetWasThere) {
   Generated g({1, 2, 4, 5, 6, 7, 8});
-  EXPECT_FALSE(delSht(g.program, g.book, 3));
+  EXPECT_FALSE(meet::delSht(g.book, 3));
   EXPECT_EQ(SheetNames(g.book), (std::vector<std::string>{"1", "号码对照表", "temp"}));
   EXPECT_TRUE(g.ui.boxes.empty());  // no question asked
   EXPECT_TRUE(g.Host().displayAlerts);
-  EXPECT_TRUE(delSht(g.program, g.book, 2));
+  EXPECT_TRUE(meet::delSht(g.book, 2));
   EXPECT_EQ(SheetNames(g.book), (std::vector<std::string>{"1", "号码对照表"}));
-  EXPECT_TRUE(delSht(g.program, g.book, 1));
+  EXPECT_TRUE(meet::delSht(g.book, 1));
   EXPECT_EQ(SheetNames(g.book), (std::vector<std::string>{"1"}));
-  EXPECT_FALSE(delSht(g.program, g.book, 1));
+  EXPECT_FALSE(meet::delSht(g.book, 1));
 }
 
 TEST(DelSht, OnlyTheStageCountsAndAProtectedStructureStaysProtected) {
   Generated g({1, 2, 3});
   g.book.Protect(true, true);
-  EXPECT_FALSE(delSht(g.program, g.book, 4));
+  EXPECT_FALSE(meet::delSht(g.book, 4));
   EXPECT_EQ(g.book.Count(), 4);
-  EXPECT_TRUE(delSht(g.program, g.book, 3));
+  EXPECT_TRUE(meet::delSht(g.book, 3));
   EXPECT_EQ(SheetNames(g.book), (std::vector<std::string>{"1", "号码对照表", "temp"}));
   EXPECT_TRUE(g.book.Protection().structure);
   EXPECT_TRUE(g.book.Protection().windows);
-  EXPECT_THROW(delSht(g.program, g.book, 0), std::out_of_range);
-  EXPECT_THROW(delSht(g.program, g.book, 9), std::out_of_range);
+  EXPECT_THROW(meet::delSht(g.book, 0), std::out_of_range);
+  EXPECT_THROW(meet::delSht(g.book, 9), std::out_of_range);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ TEST(Initialization, OpensTheUsersCopyOfTheTemplateForEditing) {
   host::Workbook& book = *f.Host().ActiveWorkbook();
   EXPECT_EQ(fs::path(book.FullName()), f.UserTemplatePath());
   EXPECT_EQ(book.Kind(), host::FileKind::Xltm);
-  EXPECT_EQ(host::meet::FindMeetWorkbook(f.Host()), &book);
+  EXPECT_EQ(meet::FindMeetWorkbook(f.Host()), &book);
   EXPECT_TRUE(book.Protection().structure);
   EXPECT_TRUE(book.Protection().windows);
   EXPECT_TRUE(f.Host().visible);
@@ -82,7 +82,7 @@ TEST(Initialization, AMissingTemplateIsReportedAndNothingChanges) {
 TEST(Initialization, TheTemplateNameFollowsTheHostsExtensions) {
   SetupFixture f;
   EXPECT_EQ(MeetTemplatePath(f.program), f.programDir.string() + "/号码对照表及分组分道编排.xltm");
-  f.program.tables.extensions = host::meet::ExtensionsForVersion("11.0");
+  f.program.tables.extensions = meet::ExtensionsForVersion("11.0");
   EXPECT_EQ(MeetTemplatePath(f.program), f.programDir.string() + "/号码对照表及分组分道编排.xlt");
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "setup/item_setup.h"
 #include "setup_support.h"
 
@@ -37,7 +37,7 @@ struct Events : SetupFixture {
   explicit Events(std::vector<std::string> grades = {}) {
     program.Run("Initialization");
     ui.boxes.clear();  // where the user's copy of the template was made
-    book = host::meet::FindMeetWorkbook(Host());
+    book = meet::FindMeetWorkbook(Host());
     if (!grades.empty()) {
       host::Worksheet& s = Settings();
       for (int r = 2; r <= 8; ++r) s.RangeAt("A" + std::to_string(r)).SetValue(host::CellValue());
@@ -388,7 +388,7 @@ TEST(EventDialog, AFormWiderThanOnePageIsReported) {
     Insert(*d, std::to_string(i) + "项");
   }
   d->CmdSave.Click();
-  ASSERT_GT(host::Paginate(f.Form()).PageCount(), 1);
+  ASSERT_GT(host::print::Paginate(f.Form()).PageCount(), 1);
   ASSERT_EQ(f.ui.boxes.size(), 1u);
   EXPECT_EQ(f.ui.boxes[0].text, "报名表样表超过1页，请调整列宽!");
   EXPECT_EQ(f.ui.boxes[0].icon, Icon::Exclamation);

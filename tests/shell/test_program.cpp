@@ -71,6 +71,43 @@ TEST(Program, RunsTheRegisteredHandler) {
   EXPECT_TRUE(f.ui.boxes.empty());
 }
 
+TEST(Program, ACommandThatFailsUnexpectedlyIsReportedAndUndone) {
+  Fixture f;
+  host::Workbook& book = f.OpenBook(kMeetName);
+  f.program.Menu().SetEnabled("Sort", true);
+  f.program.Commands().Register("Sort", [&](Program& p) {
+    p.Menu().SetEnabled({"Sort", "Save"}, false);
+    p.Menu().SetChecked("ProtectAllYN", true);
+    p.SetCaptionNote(" - 随机排序...");
+    book.Sheet(1).Cells(1, 1).SetValue("changed");
+    throw std::runtime_error("磁盘已满");
+  });
+  const MenuState before = f.program.Menu();
+  const unsigned long revision = f.program.Menu().Revision();
+
+  f.program.Run("Sort");
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].text, "执行“随机排序”时发生意外错误：磁盘已满");
+  EXPECT_EQ(f.ui.boxes[0].icon, Icon::Critical);
+  EXPECT_EQ(f.ui.boxes[0].buttons, Buttons::Ok);
+  EXPECT_EQ(f.program.Caption(), "Korvane");
+  for (const MenuNode* n : MenuItems()) {
+    EXPECT_EQ(f.program.Menu().Enabled(n->control), before.Enabled(n->control)) << n->control;
+    EXPECT_EQ(f.program.Menu().Checked(n->control), before.Checked(n->control)) << n->control;
+  }
+  EXPECT_GT(f.program.Menu().Revision(), revision);  // a view refreshes
+  // The workbook stays open, as it was before the command.
+  ASSERT_EQ(f.program.Host().Workbooks().size(), 1u);
+  EXPECT_EQ(f.program.Host().Workbooks()[0]->Sheet(1).ValueAt(1, 1).ToText(), "");
+}
+
+TEST(Program, AUiThatStopsEndsTheCommandWithoutAMessage) {
+  Fixture f;
+  f.program.Commands().Register("Sort", [](Program& p) { p.ui().MessageBox("继续吗？", Icon::Question, Buttons::YesNo); });
+  EXPECT_THROW(f.program.Run("Sort"), UiStopped);  // the test double has no answer queued
+  EXPECT_TRUE(f.ui.boxes.empty() || f.ui.boxes.back().icon != Icon::Critical);
+}
+
 TEST(Program, FillsTheTablesFromTheHost) {
   Fixture f;
   f.program.FillTables();
@@ -89,13 +126,13 @@ TEST(Caption, NoteShownWhileTheCommandRunsAndResetAfterwards) {
   Fixture f;
   EXPECT_EQ(f.program.Caption(), "Korvane");
   try {
-    CaptionNote note(f.program, notes::kCollectTeams);
-    EXPECT_EQ(f.program.Caption(), "Korvane - 汇总各班名单...");
+    CaptionNote note(f.program, notes::kPleaseWait);
+    EXPECT_EQ(f.program.Caption(), "Korvane - 请稍候...");
     throw std::runtime_error("the command fails");
   } catch (const std::runtime_error&) {
   }
   EXPECT_EQ(f.program.Caption(), "Korvane");
-  EXPECT_EQ(f.ui.captions, (std::vector<std::string>{"Korvane - 汇总各班名单...", "Korvane"}));
+  EXPECT_EQ(f.ui.captions, (std::vector<std::string>{"Korvane - 请稍候...", "Korvane"}));
 }
 
 TEST(Clock, ReadsIsoDateTimesAndOnlyRealOnes) {

@@ -41,7 +41,7 @@ class TestUi : public Ui {
   Answer MessageBox(const std::string& text, Icon icon, Buttons buttons, const std::string& title) override {
     boxes.push_back(Box{text, icon, buttons, title});
     if (buttons == Buttons::Ok) return Answer::Ok;
-    if (answers.empty()) throw std::runtime_error("TestUi: unanswered question: " + text);
+    if (answers.empty()) throw UiStopped("TestUi: unanswered question: " + text);
     Answer a = answers.front();
     answers.pop_front();
     return a;
@@ -49,13 +49,13 @@ class TestUi : public Ui {
   std::optional<std::string> PickFolder(const std::string&) override {
     ++pickerCalls;
     if (onPickFolder) onPickFolder();
-    if (folders.empty()) throw std::runtime_error("TestUi: folder picker without a folder");
+    if (folders.empty()) throw UiStopped("TestUi: folder picker without a folder");
     auto f = folders.front();
     folders.pop_front();
     return f;
   }
   std::optional<std::string> InputBox(const std::string& prompt, const std::string&, const std::string&) override {
-    if (inputs.empty()) throw std::runtime_error("TestUi: input box without input: " + prompt);
+    if (inputs.empty()) throw UiStopped("TestUi: input box without input: " + prompt);
     auto in = inputs.front();
     inputs.pop_front();
     return in;
@@ -65,9 +65,9 @@ class TestUi : public Ui {
   void ShowDialog(DialogModel& dialog) override {
     dialogsShown.push_back(dialog.Caption());
     dialog.MarkOpen();
-    if (!driveDialog) throw std::runtime_error("TestUi: no driver for dialog " + dialog.Caption());
+    if (!driveDialog) throw UiStopped("TestUi: no driver for dialog " + dialog.Caption());
     driveDialog(dialog);
-    if (dialog.IsOpen()) throw std::runtime_error("TestUi: dialog left open: " + dialog.Caption());
+    if (dialog.IsOpen()) throw UiStopped("TestUi: dialog left open: " + dialog.Caption());
   }
   bool OpenHelp(const std::string& path) override {
     helpOpened.push_back(path);

@@ -11,16 +11,18 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/meet_layout.h"
-#include "host/pagination.h"
+#include "host/print/pagination.h"
 #include "host/range.h"
+#include "host/utf8.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
 
 namespace {
 
 using namespace korvane::host;
-namespace layout = korvane::host::meet;
+using namespace korvane::host::print;
+namespace layout = korvane::meet;
 
 const std::string kShare = KORVANE_SHARE_DIR;
 
@@ -67,7 +69,7 @@ TEST_F(MeetTemplate, SettingsHoldAConsistentDefaultMeet) {
   int teams = 0;
   for (int g = 1; g <= grades; ++g) {
     const std::string name = s.ValueAt(g + 1, 1).ToText();
-    EXPECT_EQ(Utf8Length(name), 2u) << "A" << g + 1;
+    EXPECT_EQ(utf8::Length(name), 2u) << "A" << g + 1;
     const long long count = s.ValueAt(g + 1, 2).ToWhole();
     EXPECT_GT(count, 0) << "B" << g + 1;
     teams += static_cast<int>(count);

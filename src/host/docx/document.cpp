@@ -9,7 +9,8 @@
 
 #include <pugixml.hpp>
 
-#include "host/xlsx_internal.h"
+#include "host/file_save.h"
+#include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::docx {
 

@@ -21,14 +21,14 @@
 #include <utility>
 #include <vector>
 
-#include "host/xlsx.h"
+#include "host/ooxml/xlsx.h"
 
 namespace korvane::host::docx {
 
 // Limits while reading a package: the inflated bytes (ReadLimits) and the
 // number of entries of the zip archive.
 struct DocumentLimits {
-  ReadLimits bytes{.maxTotalUncompressed = 256ull << 20, .maxPartUncompressed = 128ull << 20};
+  ooxml::ReadLimits bytes{.maxTotalUncompressed = 256ull << 20, .maxPartUncompressed = 128ull << 20};
   std::size_t maxEntries = 4096;
 };
 

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
                      {"高一女子铅球", "2", 3, 3},
                      {"高一女子4×100米接力", "1", 1, 3}});
     f.Run("ScoreEdit");
-    host::Worksheet& reg = f.Sheet(host::meet::kScoreRegisterSheet);
+    host::Worksheet& reg = f.Sheet(meet::kScoreRegisterSheet);
     auto type = [&reg](const char* cell, const host::CellValue& v) { reg.RangeAt(cell).SetValue(v); };
     // A timed event, two places: 11.9 and 12.5 lead.
     type("E4", 12.5);
