@@ -39,7 +39,7 @@ std::string AbsoluteAddress(const RangeRef& r);
 // "A1" or "A1:B2".
 std::string RelativeAddress(const RangeRef& r);
 
-// Splits "'Sheet name'!A1:B2" or "设置!H2" into sheet (unquoted, '' undoubled)
+// Splits "'Sheet name'!A1:B2" or "Sheet1!H2" into sheet (unquoted, '' undoubled)
 // and address part. Without "!" the sheet is empty.
 void SplitSheetRef(std::string_view text, std::string& sheet, std::string& address);
 

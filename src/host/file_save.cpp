@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "host/ascii.h"
 #include "host/errors.h"
 #include "host/fault.h"
 #include "host/utf8.h"
@@ -54,9 +55,7 @@ std::string ReasonOf(int err) {
 bool IsWordDocument(const std::string& name) {
   const auto dot = name.rfind('.');
   if (dot == std::string::npos) return false;
-  std::string ext = name.substr(dot);
-  for (char& c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  const std::string ext = AsciiLower(name.substr(dot));
   return ext == ".docx" || ext == ".docm" || ext == ".doc" || ext == ".dotx" || ext == ".dotm";
 }
 

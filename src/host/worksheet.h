@@ -141,7 +141,7 @@ class Worksheet {
   // Copies this sheet into `target` (this workbook or another) before or after
   // the given sheet (null `before` and `after`: at the end). The copy becomes
   // the active sheet of the target workbook. Returns the copy. It is named
-  // `name`, or when that is empty after this sheet ("设置 (2)"); a copy named
+  // `name`, or when that is empty after this sheet ("Sheet1 (2)"); a copy named
   // at once costs no renaming of references afterwards. Throws HostError for
   // a name that is invalid or taken in the target, before anything changes.
   Worksheet& CopyTo(Workbook& target, Worksheet* before, Worksheet* after, const std::string& name = "");

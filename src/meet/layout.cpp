@@ -1,3 +1,4 @@
+#include "host/ascii.h"
 #include "meet/layout.h"
 
 #include <charconv>
@@ -21,18 +22,6 @@ namespace {
 constexpr int kSecondsPerDay = 86400;
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
-bool EndsWithAsciiNoCase(std::string_view s, std::string_view suffix) {
-  if (s.size() < suffix.size()) return false;
-  s = s.substr(s.size() - suffix.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    char a = s[i], b = suffix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
-}
 
 // Splits UTF-8 text into its characters, each as its bytes.
 std::vector<std::string_view> Characters(std::string_view s) {
@@ -81,9 +70,9 @@ std::string settings::TeamTotalMismatchText(long long total, long long sum) {
          "）不一致。";
 }
 
-double form::AthleteRowHeight(int h2) {
-  if (h2 <= 0) return 0;
-  return std::floor(56000.0 / h2) / 100.0;
+double form::AthleteRowHeight(int rowsPerTeam) {
+  if (rowsPerTeam <= 0) return 0;
+  return std::floor(56000.0 / rowsPerTeam) / 100.0;
 }
 
 std::string_view LaneRuleName(int code) {
@@ -210,7 +199,7 @@ std::string MeetWorkbookFileName(std::chrono::year_month_day date, int secondsOf
 DatedName MatchDatedFileName(std::string_view prefix, std::string_view fileName, std::string_view extension) {
   DatedName out;
   if (fileName.size() < prefix.size() + extension.size()) return out;
-  if (!StartsWith(fileName, prefix) || !EndsWithAsciiNoCase(fileName, extension)) return out;
+  if (!StartsWith(fileName, prefix) || !host::EndsWithAsciiNoCase(fileName, extension)) return out;
   const std::string_view middle = fileName.substr(prefix.size(), fileName.size() - prefix.size() - extension.size());
   const std::vector<std::string_view> chars = Characters(middle);
   // "????-??-??_?????": 16 characters with the separators in place.

@@ -134,15 +134,15 @@ inline constexpr int kTemplateMaleLastRow = 5;
 inline constexpr int kTemplateFemaleFirstRow = 6;
 inline constexpr int kTemplateFemaleLastRow = 7;
 inline constexpr int kTemplateClosingRow = 8;
-// Sized forms, for RowsPerTeam = h2 athlete rows (half per sex block).
-constexpr int BlockRows(int h2) { return h2 / 2; }
-constexpr int MaleLastRow(int h2) { return h2 / 2 + 3; }
-constexpr int FemaleFirstRow(int h2) { return h2 / 2 + 4; }
-constexpr int LastAthleteRow(int h2) { return h2 + 3; }
-constexpr int ClosingRow(int h2) { return h2 + 4; }
-// Height of an athlete row in points: Int(56000 / h2) / 100, so that the
-// athlete rows together stay within 560 points. 0 when h2 is not positive.
-double AthleteRowHeight(int h2);
+// Sized forms, for rowsPerTeam athlete rows (设置!H2; half per sex block).
+constexpr int BlockRows(int rowsPerTeam) { return rowsPerTeam / 2; }
+constexpr int MaleLastRow(int rowsPerTeam) { return rowsPerTeam / 2 + 3; }
+constexpr int FemaleFirstRow(int rowsPerTeam) { return rowsPerTeam / 2 + 4; }
+constexpr int LastAthleteRow(int rowsPerTeam) { return rowsPerTeam + 3; }
+constexpr int ClosingRow(int rowsPerTeam) { return rowsPerTeam + 4; }
+// Height of an athlete row in points: Int(56000 / rowsPerTeam) / 100, so that the
+// athlete rows together stay within 560 points. 0 when rowsPerTeam is not positive.
+double AthleteRowHeight(int rowsPerTeam);
 }  // namespace form
 
 // ---- sheet 比赛项目名单 (the sheet temp holds athlete numbers in the same cells) ----

@@ -14,8 +14,8 @@ namespace korvane::meet {
 
 namespace xl = host::xl;
 
-void Page_Setup(host::Worksheet& mySht) {
-  host::PageSetup& page = mySht.Page();
+void Page_Setup(host::Worksheet& sheet) {
+  host::PageSetup& page = sheet.Page();
   page.centerFooter = kPageFooter;
   page.left = host::WorkbookHost::CentimetersToPoints(1);
   page.right = host::WorkbookHost::CentimetersToPoints(1);
@@ -31,7 +31,7 @@ void Page_Setup(host::Worksheet& mySht) {
   // the report widths are made to, the scale stays 100%.
   page.fitWide = 1;
   page.fitTall.reset();
-  mySht.Book().SetSaved(false);
+  sheet.Book().SetSaved(false);
 }
 
 NumberReportColumns NumberReportColumnsFor(int rowsPerTeam) {
@@ -47,10 +47,10 @@ NumberReportColumns NumberReportColumnsFor(int rowsPerTeam) {
   return out;
 }
 
-void RowCol_Setup(host::Worksheet& mySht, int rowsPerTeam) {
-  host::Range all = mySht.AllCells();
+void RowCol_Setup(host::Worksheet& sheet, int rowsPerTeam) {
+  host::Range all = sheet.AllCells();
   all.SetRowHeight(kDataRowHeight);
-  if (mySht.Name() == kNumberReportSheet) {
+  if (sheet.Name() == kNumberReportSheet) {
     all.SetColumnWidth(NumberReportColumnsFor(rowsPerTeam).width);
     all.SetShrinkToFit(true);
   } else {
@@ -60,11 +60,11 @@ void RowCol_Setup(host::Worksheet& mySht, int rowsPerTeam) {
   all.SetVerticalAlignment(xl::Center);
 }
 
-void Borders_Setup(const host::Range& Rng, int lngStyle) {
-  host::Range r = Rng;
-  for (int edge : {xl::EdgeLeft, xl::EdgeRight, xl::EdgeTop, xl::EdgeBottom}) r.SetBorder(edge, lngStyle);
-  if (r.ColumnsCount() > 1) r.SetBorder(xl::InsideVertical, lngStyle);
-  if (r.RowsCount() > 1) r.SetBorder(xl::InsideHorizontal, lngStyle);
+void Borders_Setup(const host::Range& range, int lineStyle) {
+  host::Range r = range;
+  for (int edge : {xl::EdgeLeft, xl::EdgeRight, xl::EdgeTop, xl::EdgeBottom}) r.SetBorder(edge, lineStyle);
+  if (r.ColumnsCount() > 1) r.SetBorder(xl::InsideVertical, lineStyle);
+  if (r.RowsCount() > 1) r.SetBorder(xl::InsideHorizontal, lineStyle);
 }
 
 void confirm_pos(ReportLayout& layout) {
@@ -79,14 +79,14 @@ void confirm_pos(ReportLayout& layout) {
   layout.ColShift = ((page % 2) + 2) % 2;
 }
 
-void title_format1(const host::Range& Rng) {
-  host::Range r = Rng;
+void title_format1(const host::Range& range) {
+  host::Range r = range;
   r.SetHorizontalAlignment(xl::General);
   r.SetFontName(kTitleFont);
 }
 
-void title_format2(const host::Range& Rng) {
-  host::Range r = Rng;
+void title_format2(const host::Range& range) {
+  host::Range r = range;
   r.SetFontName(kTitleFont);
   r.SetFontSize(kTeamHeaderFontSize);
   r.SetRowHeight(kTeamHeaderRowHeight);

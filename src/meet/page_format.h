@@ -47,7 +47,7 @@ struct ReportLayout {
 // A4 portrait page setup: footer "第 &P 页", margins 1 cm left and right, 2 cm
 // top and bottom, footer 1 cm from the edge, centred horizontally. The first
 // page number is left to the report writers.
-void Page_Setup(host::Worksheet& mySht);
+void Page_Setup(host::Worksheet& sheet);
 
 // Number of equal columns of the number report and their width for a team
 // size: k = RowsPerTeam / 2 + 2 rounded to the nearest whole number (halves to
@@ -63,13 +63,13 @@ NumberReportColumns NumberReportColumnsFor(int rowsPerTeam);
 // centred both ways. The number report (号码对照表报表) gets the columns of
 // NumberReportColumnsFor(rowsPerTeam) and shrinks its text to fit; any other
 // sheet gets columns 8 characters wide. Meant for a fresh, empty report sheet.
-void RowCol_Setup(host::Worksheet& mySht, int rowsPerTeam);
+void RowCol_Setup(host::Worksheet& sheet, int rowsPerTeam);
 
-// Borders of `Rng` in line style `lngStyle` (the application's codes:
+// Borders of `range` in line style `lineStyle` (the application's codes:
 // 1 continuous, -4142 none, ...): the four outer edges, the inside vertical
 // lines when it has more than one column and the inside horizontal lines when
 // it has more than one row.
-void Borders_Setup(const host::Range& Rng, int lngStyle);
+void Borders_Setup(const host::Range& range, int lineStyle);
 
 // Places the next block of `layout.BlockRows` rows after `layout.LastRow`:
 // when the rest of the current page cannot hold it, the rest stays empty and
@@ -82,9 +82,9 @@ void confirm_pos(ReportLayout& layout);
 
 // The roster title: general alignment, so the text starts at the left and
 // runs over the empty cells to its right, in 黑体.
-void title_format1(const host::Range& Rng);
+void title_format1(const host::Range& range);
 // The number report's team header: 黑体 18 points, its rows 33 points high.
-void title_format2(const host::Range& Rng);
+void title_format2(const host::Range& range);
 
 // Manual row breaks at every page boundary of our pagination, replacing the
 // sheet's earlier ones: with them Excel, WPS and LibreOffice end the pages

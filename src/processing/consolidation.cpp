@@ -110,25 +110,25 @@ struct Run {
 // permitted number of individual events: the leftmost are kept. Relay columns
 // (headings of this sheet ending in 接力) are neither counted nor erased.
 TeamEntries TidyTeam(host::Worksheet& ws, Run& run) {
-  const int h2 = run.rowsPerTeam, e = run.events;
+  const int rowsPerTeam = run.rowsPerTeam, e = run.events;
   // Rows 3 (headings) to the last athlete row, columns C (names) to the last event.
   const ValueGrid cells =
-      host::Range(&ws, {f::kHeadingRow, f::kAthleteNameCol, f::LastAthleteRow(h2), f::kFirstEventCol + e - 1}).Values();
+      host::Range(&ws, {f::kHeadingRow, f::kAthleteNameCol, f::LastAthleteRow(rowsPerTeam), f::kFirstEventCol + e - 1}).Values();
   constexpr int kEventAt = f::kFirstEventCol - f::kAthleteNameCol;  // D within C:..
   std::vector<bool> relay(e);
   for (int j = 0; j < e; ++j) relay[j] = cells[0][kEventAt + j].ToText().ends_with(f::kRelaySuffix);
 
   TeamEntries team;
   team.teamName = ws.ValueAt(f::kTeamName.row, f::kTeamName.col);
-  team.names.reserve(h2);
-  team.ticks.assign(static_cast<std::size_t>(h2) * e, 0);
+  team.names.reserve(rowsPerTeam);
+  team.ticks.assign(static_cast<std::size_t>(rowsPerTeam) * e, 0);
   std::vector<std::pair<int, int>> erase;
   auto issue = [&](int i, int j, std::string why, bool notATick) {
     run.issues.push_back(EntryIssue{ws.Name(), CellName(f::kFirstAthleteRow + i, f::kFirstEventCol + j),
                                     cells[i + 1][0].ToText(), cells[0][kEventAt + j].ToText(), std::move(why),
                                     notATick});
   };
-  for (int i = 0; i < h2; ++i) {
+  for (int i = 0; i < rowsPerTeam; ++i) {
     const std::vector<CellValue>& row = cells[i + 1];
     team.names.push_back(row[0]);
     int counted = 0;
@@ -359,7 +359,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
   run.rowsPerTeam = p.RowsPerTeam;
   run.maxPerTeam = p.MaxPerTeamPerEvent;
   run.maxEvents = p.MaxEventsPerAthlete;
-  const int h2 = run.rowsPerTeam;
+  const int rowsPerTeam = run.rowsPerTeam;
 
   host::Worksheet* temp = nullptr;
   {
@@ -377,7 +377,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
     table.Cells(nt::kHeadingRow, nt::kNumberCol).SetLiteral(std::string(nt::kNumberHeading));
     table.Cells(nt::kHeadingRow, nt::kTeamCol)
         .SetLiteral(std::string(TeamMode(book) ? nt::kTeamHeadingTeamMode : nt::kTeamHeadingClassMode));
-    const int lastRow = nt::kFirstRow + run.teamCount * h2 - 1;
+    const int lastRow = nt::kFirstRow + run.teamCount * rowsPerTeam - 1;
     if (lastRow >= nt::kFirstRow)
       host::Range(&table, {nt::kFirstRow, nt::kTeamCol, lastRow, nt::kTeamCol}).SetOrientation(host::xl::Vertical);
 
@@ -388,11 +388,11 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
     // The athletes of every taking-part team into its fixed block of the number table.
     program.SetCaptionNote(notes::kCollectTeams);
     if (run.teamCount > 0) {
-      ValueGrid names(static_cast<std::size_t>(run.teamCount) * h2, std::vector<CellValue>(1));
+      ValueGrid names(static_cast<std::size_t>(run.teamCount) * rowsPerTeam, std::vector<CellValue>(1));
       for (int t = 1; t <= run.teamCount; ++t) {
         const TeamEntries& team = run.teams[t - 1];
         if (!team.takesPart) continue;
-        for (int i = 0; i < h2; ++i) names[static_cast<std::size_t>(t - 1) * h2 + i][0] = team.names[i];
+        for (int i = 0; i < rowsPerTeam; ++i) names[static_cast<std::size_t>(t - 1) * rowsPerTeam + i][0] = team.names[i];
       }
       table.Cells(nt::kFirstRow, nt::kNameCol).SetLiterals(names);
     }

@@ -37,11 +37,11 @@ void AutoNumber(host::Workbook& book) {
   host::Worksheet& settings = meet::RequireSheet(book, meet::kSettingsSheet);
   host::Worksheet& table = meet::RequireSheet(book, meet::kNumberTableSheet);
   const std::vector<Grade> grades = ReadGrades(book);
-  const int h2 = static_cast<int>(settings.ValueAt(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col).ToWhole());
+  const int rowsPerTeam = static_cast<int>(settings.ValueAt(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col).ToWhole());
   int teams = 0;
   for (const Grade& g : grades) teams += g.teams;
-  if (h2 <= 0) return;
-  const int lastRow = nt::kFirstRow + teams * h2 - 1;
+  if (rowsPerTeam <= 0) return;
+  const int lastRow = nt::kFirstRow + teams * rowsPerTeam - 1;
 
   if (teams > 0) {
     const host::ValueGrid names = host::Range(&table, {nt::kFirstRow, nt::kNameCol, lastRow, nt::kNameCol}).Values();
@@ -51,9 +51,9 @@ void AutoNumber(host::Workbook& book) {
       const std::string code = GradeCode(g.name);
       for (int c = 1; c <= g.teams; ++c) {
         const int team = g.firstTeam + c - 1;
-        const int first = nt::BlockFirstRow(team, h2);
+        const int first = nt::BlockFirstRow(team, rowsPerTeam);
         if (meet::IsBlank(names[first - nt::kFirstRow][0])) continue;  // the team takes no part
-        for (int i = 1; i <= h2; ++i)
+        for (int i = 1; i <= rowsPerTeam; ++i)
           if (!meet::IsBlank(names[first - nt::kFirstRow + i - 1][0]))
             numbers[first - nt::kFirstRow + i - 1][0] = host::CellValue(AthleteNumber(code, c, i));
         teamHeads.emplace_back(first, settings.ValueAt(meet::settings::TeamRow(team), meet::settings::kTeamNameCol));
@@ -62,7 +62,7 @@ void AutoNumber(host::Workbook& book) {
     table.Cells(nt::kFirstRow, nt::kNumberCol).SetLiterals(numbers);
     for (const auto& [first, name] : teamHeads) {
       table.Cells(first, nt::kTeamCol).SetLiteral(name);
-      host::Range(&table, {first, nt::kTeamCol, first + h2 - 1, nt::kTeamCol}).Merge();
+      host::Range(&table, {first, nt::kTeamCol, first + rowsPerTeam - 1, nt::kTeamCol}).Merge();
     }
   }
   meet::Borders_Setup(host::Range(&table, {nt::kHeadingRow, nt::kNameCol, lastRow, nt::kTeamCol}), 1);

@@ -45,7 +45,7 @@ int BlockStart(int sex, int rowsPerTeam) { return RoundHalfEven(f::kFirstAthlete
 // Names and entries of one team sheet.
 void SimulateTeam(host::Worksheet& team, int grade, int teamInGrade, int events, int athletes,
                   const meet::Parameters& p, shell::CommandRandom& rng) {
-  const int h2 = p.RowsPerTeam;
+  const int rowsPerTeam = p.RowsPerTeam;
   meet::SheetOpen open(team, meet::AtEnd::Restore);
 
   // The made-up names; rows below the last simulated athlete keep theirs.
@@ -53,21 +53,21 @@ void SimulateTeam(host::Worksheet& team, int grade, int teamInGrade, int events,
     if (athletes <= 0) break;
     host::ValueGrid names;
     for (int k = 1; k <= athletes; ++k) names.push_back({host::CellValue(SimulatedName(grade, teamInGrade, sex, k))});
-    team.Cells(BlockStart(sex, h2) + 1, f::kAthleteNameCol).SetLiterals(names);
+    team.Cells(BlockStart(sex, rowsPerTeam) + 1, f::kAthleteNameCol).SetLiterals(names);
   }
 
   // Entries: the whole entry area is cleared, relays included, and refilled.
   std::vector<bool> individual(static_cast<std::size_t>(events));
   for (int j = 0; j < events; ++j)
     individual[static_cast<std::size_t>(j)] = !IsRelayHeading(team.ValueAt(f::kHeadingRow, f::kFirstEventCol + j));
-  host::ValueGrid entries(static_cast<std::size_t>(h2), std::vector<host::CellValue>(static_cast<std::size_t>(events)));
+  host::ValueGrid entries(static_cast<std::size_t>(rowsPerTeam), std::vector<host::CellValue>(static_cast<std::size_t>(events)));
   const host::CellValue tick{std::string(f::kEntryMark)};
 
   for (int sex = 1; sex <= 2; ++sex) {
     std::vector<int> taken(static_cast<std::size_t>(events), 0);  // entrants of this team and sex per event
     std::vector<int> open;
     for (int k = 1; k <= athletes; ++k) {
-      auto& row = entries.at(static_cast<std::size_t>(BlockStart(sex, h2) + k - f::kFirstAthleteRow));
+      auto& row = entries.at(static_cast<std::size_t>(BlockStart(sex, rowsPerTeam) + k - f::kFirstAthleteRow));
       int given = 0, tries = 0;
       while (true) {
         // A draw among the individual events with room for this team: the

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "host/address.h"
+#include "host/utf8.h"
 #include "meet/layout.h"
 
 namespace korvane::schedule {
@@ -36,45 +37,22 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
 
 namespace {
 
-// UTF-8 to code points and back; a malformed text gives nullopt.
+// UTF-8 to code points and back (wchar_t holds a code point here); a
+// malformed text gives nullopt.
 std::optional<std::wstring> Widen(std::string_view s) {
   std::wstring out;
   for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) return std::nullopt;
-    char32_t cp = extra == 0 ? b : (b & (0x3F >> extra));
-    for (int k = 1; k <= extra; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) return std::nullopt;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    out.push_back(static_cast<wchar_t>(cp));
-    i += static_cast<std::size_t>(extra) + 1;
+    const host::utf8::Character c = host::utf8::DecodeAt(s, i);
+    if (!c.wellFormed) return std::nullopt;
+    out.push_back(static_cast<wchar_t>(c.codePoint));
+    i += c.bytes;
   }
   return out;
 }
 
 std::string Narrow(std::wstring_view w) {
   std::string out;
-  for (wchar_t wc : w) {
-    const auto c = static_cast<char32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (wchar_t c : w) host::utf8::Append(out, static_cast<char32_t>(c));
   return out;
 }
 

@@ -86,7 +86,7 @@ void Schedule(shell::Program& program) {
   if (std::optional<std::string> stored = shell::DefaultFolder(program.Settings())) {
     folder = *stored;
   } else {
-    ui.MessageBox(std::string(text::kMustSetDefaultFolder), Icon::Information);
+    ui.MessageBox(std::string(shell::kMustSetDefaultFolder), Icon::Information);
     folder = shell::PathLocation(program);
     if (folder == shell::kPickerCancelled) return;
     shell::SaveDefaultPath(program.Settings(), folder);
@@ -113,7 +113,7 @@ void Schedule(shell::Program& program) {
                                      std::string(program.tables.extensions.plainTemplate);
     std::error_code ec;
     if (!fs::is_regular_file(templatePath, ec)) {
-      ui.MessageBox(std::string(text::kTemplateMissing));
+      ui.MessageBox(std::string(shell::kTemplateMissing));
       return;
     }
     // The items first: a meet that cannot give them is refused before any question.

@@ -33,8 +33,6 @@ struct FoundSchedule {
 std::optional<FoundSchedule> NewestSchedule(const std::string& folder, std::string_view extension);
 
 namespace text {
-inline constexpr std::string_view kTemplateMissing = "模板文件缺失，请联系作者!";
-inline constexpr std::string_view kMustSetDefaultFolder = "必须先指定保存的默认目录!";
 std::string CannotOpenText(std::string_view path, std::string_view reason);
 std::string OpenScheduleNotSavedText(std::string_view name, std::string_view reason);
 }  // namespace text

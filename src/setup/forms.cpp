@@ -108,11 +108,11 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
   for (const meet::NameDefinition& def : meet::kDefinedNames)
     if (!book.FindSheet(std::string(def.sheet))) return MissingSheetText(def.sheet);
 
-  long long h2 = 0;
-  if (!ReadCount(settings.ValueAt(s::RowsPerTeam.row, s::RowsPerTeam.col), h2) || h2 < kMinRowsPerTeam || h2 % 2 != 0)
+  long long rowsPerTeam = 0;
+  if (!ReadCount(settings.ValueAt(s::RowsPerTeam.row, s::RowsPerTeam.col), rowsPerTeam) || rowsPerTeam < kMinRowsPerTeam || rowsPerTeam % 2 != 0)
     return std::string(kRowsPerTeamInvalid);
-  if (h2 > kMaxRowsPerTeam) return std::string(kRowsPerTeamTooLarge);
-  plan.rowsPerTeam = static_cast<int>(h2);
+  if (rowsPerTeam > kMaxRowsPerTeam) return std::string(kRowsPerTeamTooLarge);
+  plan.rowsPerTeam = static_cast<int>(rowsPerTeam);
 
   // Grades: as many as the last used row of column A minus 1, at most seven.
   int n = settings.End(host::kMaxRows, s::kGradeCol, host::Direction::Up).first - 1;
@@ -168,11 +168,11 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
   return {};
 }
 
-// Sizes the sample form to h2 athlete rows: rows are inserted inside each
-// block (they take the format of the row above) and numbered 1 to h2 / 2.
-void SizeForm(host::Worksheet& form, int h2) {
+// Sizes the sample form to rowsPerTeam athlete rows: rows are inserted inside each
+// block (they take the format of the row above) and numbered 1 to rowsPerTeam / 2.
+void SizeForm(host::Worksheet& form, int rowsPerTeam) {
   namespace f = meet::form;
-  const int h = f::BlockRows(h2);
+  const int h = f::BlockRows(rowsPerTeam);
   for (int b = 1; b <= 2; ++b) {
     for (int k = 3; k <= h; ++k) {
       const int at = (b - 1) * h + 2 + k;
@@ -181,10 +181,10 @@ void SizeForm(host::Worksheet& form, int h2) {
     }
   }
   form.Cells(h + 3, f::kRowNumberCol).SetLiteral(h);
-  form.Cells(h2 + 3, f::kRowNumberCol).SetLiteral(h);
-  host::Range(&form, host::RangeRef{f::kFirstAthleteRow, 1, f::LastAthleteRow(h2), 1})
+  form.Cells(rowsPerTeam + 3, f::kRowNumberCol).SetLiteral(h);
+  host::Range(&form, host::RangeRef{f::kFirstAthleteRow, 1, f::LastAthleteRow(rowsPerTeam), 1})
       .EntireRow()
-      .SetRowHeight(f::AthleteRowHeight(h2));
+      .SetRowHeight(f::AthleteRowHeight(rowsPerTeam));
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ inline void BuildMeet(host::Workbook& book, const MeetShape& shape) {
   for (int t = 1; t <= shape.teams; ++t) settings.PutValue(t + 1, 4, "高一(" + std::to_string(t) + ")班");
 
   host::Worksheet& sample = book.AddSheet(nullptr, &settings, std::string(meet::kFormSampleSheet));
-  const int h2 = shape.rowsPerTeam;
+  const int rowsPerTeam = shape.rowsPerTeam;
   sample.PutValue(1, 1, "田径运动会报名表");
   sample.PutValue(2, 1, "班级：");
   sample.PutValue(3, 1, "性别");
@@ -66,13 +66,13 @@ inline void BuildMeet(host::Workbook& book, const MeetShape& shape) {
   sample.PutValue(3, 3, "姓名");
   for (int e = 0; e < shape.events; ++e) sample.PutValue(3, f::kFirstEventCol + e, "项目" + std::to_string(e + 1));
   sample.PutValue(f::kFirstAthleteRow, 1, std::string(meet::kMale));
-  sample.PutValue(f::FemaleFirstRow(h2), 1, std::string(meet::kFemale));
-  for (int r = f::kFirstAthleteRow; r <= f::LastAthleteRow(h2); ++r)
-    sample.PutValue(r, f::kRowNumberCol, r <= f::MaleLastRow(h2) ? r - 3 : r - f::FemaleFirstRow(h2) + 1);
-  sample.PutValue(f::ClosingRow(h2), 1, "注：");
-  sample.PutValue(f::ClosingRow(h2), 2, "每人限报2项");
+  sample.PutValue(f::FemaleFirstRow(rowsPerTeam), 1, std::string(meet::kFemale));
+  for (int r = f::kFirstAthleteRow; r <= f::LastAthleteRow(rowsPerTeam); ++r)
+    sample.PutValue(r, f::kRowNumberCol, r <= f::MaleLastRow(rowsPerTeam) ? r - 3 : r - f::FemaleFirstRow(rowsPerTeam) + 1);
+  sample.PutValue(f::ClosingRow(rowsPerTeam), 1, "注：");
+  sample.PutValue(f::ClosingRow(rowsPerTeam), 2, "每人限报2项");
   host::Range(&sample, host::RangeRef{2, 3, 2, 6}).SetLocked(false);
-  host::Range(&sample, host::RangeRef{f::kFirstAthleteRow, f::kAthleteNameCol, f::LastAthleteRow(h2), 80})
+  host::Range(&sample, host::RangeRef{f::kFirstAthleteRow, f::kAthleteNameCol, f::LastAthleteRow(rowsPerTeam), 80})
       .SetLocked(false);
   sample.Protect();
 

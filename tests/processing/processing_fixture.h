@@ -77,7 +77,7 @@ inline void BuildMeet(host::Workbook& book, MeetSpec& spec) {
   namespace ev = meet::events;
   if (spec.events.empty()) spec.events = DefaultEvents(spec);
   const int teams = TeamCount(spec);
-  const int h2 = spec.rowsPerTeam;
+  const int rowsPerTeam = spec.rowsPerTeam;
 
   host::Worksheet& settings = book.Sheet(1);
   settings.SetName(std::string(meet::kSettingsSheet));
@@ -92,7 +92,7 @@ inline void BuildMeet(host::Workbook& book, MeetSpec& spec) {
       settings.PutValue(s::TeamRow(++t), s::kTeamNameCol, ClassName(spec.grades[g].name, k));
   }
   settings.PutValue(s::TeamSheetCount.row, s::TeamSheetCount.col, teams);
-  settings.PutValue(s::RowsPerTeam.row, s::RowsPerTeam.col, h2);
+  settings.PutValue(s::RowsPerTeam.row, s::RowsPerTeam.col, rowsPerTeam);
   settings.PutValue(s::MaxPerTeamPerEvent.row, s::MaxPerTeamPerEvent.col, spec.maxPerTeamPerEvent);
   settings.PutValue(s::MaxEventsPerAthlete.row, s::MaxEventsPerAthlete.col, spec.maxEventsPerAthlete);
   settings.PutValue(s::MaxPerGroup.row, s::MaxPerGroup.col, spec.maxPerGroup);
@@ -107,12 +107,12 @@ inline void BuildMeet(host::Workbook& book, MeetSpec& spec) {
   for (std::size_t e = 0; e < spec.headings.size(); ++e)
     sample.PutValue(f::kHeadingRow, f::kFirstEventCol + static_cast<int>(e), spec.headings[e]);
   sample.PutValue(f::kFirstAthleteRow, 1, std::string(meet::kMale));
-  sample.PutValue(f::FemaleFirstRow(h2), 1, std::string(meet::kFemale));
-  for (int r = f::kFirstAthleteRow; r <= f::LastAthleteRow(h2); ++r)
-    sample.PutValue(r, f::kRowNumberCol, r <= f::MaleLastRow(h2) ? r - 3 : r - f::FemaleFirstRow(h2) + 1);
-  sample.PutValue(f::ClosingRow(h2), 1, "注：");
+  sample.PutValue(f::FemaleFirstRow(rowsPerTeam), 1, std::string(meet::kFemale));
+  for (int r = f::kFirstAthleteRow; r <= f::LastAthleteRow(rowsPerTeam); ++r)
+    sample.PutValue(r, f::kRowNumberCol, r <= f::MaleLastRow(rowsPerTeam) ? r - 3 : r - f::FemaleFirstRow(rowsPerTeam) + 1);
+  sample.PutValue(f::ClosingRow(rowsPerTeam), 1, "注：");
   host::Range(&sample, host::RangeRef{2, 3, 2, 6}).SetLocked(false);
-  host::Range(&sample, host::RangeRef{f::kFirstAthleteRow, f::kAthleteNameCol, f::LastAthleteRow(h2), 80})
+  host::Range(&sample, host::RangeRef{f::kFirstAthleteRow, f::kAthleteNameCol, f::LastAthleteRow(rowsPerTeam), 80})
       .SetLocked(false);
   sample.Protect();
 

@@ -46,20 +46,20 @@ TEST_F(NumberTable, NumbersFollowGradeTeamAndBlockRow) {
   fx.program.Run("consolidate");
   ASSERT_TRUE(fx.ui.boxes.empty()) << fx.ui.boxes[0].text;
 
-  const int h2 = spec.rowsPerTeam;
-  const int t3 = nt::BlockFirstRow(3, h2);
+  const int rowsPerTeam = spec.rowsPerTeam;
+  const int t3 = nt::BlockFirstRow(3, rowsPerTeam);
   EXPECT_EQ(At(t3, nt::kNameCol), "初一三班甲");
   EXPECT_EQ(At(t3, nt::kNumberCol), "70301");
   EXPECT_EQ(At(t3 + 5, nt::kNumberCol), "70306");
   EXPECT_EQ(At(t3 + 5, nt::kNameCol), "初一三班乙");
   EXPECT_EQ(At(t3 + 1, nt::kNumberCol), "") << "an empty row keeps its number unused";
-  const int t15 = nt::BlockFirstRow(15, h2);
+  const int t15 = nt::BlockFirstRow(15, rowsPerTeam);
   EXPECT_EQ(At(t15, nt::kNumberCol), "21201");
   EXPECT_EQ(At(t15 + 1, nt::kNumberCol), "21202");
   EXPECT_EQ(At(t15, nt::kTeamCol), "高二(12)班");
-  EXPECT_EQ(At(nt::BlockFirstRow(16, h2), nt::kNumberCol), "T0101");
+  EXPECT_EQ(At(nt::BlockFirstRow(16, rowsPerTeam), nt::kNumberCol), "T0101");
   // The row of an athlete is (t - 1) * RowsPerTeam + form row - 2.
-  EXPECT_EQ(At(nt::RowOf(3, fx.FemaleRow(3), h2), nt::kNameCol), "初一三班乙");
+  EXPECT_EQ(At(nt::RowOf(3, fx.FemaleRow(3), rowsPerTeam), nt::kNameCol), "初一三班乙");
 }
 
 TEST_F(NumberTable, TeamBlocksAreMergedAndEmptyTeamsLeaveTheirBlockEmpty) {

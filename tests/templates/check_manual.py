@@ -7,7 +7,7 @@ import re
 import sys
 
 CJK = re.compile(r"[\u3000-\u303f\u4e00-\u9fff\uff00-\uffef“”‘’…—]")
-BLOCK = ("p", "h1", "h2", "h3", "h4", "ul", "ol", "li", "table", "tr", "td", "th", "nav", "div", "head",
+BLOCK = ("p", "h1", "rowsPerTeam", "h3", "h4", "ul", "ol", "li", "table", "tr", "td", "th", "nav", "div", "head",
          "body", "html", "meta", "title", "link", "!doctype", "pre", "figure", "figcaption", "style", "dl",
          "dt", "dd", "thead", "tbody", "section", "br")
 TAG = re.compile(r"^</?([a-zA-Z!][a-zA-Z0-9]*)")

@@ -181,26 +181,26 @@ TEST_F(MeetTemplate, RegistrationFormHasTheShapeTheCommandsRead) {
 TEST_F(MeetTemplate, RegistrationFormPrintsOnOnePageForEveryFormSize) {
   Worksheet& f = Sheet(layout::kFormSampleSheet);
   EXPECT_EQ(Paginate(f).PageCount(), 1);
-  // Sized as registration form creation sizes it for RowsPerTeam h2: rows
-  // inserted into both blocks, athlete rows Int(56000 / h2) / 100 high.
-  for (int h2 : {4, 20, 40}) {
+  // Sized as registration form creation sizes it for RowsPerTeam rowsPerTeam: rows
+  // inserted into both blocks, athlete rows Int(56000 / rowsPerTeam) / 100 high.
+  for (int rowsPerTeam : {4, 20, 40}) {
     book->Unprotect();
     Worksheet& copy = f.CopyTo(*book, nullptr, nullptr);
     copy.Unprotect();
-    const int h = h2 / 2;
+    const int h = rowsPerTeam / 2;
     for (int b = 1; b <= 2; ++b) {
       // The rows k = 3..h that creation inserts one by one, in one step.
       if (h > 2) copy.InsertRows((b - 1) * h + 5, h - 2);
       for (int k = 3; k <= h; ++k) copy.Cells((b - 1) * h + 2 + k, 2).SetValue(CellValue(k - 1));
     }
     copy.Cells(h + 3, 2).SetValue(CellValue(h));
-    copy.Cells(h2 + 3, 2).SetValue(CellValue(h));
-    for (int r = 4; r <= h2 + 3; ++r) copy.SetRowHeight(r, layout::form::AthleteRowHeight(h2));
-    EXPECT_EQ(LastRow(copy, 1), layout::form::ClosingRow(h2)) << h2;
+    copy.Cells(rowsPerTeam + 3, 2).SetValue(CellValue(h));
+    for (int r = 4; r <= rowsPerTeam + 3; ++r) copy.SetRowHeight(r, layout::form::AthleteRowHeight(rowsPerTeam));
+    EXPECT_EQ(LastRow(copy, 1), layout::form::ClosingRow(rowsPerTeam)) << rowsPerTeam;
     const Pagination p = Paginate(copy);
-    EXPECT_EQ(p.PageCount(), 1) << "RowsPerTeam " << h2;
+    EXPECT_EQ(p.PageCount(), 1) << "RowsPerTeam " << rowsPerTeam;
     ASSERT_EQ(p.rowBands.size(), 1u);
-    EXPECT_GE(p.rowBands[0].last, layout::form::ClosingRow(h2));
+    EXPECT_GE(p.rowBands[0].last, layout::form::ClosingRow(rowsPerTeam));
   }
 }
 

@@ -1,5 +1,6 @@
 // The .docx document: its package parts, the text search over runs, merge
 // fields and the mail-merge settings.
+#include "host/ascii.h"
 #include "host/docx/document.h"
 
 #include <algorithm>
@@ -46,17 +47,6 @@ constexpr std::string_view kBeforeMailMerge[] = {
     "bordersDoNotSurroundFooter", "gutterAtTop", "hideSpellingErrors", "hideGrammaticalErrors",
     "activeWritingStyle", "proofState", "formsDesign", "attachedTemplate", "linkStyles",
     "stylePaneFormatFilter", "stylePaneSortMethod", "documentType"};
-
-bool SameAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 std::string_view Local(const pugi::xml_node& n) { return LocalName(n.name()); }
 
@@ -120,13 +110,6 @@ ParagraphText TextOf(const pugi::xml_node& p) {
   ParagraphText out;
   CollectRuns(p, out);
   return out;
-}
-
-std::size_t FindNoCase(std::string_view hay, std::string_view needle) {
-  if (needle.empty() || needle.size() > hay.size()) return std::string_view::npos;
-  for (std::size_t i = 0; i + needle.size() <= hay.size(); ++i)
-    if (SameAsciiNoCase(hay.substr(i, needle.size()), needle)) return i;
-  return std::string_view::npos;
 }
 
 void Paragraphs(const pugi::xml_node& n, std::vector<pugi::xml_node>& out) {
@@ -237,7 +220,7 @@ struct Document::Impl {
 
   Part* FindPart(std::string_view name) const {
     for (const auto& p : parts)
-      if (SameAsciiNoCase(p->name, name)) return p.get();
+      if (EqualsAsciiNoCase(p->name, name)) return p.get();
     return nullptr;
   }
 
@@ -301,7 +284,7 @@ struct Document::Impl {
     pugi::xml_node types = Xml(kContentTypesPart)->document_element();
     const std::string partName = "/" + part;
     for (pugi::xml_node o : types.children()) {
-      if (Local(o) == "Override" && SameAsciiNoCase(o.attribute("PartName").value(), partName)) {
+      if (Local(o) == "Override" && EqualsAsciiNoCase(o.attribute("PartName").value(), partName)) {
         o.attribute("ContentType").set_value(type);
         return;
       }
@@ -315,12 +298,12 @@ struct Document::Impl {
     pugi::xml_node types = Xml(kContentTypesPart)->document_element();
     const std::string partName = "/" + part;
     for (pugi::xml_node o : types.children())
-      if (Local(o) == "Override" && SameAsciiNoCase(o.attribute("PartName").value(), partName))
+      if (Local(o) == "Override" && EqualsAsciiNoCase(o.attribute("PartName").value(), partName))
         return o.attribute("ContentType").value();
     const auto dot = part.rfind('.');
     const std::string ext = dot == std::string::npos ? std::string() : part.substr(dot + 1);
     for (pugi::xml_node d : types.children())
-      if (Local(d) == "Default" && SameAsciiNoCase(d.attribute("Extension").value(), ext))
+      if (Local(d) == "Default" && EqualsAsciiNoCase(d.attribute("Extension").value(), ext))
         return d.attribute("ContentType").value();
     return {};
   }
@@ -328,7 +311,7 @@ struct Document::Impl {
   // The settings part, made when the document has none.
   std::string SettingsPart(bool create) {
     std::string settings = RelatedPart(mainPart, "settings");
-    if (SameAsciiNoCase(settings, mainPart) || SameAsciiNoCase(settings, kContentTypesPart) ||
+    if (EqualsAsciiNoCase(settings, mainPart) || EqualsAsciiNoCase(settings, kContentTypesPart) ||
         (!settings.empty() && settings.back() == '/') || settings.find("_rels/") != std::string::npos)
       throw HostError("文档的设置部分无效。");
     if (Part* existing = settings.empty() ? nullptr : FindPart(settings)) return existing->name;
@@ -388,14 +371,8 @@ std::unique_ptr<Document::Impl> Load(const std::string& displayName, Fill fill) 
   try {
     fill(*impl, ctx);
     impl->Open();
-  } catch (const FileError&) {
-    throw;
-  } catch (const HostError& e) {
-    ctx.Damaged(e.what());
-  } catch (const std::bad_alloc&) {
-    ctx.TooLarge();
-  } catch (const std::exception&) {
-    ctx.Damaged();
+  } catch (...) {
+    ctx.ReportCurrentException();
   }
   return impl;
 }
@@ -441,7 +418,7 @@ std::optional<TextMatch> Document::Find(std::string_view text) const {
   Paragraphs(impl_->MainRoot(), paragraphs);
   for (const pugi::xml_node& p : paragraphs) {
     const ParagraphText pt = TextOf(p);
-    const std::size_t at = FindNoCase(pt.text, text);
+    const std::size_t at = FindAsciiNoCase(pt.text, text);
     if (at != std::string_view::npos) return TextMatch{Handle(p), at, at + text.size()};
   }
   return std::nullopt;

@@ -332,7 +332,7 @@ std::vector<Token> Tokenize(std::string_view s) {
       continue;
     }
     if (IsIdentStart(c) || c == '.') {
-      // A sheet part ("Sheet1!", "设置!", ".x!"), or a function name.
+      // A sheet part ("Sheet1!", "名单!", ".x!"), or a function name.
       std::size_t e = IdentEnd(s, i);
       if (e < s.size() && s[e] == '!') {
         t.hasSheet = true;

@@ -24,14 +24,8 @@ std::unique_ptr<Workbook> ReadWorkbookFile(const std::string& path, std::shared_
     book->SetKind(FileKindFromExtension(path));
     book->SetSaved(true);
     return book;
-  } catch (const FileError&) {
-    throw;
-  } catch (const HostError& e) {
-    ctx.Damaged(e.what());
-  } catch (const std::bad_alloc&) {
-    ctx.TooLarge();
-  } catch (const std::exception&) {
-    ctx.Damaged();
+  } catch (...) {
+    ctx.ReportCurrentException();
   }
 }
 

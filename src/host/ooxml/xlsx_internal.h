@@ -163,6 +163,11 @@ class ReadContext {
   [[noreturn]] void Damaged(const std::string& detail = "") const;
   [[noreturn]] void TooLarge() const;
   [[noreturn]] void Encrypted() const;
+  // Called in a catch block: the exception being handled, as the reader
+  // reports it. A FileError goes on as it is; any other error of the host or
+  // the library means a damaged file, and running out of memory a file too
+  // large.
+  [[noreturn]] void ReportCurrentException() const;
   const std::string& Name() const { return name_; }
 
  private:

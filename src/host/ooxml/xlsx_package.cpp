@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "host/address.h"
+#include "host/ascii.h"
 #include "host/fault.h"
 #include "host/ooxml/xlsx_internal.h"
 
@@ -66,12 +67,6 @@ std::string PercentDecode(const std::string& s) {
     }
   }
   return out;
-}
-
-std::string AsciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
 }
 
 }  // namespace
@@ -465,14 +460,8 @@ std::unique_ptr<Workbook> ReadWorkbookBytes(const std::string& bytes, std::share
   try {
     ooxml::ZipReader zip(bytes, ctx, limits);
     return ooxml::ReadPackage(zip, ctx, std::move(tables), host, limits);
-  } catch (const FileError&) {
-    throw;
-  } catch (const HostError& e) {
-    ctx.Damaged(e.what());
-  } catch (const std::bad_alloc&) {
-    ctx.TooLarge();
-  } catch (const std::exception&) {
-    ctx.Damaged();
+  } catch (...) {
+    ctx.ReportCurrentException();
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "host/ascii.h"
 #include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
@@ -91,21 +92,10 @@ constexpr BuiltinFormat kChineseFormats[] = {
     {58, "m\"月\"d\"日\""},
 };
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int BuiltinNumberFormatId(std::string_view code) {
-  if (code.empty() || EqualsNoCase(code, "General")) return 0;
+  if (code.empty() || EqualsAsciiNoCase(code, "General")) return 0;
   for (const auto& f : kUniversalFormats)
     if (code == f.code) return f.id;
   return -1;

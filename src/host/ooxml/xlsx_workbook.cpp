@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "host/ascii.h"
 #include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
@@ -14,13 +15,6 @@ namespace {
 // model too, so they pass through unchanged.
 constexpr const char* kModelReservedNames[] = {"Print_Titles", "Print_Area"};
 constexpr std::string_view kReservedPrefix = "_xlnm.";
-
-std::string AsciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return out;
-}
 
 // Workbook and sheet passwords are kept as read: a legacy 16-bit hash in
 // hex, or "algorithm:spin:salt:hash" for the newer hashes.

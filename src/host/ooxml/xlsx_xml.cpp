@@ -361,6 +361,20 @@ void ReadContext::Encrypted() const {
   Fail("文件已加密（设置了打开密码），或是旧版Excel（.xls）格式。请在Excel中取消密码，或另存为.xlsx/.xlsm格式后再打开。");
 }
 
+void ReadContext::ReportCurrentException() const {
+  try {
+    throw;
+  } catch (const FileError&) {
+    throw;
+  } catch (const HostError& e) {
+    Damaged(e.what());
+  } catch (const std::bad_alloc&) {
+    TooLarge();
+  } catch (const std::exception&) {
+    Damaged();
+  }
+}
+
 void ParseXmlPart(pugi::xml_document& doc, std::string& text, const ReadContext& ctx, const std::string& part) {
   // Document type declarations can define entities (billion laughs, external
   // entities); no part of a workbook needs one.

@@ -8,6 +8,7 @@
 // print inside those margins and take nothing from the body. A 0.01 pt
 // tolerance absorbs floating-point error and nothing more.
 
+#include "host/ascii.h"
 #include "host/print/pagination.h"
 
 #include <algorithm>
@@ -106,14 +107,6 @@ constexpr FontMetrics kHalfEm{{6, 6, 7, 7, 8, 8, 10, 11, 12, 14, 15, 16, 18, 19,
 constexpr FontMetrics kDengXian{{6, 6, 7, 7, 8, 8, 10, 11, 12, 14, 15, 16, 18, 19, 24, 32, 48}, 0.5, false, 11, 19};
 constexpr FontMetrics kCalibri{{5, 6, 6, 7, 7, 8, 9, 10, 12, 13, 14, 16, 17, 18, 24, 32, 48}, 1038.0 / 2048, true, 11, 20};
 constexpr FontMetrics kArial{{6, 7, 7, 8, 8, 9, 11, 12, 13, 15, 16, 18, 19, 21, 27, 36, 53}, 1139.0 / 2048, false, 10, 17};
-
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 const FontMetrics& MetricsOf(std::string_view name) {
   struct Alias {

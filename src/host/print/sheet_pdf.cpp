@@ -3,6 +3,7 @@
 // consecutive sheet rows and columns placed one after the other. Each block is
 // drawn in three passes (fills, texts, borders) so that lines lie on top.
 
+#include "host/ascii.h"
 #include "host/print/sheet_pdf.h"
 
 #include <algorithm>
@@ -29,13 +30,6 @@ constexpr double kPadY = 1.0;
 // Double lines: two strokes this far either side of the cell edge.
 constexpr double kDoubleOffset = 0.8;
 constexpr double kDoubleStroke = 0.45;
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
 
 struct LineLook {
   double width = 0;
@@ -588,7 +582,7 @@ std::string FaceForFont(std::string_view name) {
                                                           "DengXian", "Calibri", "Arial", "Helvetica", "Tahoma",
                                                           "Verdana", "幼圆"};
   for (std::string_view s : kSans)
-    if (EqualsNoCase(s, name)) return std::string(kSansFace);
+    if (EqualsAsciiNoCase(s, name)) return std::string(kSansFace);
   return std::string(kSerifFace);
 }
 
