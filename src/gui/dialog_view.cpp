@@ -168,6 +168,11 @@ QWidget* DialogView::Build(shell::Control& control) {
   switch (control.Kind()) {
     case ControlKind::Button: {
       auto* b = new QPushButton(this);
+      // No button answers Enter: Enter ends the typing in a box (its model
+      // takes the text) and must not also press 确定 or whichever button
+      // happens to follow the box.
+      b->setAutoDefault(false);
+      b->setDefault(false);
       auto& model = static_cast<shell::Button&>(control);
       connect(b, &QPushButton::clicked, this, [this, &model] {
         Act([&] {

@@ -6,7 +6,11 @@
 #pragma once
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QPushButton>
 #include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
 
 #include <deque>
 #include <filesystem>
@@ -102,6 +106,52 @@ class AnsweringUi : public QtUi {
   }
   bool OpenHelp(const std::string&) override { return true; }
 };
+
+// Clicks as a user does on a dialog view: a list row, a button, the up (0) or
+// down (1) arrow of a spin button.
+inline void ClickListRow(DialogView& view, const std::string& list, int row) {
+  auto* tree = qobject_cast<QTreeWidget*>(view.Widget(list));
+  ASSERT_NE(tree, nullptr) << list;
+  QTreeWidgetItem* item = tree->topLevelItem(row);
+  ASSERT_NE(item, nullptr) << list << " row " << row;
+  tree->scrollToItem(item);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
+
+// The row of a list one of whose columns holds `text`.
+inline void ClickListRowWith(DialogView& view, const std::string& list, const std::string& text) {
+  const int row = view.Model().Get<shell::ListBox>(list).FindRow(text);
+  ASSERT_GE(row, 0) << list << " has no row " << text;
+  ClickListRow(view, list, row);
+}
+
+inline void PressButton(DialogView& view, const std::string& name) {
+  auto* button = qobject_cast<QPushButton*>(view.Widget(name));
+  ASSERT_NE(button, nullptr) << name;
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+inline void ClickSpin(DialogView& view, const std::string& spin, int which, int times = 1) {
+  QWidget* w = view.Widget(spin);
+  ASSERT_NE(w, nullptr) << spin;
+  auto arrows = w->findChildren<QToolButton*>();
+  ASSERT_EQ(arrows.size(), 2) << spin;
+  for (int i = 0; i < times; ++i) QTest::mouseClick(arrows.at(which), Qt::LeftButton);
+}
+
+// Text typed into a widget: ASCII by its keys, anything else (Chinese, full
+// width punctuation) as an input method commits it.
+inline void TypeText(QWidget* w, const QString& text) {
+  for (QChar ch : text) {
+    if (ch.unicode() < 128) {
+      QTest::keyClick(w, ch.toLatin1());
+    } else {
+      QInputMethodEvent commit;
+      commit.setCommitString(QString(ch));
+      QApplication::sendEvent(w, &commit);
+    }
+  }
+}
 
 // The program with its windows, in a folder of its own.
 class DesktopTest : public ::testing::Test {
