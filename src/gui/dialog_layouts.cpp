@@ -66,13 +66,16 @@ DialogLayout AboutLayout() {
 }
 
 // 赛事日程安排: the items still to place on the left, the arranged track and
-// field schedules on the right, and between them the buttons that move rows,
-// the start time and duration boxes with their spin buttons, and the box for
-// a user-defined item; 应用, 确定 and 取消 below.
+// field schedules on the right, and between them, from the top, the buttons
+// that move rows, the start time and duration boxes with their spin buttons,
+// the box for a user-defined item with its button, and 预览; 应用, 确定 and
+// 取消 below, at their natural widths.
 DialogLayout ArrangementLayout() {
   DialogLayout l;
+  const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+  const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
   l.places = {
-      {"Frame1", "", 0, 0, 11, 1},
+      {"Frame1", "", 0, 0, 12, 1},
       {"Frame11", "Frame1", 0, 0},
       {"ListBox11", "Frame11", 0, 0, 1, 1, 360, 150},
       {"Frame12", "Frame1", 1, 0},
@@ -93,15 +96,16 @@ DialogLayout ArrangementLayout() {
       {"tbInsert", "", 8, 1, 1, 2, 150},
       {"cmdUserDef", "", 9, 1, 1, 2},
       {"cmdPreview", "", 10, 1, 1, 2},
-      {"Frame2", "", 0, 3, 11, 1},
+      {"Frame2", "", 0, 3, 12, 1},
       {"Frame21", "Frame2", 0, 0},
       {"ListBox21", "Frame21", 0, 0, 1, 1, 420, 230},
       {"Frame22", "Frame2", 1, 0},
       {"ListBox22", "Frame22", 0, 0, 1, 1, 420, 230},
-      {"cmdApply", "", 11, 0},
-      {"CmdOk", "", 11, 1, 1, 2},
-      {"CmdCancel", "", 11, 3},
+      {"cmdApply", "", 12, 0, 1, 1, 100, 0, right},
+      {"CmdOk", "", 12, 1, 1, 2},
+      {"CmdCancel", "", 12, 3, 1, 1, 100, 0, left},
   };
+  l.rowStretch = {{11, 1}};
   return l;
 }
 

@@ -115,7 +115,7 @@ DialogView::DialogView(shell::DialogModel& model, const DialogLayout& layout, QW
     if (p) {
       if (p->minWidth) w->setMinimumWidth(p->minWidth);
       if (p->minHeight) w->setMinimumHeight(p->minHeight);
-      g->addWidget(w, p->row, p->column, p->rowSpan, p->columnSpan);
+      g->addWidget(w, p->row, p->column, p->rowSpan, p->columnSpan, p->align);
     } else {
       g->addWidget(w, fallbackRow++, 0, 1, -1);
     }
@@ -130,6 +130,7 @@ DialogView::DialogView(shell::DialogModel& model, const DialogLayout& layout, QW
       }
     }
   }
+  for (const auto& [row, stretch] : layout.rowStretch) grid->setRowStretch(row, stretch);
   Sync();
 }
 

@@ -27,12 +27,17 @@ struct Placement {
   std::string parent;  // empty: the dialog itself
   int row = 0, column = 0, rowSpan = 1, columnSpan = 1;
   int minWidth = 0, minHeight = 0;  // pixels; 0 = the widget's own size
+  Qt::Alignment align = {};         // none: the widget fills its cell
 };
 
 struct DialogLayout {
   std::vector<Placement> places;
   // Headings of list columns, by list name (a list without headings shows none).
   std::map<std::string, std::vector<std::string>> listHeadings;
+  // Rows of the dialog's own grid that take the height left over (row,
+  // stretch factor), so that a column of small controls beside tall lists
+  // stays together instead of spreading over the whole height.
+  std::vector<std::pair<int, int>> rowStretch;
 };
 
 // The layout for a dialog, chosen by its caption; an unknown dialog gets an

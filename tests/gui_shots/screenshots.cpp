@@ -1,11 +1,13 @@
 // Screenshots of the desktop program along the road of a sample meet, for a
 // person to look at: the menu window, the template, the events dialog, a team
 // sheet before and after entries, the number table, the grade merge dialog,
-// the number report, a roster, a judges' form, the score register with typed
-// results and their highlighted places, and the about box. Run under a
+// the number report, a roster, a judges' form, the schedule's three dialogs
+// and its printable track sheet, the score register with typed results and
+// their highlighted places, and the about box. Run under a
 // virtual display by scripts/screenshots.sh; the boxes the commands show are
 // answered as a teacher would and printed.
 #include <QApplication>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,6 +15,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabBar>
+#include <QToolButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -110,6 +113,11 @@ class ShotUi : public gui::QtUi {
     folders.pop_front();
     return f;
   }
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string&,
+                                      const std::string& proposed) override {
+    std::cout << "input: " << prompt << " -> " << proposed << "\n";
+    return proposed;
+  }
   bool OpenHelp(const std::string& path) override {
     std::cout << "help: " << path << "\n";
     return true;
@@ -122,7 +130,41 @@ void ShowTab(gui::WorkbookWindow& wb, const std::string& name) {
     if (tabs->tabText(i).toStdString() == name) tabs->setCurrentIndex(i);
 }
 
+void ShowBook(gui::WorkbookWindow& wb, const char* prefix) {
+  QComboBox* books = wb.Books();
+  for (int i = 0; i < books->count(); ++i) {
+    if (books->itemText(i).startsWith(QString::fromUtf8(prefix))) {
+      books->setCurrentIndex(i);
+      emit books->activated(i);
+      return;
+    }
+  }
+}
+
 QPushButton* Button(gui::DialogView& view, const char* name) { return qobject_cast<QPushButton*>(view.Widget(name)); }
+
+void Click(gui::DialogView& view, const char* name) { QTest::mouseClick(Button(view, name), Qt::LeftButton); }
+
+void ClickRow(gui::DialogView& view, const char* list, int row) {
+  auto* tree = qobject_cast<QTreeWidget*>(view.Widget(list));
+  if (!tree || row < 0 || row >= tree->topLevelItemCount()) {
+    std::cerr << "no row " << row << " in " << list << "\n";
+    return;
+  }
+  QTreeWidgetItem* item = tree->topLevelItem(row);
+  tree->scrollToItem(item);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
+
+void ClickRowWith(gui::DialogView& view, const char* list, const char* text) {
+  ClickRow(view, list, view.Model().Get<shell::ListBox>(list).FindRow(text));
+}
+
+// The up (0) or down (1) arrow of a spin button.
+void Spin(gui::DialogView& view, const char* spin, int which, int times = 1) {
+  auto arrows = view.Widget(spin)->findChildren<QToolButton*>();
+  for (int i = 0; i < times && arrows.size() == 2; ++i) QTest::mouseClick(arrows.at(which), Qt::LeftButton);
+}
 
 }  // namespace
 
@@ -176,6 +218,14 @@ int main(int argc, char** argv) {
   ScreenShot(QRect(0, 0, 1200, 900), "03-template-settings");
   ui.answers.push_back(shell::Answer::Yes);  // junior grades compete grade by grade
   ui.drivers.push_back([](gui::DialogView& view) {
+    // 高一女子 also jump 跳高, measured by height.
+    for (const auto& [combo, text] : {std::pair{"CmbGrade", "高一"}, {"CmbSex", "女子"}, {"CmbMeasuringMethod", "计高"}}) {
+      auto* box = qobject_cast<QComboBox*>(view.Widget(combo));
+      const int i = box->findText(QString::fromUtf8(text));
+      if (i < 0) continue;
+      box->setCurrentIndex(i);
+      emit box->activated(i);
+    }
     auto& catalogue = view.Model().Get<shell::ListBox>("List1");
     auto* tree = qobject_cast<QTreeWidget*>(view.Widget("List1"));
     int row = catalogue.FindRow("跳高");
@@ -222,6 +272,53 @@ int main(int argc, char** argv) {
   run("CreateTables");
   ShowTab(wb, "起终点用表");
   Shot(&wb, "12-record-form");
+
+  // 6. The schedule: its dates, the arrangement with one half day filled in,
+  // the preview of both lists, and the printable track sheet.
+  ui.drivers.push_back([](gui::DialogView& view) {
+    Spin(view, "SpinButton3", 1);
+    Shot(&view, "13-schedule-settings");
+    Click(view, "CmdOk");
+  });
+  ui.drivers.push_back([&ui](gui::DialogView& view) {
+    ClickRow(view, "ListBox21", 1);
+    ClickRowWith(view, "ListBox13", "开幕式");
+    Click(view, "cmdAppend");
+    ClickRowWith(view, "ListBox13", "开始检录");
+    Click(view, "cmdAppend");
+    for (int i = 0; i < 3; ++i) {
+      ClickRow(view, "ListBox11", 0);
+      Click(view, "cmdAppend");
+    }
+    ClickRow(view, "ListBox22", 1);
+    ClickRowWith(view, "ListBox13", "开始检录");
+    Click(view, "cmdAppend");
+    ClickRowWith(view, "ListBox13", "第一组裁判");
+    Click(view, "cmdAppend");
+    ClickRow(view, "ListBox12", 0);
+    Spin(view, "SpinButton2", 0);
+    Click(view, "cmdAppend");
+    ClickRow(view, "ListBox12", 0);
+    Click(view, "cmdAppend");
+    ClickRow(view, "ListBox11", 0);
+    Shot(&view, "14-schedule-arrangement");
+    ui.drivers.push_back([](gui::DialogView& preview) {
+      Shot(&preview, "15-schedule-preview-track");
+      auto* tabs = qobject_cast<QTabBar*>(preview.Widget("TbsPreview"));
+      QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+      Shot(&preview, "16-schedule-preview-field");
+      Click(preview, "cmdClose");
+    });
+    Click(view, "cmdPreview");
+    Click(view, "CmdOk");
+  });
+  run("Schedule");
+  ShowTab(wb, "径赛");
+  Shot(&wb, "17-schedule-track-sheet");
+  ShowTab(wb, "田赛");
+  Shot(&wb, "18-schedule-field-sheet");
+
+  ShowBook(wb, "号码对照表");
   run("ScoreEdit");
   ShowTab(wb, "成绩登记表");
   if (host::Worksheet* reg = wb.CurrentSheet()) {
@@ -235,15 +332,15 @@ int main(int argc, char** argv) {
       model->TypeInto(4, col++, QString::fromLatin1(r));
     }
   }
-  Shot(&wb, "13-score-register");
+  Shot(&wb, "19-score-register");
 
-  // 6. The about box.
+  // 7. The about box.
   ui.drivers.push_back([](gui::DialogView& view) {
-    Shot(&view, "14-about");
+    Shot(&view, "20-about");
     QTest::mouseClick(Button(view, "cmdOK"), Qt::LeftButton);
   });
   run("About");
-  ScreenShot(QRect(0, 0, 1200, 900), "15-desktop");
+  ScreenShot(QRect(0, 0, 1200, 900), "21-desktop");
 
   program.Run("Quit");
   wb.AllowClose();
