@@ -407,6 +407,10 @@ void Workbook::AdjustReferences(const Worksheet& changed, bool rows, int at, int
         rule.formula = formula::AdjustForShift(rule.formula, ws->Name(), shift, true);
         if (!rule.formula2.empty()) rule.formula2 = formula::AdjustForShift(rule.formula2, ws->Name(), shift, true);
       }
+    for (auto& dv : ws->validations_) {
+      if (!dv.formula1.empty()) dv.formula1 = formula::AdjustForShift(dv.formula1, ws->Name(), shift, true);
+      if (!dv.formula2.empty()) dv.formula2 = formula::AdjustForShift(dv.formula2, ws->Name(), shift, true);
+    }
   }
   for (DefinedName& n : names_) {
     std::string home = n.scope ? n.scope->Name() : std::string();
@@ -421,6 +425,10 @@ void Workbook::RenameReferences(const std::string& oldName, const std::string& n
                     [&](const std::string& text) { return formula::RenameSheet(text, oldName, newName); });
     for (auto& cf : ws->condFormats_)
       for (auto& rule : cf.rules) rule.formula = formula::RenameSheet(rule.formula, oldName, newName);
+    for (auto& dv : ws->validations_) {
+      dv.formula1 = formula::RenameSheet(dv.formula1, oldName, newName);
+      dv.formula2 = formula::RenameSheet(dv.formula2, oldName, newName);
+    }
   }
   for (DefinedName& n : names_) n.refersTo = formula::RenameSheet(n.refersTo, oldName, newName);
 }
@@ -450,6 +458,7 @@ std::unique_ptr<Workbook> Workbook::Clone() const {
     c->cols_ = ws->cols_;
     c->merges_ = ws->merges_;
     c->condFormats_ = ws->condFormats_;
+    c->validations_ = ws->validations_;
     c->visibility_ = ws->visibility_;
     c->protection_ = ws->protection_;
     c->page_ = ws->page_;

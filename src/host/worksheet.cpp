@@ -207,6 +207,7 @@ Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* aft
   }
   copy->merges_ = merges_;
   copy->condFormats_ = condFormats_;
+  copy->validations_ = validations_;
   copy->protection_ = protection_;
   copy->page_ = page_;
   copy->defaultRowHeight_ = defaultRowHeight_;
@@ -700,6 +701,11 @@ void Worksheet::InsertRows(int at, int count) {
       ShiftSpanInsert(a.r1, a.r2, at, count);
       a.r2 = std::min(a.r2, kMaxRows);
     }
+  for (auto& dv : validations_)
+    for (RangeRef& a : dv.areas) {
+      ShiftSpanInsert(a.r1, a.r2, at, count);
+      a.r2 = std::min(a.r2, kMaxRows);
+    }
   for (int& b : page_.rowBreaks)
     if (b >= at) b += count;
   book_->AdjustReferences(*this, true, at, count);
@@ -727,6 +733,15 @@ void Worksheet::DeleteRows(int at, int count) {
   condFormats_.erase(std::remove_if(condFormats_.begin(), condFormats_.end(),
                                     [](const ConditionalFormat& cf) { return cf.areas.empty(); }),
                      condFormats_.end());
+  for (auto& dv : validations_) {
+    std::vector<RangeRef> areas;
+    for (RangeRef a : dv.areas)
+      if (ShiftSpanDelete(a.r1, a.r2, at, count)) areas.push_back(a);
+    dv.areas.swap(areas);
+  }
+  validations_.erase(std::remove_if(validations_.begin(), validations_.end(),
+                                    [](const DataValidation& dv) { return dv.areas.empty(); }),
+                     validations_.end());
   std::vector<int> breaks;
   for (int b : page_.rowBreaks) {
     if (b < at) breaks.push_back(b);
@@ -776,6 +791,11 @@ void Worksheet::InsertColumns(int at, int count) {
       ShiftSpanInsert(a.c1, a.c2, at, count);
       a.c2 = std::min(a.c2, kMaxCols);
     }
+  for (auto& dv : validations_)
+    for (RangeRef& a : dv.areas) {
+      ShiftSpanInsert(a.c1, a.c2, at, count);
+      a.c2 = std::min(a.c2, kMaxCols);
+    }
   for (int& b : page_.colBreaks)
     if (b >= at) b += count;
   book_->AdjustReferences(*this, false, at, count);
@@ -803,6 +823,15 @@ void Worksheet::DeleteColumns(int at, int count) {
   condFormats_.erase(std::remove_if(condFormats_.begin(), condFormats_.end(),
                                     [](const ConditionalFormat& cf) { return cf.areas.empty(); }),
                      condFormats_.end());
+  for (auto& dv : validations_) {
+    std::vector<RangeRef> areas;
+    for (RangeRef a : dv.areas)
+      if (ShiftSpanDelete(a.c1, a.c2, at, count)) areas.push_back(a);
+    dv.areas.swap(areas);
+  }
+  validations_.erase(std::remove_if(validations_.begin(), validations_.end(),
+                                    [](const DataValidation& dv) { return dv.areas.empty(); }),
+                     validations_.end());
   std::vector<int> breaks;
   for (int b : page_.colBreaks) {
     if (b < at) breaks.push_back(b);
@@ -811,6 +840,13 @@ void Worksheet::DeleteColumns(int at, int count) {
   page_.colBreaks.swap(breaks);
   book_->AdjustReferences(*this, false, at, -count);
   book_->saved_ = false;
+}
+
+const DataValidation* Worksheet::ValidationAt(int row, int col) const {
+  for (const DataValidation& dv : validations_)
+    for (const RangeRef& a : dv.areas)
+      if (a.Contains(row, col)) return &dv;
+  return nullptr;
 }
 
 // ---- merges ----

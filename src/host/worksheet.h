@@ -1,5 +1,6 @@
 // One worksheet of a workbook: compact cell storage, row and column formats,
-// merged areas, conditional formats, protection and page setup.
+// merged areas, conditional formats, data validations, protection and page
+// setup.
 #pragma once
 
 #include <cstdint>
@@ -75,6 +76,25 @@ struct ConditionalRule {
 struct ConditionalFormat {
   std::vector<RangeRef> areas;
   std::vector<ConditionalRule> rules;
+};
+
+// Data validation of an area: what a cell may take, the drop-down list it
+// offers and what the application says of other input. The host keeps it for
+// the applications that open the file; typing into the host is not checked.
+struct DataValidation {
+  std::vector<RangeRef> areas;
+  std::string type = "list";   // none, whole, decimal, list, date, time, textLength, custom
+  std::string operatorText;    // empty: between (the file's default)
+  std::string formula1;        // without "="; a list of values is one quoted text: "\"√\""
+  std::string formula2;
+  std::string errorStyle = "stop";  // stop (refuses), warning (asks), information (tells, accepts)
+  bool allowBlank = true;
+  bool inCellDropDown = true;  // a list offers its values in a drop-down at the cell
+  bool showInputMessage = false;
+  bool showErrorMessage = false;
+  std::string promptTitle, prompt;
+  std::string errorTitle, error;
+  bool operator==(const DataValidation&) const = default;
 };
 
 struct PageSetup {
@@ -221,6 +241,13 @@ class Worksheet {
   std::vector<ConditionalFormat>& ConditionalFormats() { return condFormats_; }
   const std::vector<ConditionalFormat>& ConditionalFormats() const { return condFormats_; }
 
+  // Data validations; their areas follow row and column shifts, are copied
+  // with the sheet and stay when contents are cleared, as in the application.
+  std::vector<DataValidation>& DataValidations() { return validations_; }
+  const std::vector<DataValidation>& DataValidations() const { return validations_; }
+  // The validation that covers a cell, if any (the first one listed).
+  const DataValidation* ValidationAt(int row, int col) const;
+
   const std::map<int, Row>& RowMap() const { return rows_; }
   const std::map<int, ColInfo>& ColMap() const { return cols_; }
   std::map<int, ColInfo>& MutableColMap() { return cols_; }
@@ -252,6 +279,7 @@ class Worksheet {
   std::map<int, ColInfo> cols_;
   std::vector<RangeRef> merges_;
   std::vector<ConditionalFormat> condFormats_;
+  std::vector<DataValidation> validations_;
   SheetVisibility visibility_ = SheetVisibility::Visible;
   SheetProtection protection_;
   PageSetup page_;

@@ -170,7 +170,7 @@ TEST(HostDelete, RowsShiftUpAndMergesShrinkOrVanish) {
 }
 
 // Deleting rows 4:6 (or columns D:F): every place a span can lie against
-// the deleted band, for merges and for conditional-format areas alike.
+// the deleted band, for merges, conditional-format and validation areas alike.
 TEST(HostDelete, SpansAgainstTheDeletedBandInRowsAndColumns) {
   struct Case {
     int a, b;            // the span before the deletion
@@ -203,6 +203,10 @@ TEST(HostDelete, SpansAgainstTheDeletedBandInRowsAndColumns) {
       cf.rules.push_back(ConditionalRule{});
       cf.rules.back().formula = "TRUE";
       ws.ConditionalFormats().push_back(cf);
+      DataValidation dv;
+      dv.areas.push_back(span);
+      dv.formula1 = "\"√\"";
+      ws.DataValidations().push_back(dv);
       if (rows)
         ws.DeleteRows(4, 3);
       else
@@ -212,12 +216,49 @@ TEST(HostDelete, SpansAgainstTheDeletedBandInRowsAndColumns) {
         EXPECT_EQ(ws.Merges(), std::vector<RangeRef>{moved});
         ASSERT_EQ(ws.ConditionalFormats().size(), 1u);
         EXPECT_EQ(ws.ConditionalFormats()[0].areas, std::vector<RangeRef>{moved});
+        ASSERT_EQ(ws.DataValidations().size(), 1u);
+        EXPECT_EQ(ws.DataValidations()[0].areas, std::vector<RangeRef>{moved});
       } else {
         EXPECT_TRUE(ws.Merges().empty());
         EXPECT_TRUE(ws.ConditionalFormats().empty());
+        EXPECT_TRUE(ws.DataValidations().empty());
       }
     }
   }
+}
+
+// A validation grows with rows or columns inserted inside it, moves with
+// those inserted before it, goes with the sheet into copies (in this and in
+// another workbook) and stays when its cells are cleared, as in the application.
+TEST(HostValidation, FollowsInsertionsCopiesAndClearing) {
+  WorkbookHost host;
+  Workbook& wb = NewBook(host);
+  Worksheet& ws = wb.Sheet(1);
+  DataValidation dv;
+  dv.areas = {RangeRef{4, 4, 7, 14}};
+  dv.formula1 = "\"√\"";
+  dv.errorStyle = "information";
+  ws.DataValidations().push_back(dv);
+  ws.InsertRows(5, 8);     // inside: rows 4..15
+  ws.InsertRows(1, 1);     // before: rows 5..16
+  ws.InsertColumns(20, 2);  // after: unchanged
+  ws.InsertColumns(5, 1);  // inside: D..O
+  EXPECT_EQ(ws.DataValidations()[0].areas, (std::vector<RangeRef>{{5, 4, 16, 15}}));
+  ws.Cells(6, 5).SetValue("√");
+  ws.RangeAt("D5:O16").ClearContents();
+  EXPECT_EQ(ws.DataValidations().size(), 1u);
+  EXPECT_EQ(ws.ValidationAt(16, 15), &ws.DataValidations()[0]);
+  EXPECT_EQ(ws.ValidationAt(17, 15), nullptr);
+  Worksheet& copy = ws.CopyTo(wb, nullptr, &ws, "1");
+  Workbook& other = NewBook(host);
+  Worksheet& elsewhere = ws.CopyTo(other, nullptr, &other.Sheet(1), "2");
+  for (Worksheet* c : {&copy, &elsewhere}) {
+    ASSERT_EQ(c->DataValidations().size(), 1u) << c->Name();
+    EXPECT_EQ(c->DataValidations()[0], ws.DataValidations()[0]) << c->Name();
+  }
+  copy.DeleteRows(5, 12);  // the copy's own: the source keeps its validation
+  EXPECT_TRUE(copy.DataValidations().empty());
+  EXPECT_EQ(ws.DataValidations().size(), 1u);
 }
 
 TEST(HostSheets, CopyPlacesAndActivatesTheCopy) {

@@ -607,6 +607,60 @@ TEST(XlsxRoundTrip, KeepsConditionalFormatsWithTheirFormatsAndPriorities) {
   }
 }
 
+TEST(XlsxRoundTrip, KeepsDataValidationsWithTheFileAttributesAsTheFormatDefinesThem) {
+  Book b;
+  DataValidation ticks;  // a list offering one mark, other marks accepted after a notice
+  ticks.areas = {RangeRef{4, 4, 23, 14}, RangeRef{30, 4, 30, 4}};
+  ticks.formula1 = "\"√\"";
+  ticks.errorStyle = "information";
+  ticks.showErrorMessage = true;
+  ticks.errorTitle = "报名";
+  ticks.error = "请打“√” & <确认>";
+  DataValidation whole;  // numbers between two bounds, refused otherwise, no drop-down
+  whole.areas = {RangeRef{2, 8, 5, 8}};
+  whole.type = "whole";
+  whole.formula1 = "1";
+  whole.formula2 = "$A$1";
+  whole.allowBlank = false;
+  whole.inCellDropDown = false;
+  whole.showInputMessage = true;
+  whole.promptTitle = "人数";
+  whole.prompt = "1 到 A1";
+  DataValidation hidden = ticks;  // a list whose drop-down is hidden
+  hidden.areas = {RangeRef{1, 20, 1, 20}};
+  hidden.inCellDropDown = false;
+  hidden.operatorText = "notBetween";
+  hidden.errorStyle = "warning";
+  DataValidation prompt;  // a message only
+  prompt.areas = {RangeRef{1, 1, 1, 1}};
+  prompt.type = "none";
+  prompt.showInputMessage = true;
+  prompt.prompt = "说明";
+  DataValidation noFormula;  // a list without values is not written
+  noFormula.areas = {RangeRef{9, 9, 9, 9}};
+  b.ws.DataValidations() = {ticks, whole, hidden, prompt, noFormula};
+
+  const std::string bytes = WriteWorkbookBytes(b.wb, FileKind::Xlsx);
+  PartDoc sheet(bytes, "xl/worksheets/sheet1.xml");
+  pugi::xml_node list = sheet.Root().child("dataValidations");
+  EXPECT_EQ(list.attribute("count").as_int(), 4);
+  pugi::xml_node first = list.first_child();
+  EXPECT_STREQ(first.attribute("sqref").value(), "D4:N23 D30");
+  EXPECT_STREQ(first.attribute("type").value(), "list");
+  EXPECT_STREQ(first.attribute("errorStyle").value(), "information");
+  EXPECT_STREQ(first.child("formula1").text().get(), "\"√\"");
+  EXPECT_FALSE(first.attribute("showDropDown"));  // the file's flag hides the arrow
+  EXPECT_STREQ(first.next_sibling().attribute("showDropDown").value(), "1");
+  EXPECT_FALSE(first.next_sibling().attribute("errorStyle"));  // stop is the default
+  EXPECT_FALSE(list.last_child().attribute("type"));           // none is the default
+
+  auto back = ReadWorkbookBytes(bytes, std::make_shared<SharedTables>());
+  const std::vector<DataValidation> want{ticks, whole, hidden, prompt};
+  EXPECT_EQ(back->Sheet(1).DataValidations(), want);
+  // A second save says the same.
+  EXPECT_EQ(PartDoc(WriteWorkbookBytes(*back, FileKind::Xlsx), "xl/worksheets/sheet1.xml").text, sheet.text);
+}
+
 TEST(XlsxRoundTrip, KeepsPageSetupWithMarginsInInchesInTheFile) {
   Book b;
   PageSetup& p = b.ws.Page();
@@ -745,6 +799,10 @@ TEST(XlsxPackage, WritesElementsInTheOrderTheFormatFixes) {
   r.format.fill = 0xFFFF0000u;
   cf.rules.push_back(r);
   b.ws.ConditionalFormats().push_back(cf);
+  DataValidation dv;
+  dv.areas = {RangeRef{1, 1, 2, 2}};
+  dv.formula1 = "\"√\"";
+  b.ws.DataValidations().push_back(dv);
   b.ws.Page().centerHorizontally = true;
   b.ws.Page().centerFooter = "&P";
   b.ws.Page().rowBreaks = {10};
@@ -761,8 +819,8 @@ TEST(XlsxPackage, WritesElementsInTheOrderTheFormatFixes) {
   PartDoc sheet(bytes, "xl/worksheets/sheet1.xml");
   EXPECT_EQ(ChildNames(sheet.Root()),
             (std::vector<std::string>{"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols", "sheetData",
-                                      "sheetProtection", "mergeCells", "conditionalFormatting", "printOptions",
-                                      "pageMargins", "pageSetup", "headerFooter", "rowBreaks", "colBreaks"}));
+                                      "sheetProtection", "mergeCells", "conditionalFormatting", "dataValidations",
+                                      "printOptions", "pageMargins", "pageSetup", "headerFooter", "rowBreaks", "colBreaks"}));
   EXPECT_EQ(ChildNames(sheet.Root().child("sheetPr")), (std::vector<std::string>{"tabColor", "pageSetUpPr"}));
   PartDoc wb(bytes, "xl/workbook.xml");
   EXPECT_EQ(ChildNames(wb.Root()), (std::vector<std::string>{"workbookPr", "workbookProtection", "bookViews", "sheets",

@@ -167,6 +167,28 @@ void BuildSample(Workbook& wb) {
   between.rules.push_back(cell);
   data.ConditionalFormats().push_back(between);
 
+  // Data validations: a list of one mark that accepts others after a
+  // notice, and whole numbers between bounds with a prompt and no drop-down.
+  DataValidation ticks;
+  ticks.areas = {RangeRef{4, 4, 23, 14}};
+  ticks.formula1 = "\"√\"";
+  ticks.errorStyle = "information";
+  ticks.showErrorMessage = true;
+  ticks.errorTitle = "报名";
+  ticks.error = "请打“√”";
+  data.DataValidations().push_back(ticks);
+  DataValidation whole;
+  whole.areas = {RangeRef{1, 16, 5, 16}};
+  whole.type = "whole";
+  whole.operatorText = "lessThanOrEqual";
+  whole.formula1 = "$A$1";
+  whole.allowBlank = false;
+  whole.inCellDropDown = false;
+  whole.showInputMessage = true;
+  whole.promptTitle = "人数";
+  whole.prompt = "不超过 A1";
+  data.DataValidations().push_back(whole);
+
   // Page setup.
   PageSetup& p = data.Page();
   p.paperSize = xl::PaperB4;
@@ -406,6 +428,15 @@ void Dump(const Workbook& wb, bool valuesOnly, std::ostream& out) {
       if (row.height < 0 && !row.hidden) continue;
       out << "  row " << r << " height=" << (row.height >= 0 ? Num(row.height, 10) : std::string("default"))
           << " hidden=" << row.hidden << "\n";
+    }
+    for (const DataValidation& dv : ws->DataValidations()) {
+      std::string sqref;
+      for (const RangeRef& a : dv.areas) sqref += (sqref.empty() ? "" : " ") + RangeText(a);
+      out << "  dv " << sqref << " type=" << dv.type << " style=" << dv.errorStyle << " op=" << dv.operatorText
+          << " blank=" << dv.allowBlank << " dropdown=" << dv.inCellDropDown << " input=" << dv.showInputMessage
+          << " errmsg=" << dv.showErrorMessage << " f1=" << Esc(dv.formula1) << " f2=" << Esc(dv.formula2)
+          << " et=" << Esc(dv.errorTitle) << " e=" << Esc(dv.error) << " pt=" << Esc(dv.promptTitle)
+          << " p=" << Esc(dv.prompt) << "\n";
     }
     for (const ConditionalFormat& cf : ws->ConditionalFormats()) {
       std::string sqref;

@@ -244,6 +244,14 @@ def dump(path, values_only):
                     continue
                 lines.append("  row %d height=%s hidden=%d" % (
                     r, num(dim.ht, 10) if dim.ht is not None else "default", flag(dim.hidden)))
+            for dv in ws.data_validations.dataValidation:
+                lines.append("  dv %s type=%s style=%s op=%s blank=%d dropdown=%d input=%d errmsg=%d f1=%s f2=%s "
+                             "et=%s e=%s pt=%s p=%s" % (
+                                 str(dv.sqref), dv.type or "none", dv.errorStyle or "stop",
+                                 "" if dv.operator in (None, "between") else dv.operator, flag(dv.allowBlank),
+                                 0 if dv.showDropDown else 1, flag(dv.showInputMessage), flag(dv.showErrorMessage),
+                                 esc(dv.formula1 or ""), esc(dv.formula2 or ""), esc(dv.errorTitle or ""),
+                                 esc(dv.error or ""), esc(dv.promptTitle or ""), esc(dv.prompt or "")))
             for cf in ws.conditional_formatting:
                 sqref = str(cf.sqref)
                 for rule in cf.rules:

@@ -33,4 +33,6 @@ diff -u "$dir/ours.norm.txt" "$dir/libreoffice.norm.txt"
 "$tool" dump "$dir/out/sample.xlsx" > "$dir/lo.ours.txt"
 "$py" "$here/openpyxl_dump.py" "$dir/out/sample.xlsx" > "$dir/lo.openpyxl.txt"
 diff -u "$dir/lo.openpyxl.txt" "$dir/lo.ours.txt"
+# LibreOffice understood our data validations and wrote them back.
+grep -qF 'dv D4:N23 type=list style=information' "$dir/lo.openpyxl.txt" || { echo "LibreOffice dropped the tick list"; exit 1; }
 echo "LibreOffice kept the values; LibreOffice's file read alike by openpyxl and us"

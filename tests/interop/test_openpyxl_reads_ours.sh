@@ -29,7 +29,7 @@ for feature in "structure=1 windows=1" "state=hidden" "state=veryHidden" "scope=
                "protect sheet=1" "merge " "  titles " "  area " "type=expression" "type=cellIs" "fit=1,1,0" \
                "first=21" "breaks rows=20;40; cols=5;" "row 20 height=24 hidden=1" "col 6 width=10 hidden=1" \
                "f=B1*2 v=n:7" "v=s:  前后" "\\x01" "prot=0,1" "/255/" "up,down" "fmt=h:mm" "fmt=@" \
-               "fmt=m/d/yy" "fill=FF92D050"; do
+               "fmt=m/d/yy" "fill=FF92D050" "dv D4:N23 type=list style=information" "dropdown=0 input=1"; do
   grep -qF -- "$feature" "$description" || { echo "the sample lacks: $feature"; exit 1; }
 done
 echo "openpyxl agrees with our reader on all four kinds"

@@ -1,10 +1,11 @@
 // xl/worksheets/sheetN.xml: cells, rows, columns, merges, conditional
-// formats, protection and page setup of one sheet. Writer and reader.
+// formats, data validations, protection and page setup of one sheet. Writer
+// and reader.
 //
 // The writer appends to one string in the element order the format fixes
 // (sheetPr, dimension, sheetViews, sheetFormatPr, cols, sheetData,
-// sheetProtection, mergeCells, conditionalFormatting, printOptions,
-// pageMargins, pageSetup, headerFooter, rowBreaks, colBreaks).
+// sheetProtection, mergeCells, conditionalFormatting, dataValidations,
+// printOptions, pageMargins, pageSetup, headerFooter, rowBreaks, colBreaks).
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -156,6 +157,13 @@ bool NeedsChildElements(const std::string& type) {
 
 bool RuleNeedsFormula(const std::string& type) { return type == "expression" || type == "cellIs"; }
 
+// The validation types of the format; another type is not kept.
+bool KnownValidationType(std::string_view type) {
+  static const char* const kTypes[] = {"none", "whole", "decimal", "list", "date", "time", "textLength", "custom"};
+  return std::find_if(std::begin(kTypes), std::end(kTypes), [&](const char* t) { return type == t; }) !=
+         std::end(kTypes);
+}
+
 class SheetWriter {
  public:
   SheetWriter(const Worksheet& ws, bool tabSelected, StylesWriter& styles, SharedStringsWriter& strings)
@@ -176,6 +184,7 @@ class SheetWriter {
     Protection();
     MergeCells();
     ConditionalFormatting();
+    DataValidations();
     PrintOptions();
     PageMargins();
     PageSetupElement();
@@ -485,6 +494,53 @@ class SheetWriter {
     }
   }
 
+  // A validation is written when it has an area in the grid and the formula
+  // its type needs; "none" validations carry only their messages.
+  void DataValidations() {
+    std::string items;
+    int count = 0;
+    XmlWriter vw(items);
+    for (const DataValidation& dv : ws_.DataValidations()) {
+      std::string sqref;
+      for (const RangeRef& a : dv.areas) {
+        if (!InGrid(a)) continue;
+        if (!sqref.empty()) sqref += ' ';
+        AppendRangeText(sqref, a);
+      }
+      if (sqref.empty() || !KnownValidationType(dv.type)) continue;
+      const bool none = dv.type == "none";
+      if (!none && dv.formula1.empty()) continue;
+      vw.Open("dataValidation");
+      if (!none) vw.Attr("type", dv.type);
+      if (dv.errorStyle == "warning" || dv.errorStyle == "information") vw.Attr("errorStyle", dv.errorStyle);
+      if (!dv.operatorText.empty() && dv.operatorText != "between") vw.Attr("operator", dv.operatorText);
+      if (dv.allowBlank) vw.AttrFlag("allowBlank");
+      // The file's flag is inverted: showDropDown="1" hides the list's arrow.
+      if (!dv.inCellDropDown) vw.AttrFlag("showDropDown");
+      // Written either way: some readers take a missing flag as on.
+      vw.Attr("showInputMessage", dv.showInputMessage ? "1" : "0");
+      vw.Attr("showErrorMessage", dv.showErrorMessage ? "1" : "0");
+      if (!dv.errorTitle.empty()) vw.Attr("errorTitle", dv.errorTitle);
+      if (!dv.error.empty()) vw.Attr("error", dv.error);
+      if (!dv.promptTitle.empty()) vw.Attr("promptTitle", dv.promptTitle);
+      if (!dv.prompt.empty()) vw.Attr("prompt", dv.prompt);
+      vw.Attr("sqref", sqref);
+      ++count;
+      if (none || (dv.formula1.empty() && dv.formula2.empty())) {
+        vw.Empty();
+        continue;
+      }
+      vw.End();
+      vw.TextElement("formula1", dv.formula1);
+      if (!dv.formula2.empty()) vw.TextElement("formula2", dv.formula2);
+      vw.Close("dataValidation");
+    }
+    if (count == 0) return;
+    w_.Open("dataValidations").Attr("count", count).End();
+    out_ += items;
+    w_.Close("dataValidations");
+  }
+
   void PrintOptions() {
     const PageSetup& p = ws_.Page();
     if (!p.centerHorizontally && !p.centerVertically && !p.printGridlines && !p.printHeadings) return;
@@ -652,6 +708,7 @@ class SheetReader {
   static bool ReadAsTree(std::string_view name) {
     static const char* const kNames[] = {"sheetPr",        "dimension",  "sheetViews",  "sheetFormatPr",
                                          "cols",           "sheetProtection", "conditionalFormatting",
+                                         "dataValidations",
                                          "printOptions",   "pageMargins", "pageSetup",  "headerFooter",
                                          "rowBreaks",      "colBreaks"};
     for (const char* n : kNames)
@@ -814,6 +871,7 @@ class SheetReader {
     else if (name == "cols") Cols(n);
     else if (name == "sheetProtection") Protection(n);
     else if (name == "conditionalFormatting") Conditional(n);
+    else if (name == "dataValidations") Validations(n);
     else if (name == "printOptions") PrintOptions(n);
     else if (name == "pageMargins") PageMargins(n);
     else if (name == "pageSetup") pageSetupDoc_.append_copy(n);
@@ -1006,6 +1064,47 @@ class SheetReader {
       cf.rules.push_back(std::move(rule));
     }
     if (!cf.rules.empty()) ws_.ConditionalFormats().push_back(std::move(cf));
+  }
+
+  // Validations of known types with the formulas they need; a "none"
+  // validation keeps only its messages. Validations kept in an extension list
+  // (those naming other sheets, as newer Excel writes them) are not read.
+  void Validations(pugi::xml_node n) {
+    for (pugi::xml_node v : n.children()) {
+      if (!IsNamed(v, "dataValidation")) continue;
+      DataValidation dv;
+      dv.type = std::string(AttrText(v, "type"));
+      if (dv.type.empty()) dv.type = "none";
+      if (!KnownValidationType(dv.type)) continue;
+      std::string_view sqref = AttrText(v, "sqref");
+      std::size_t pos = 0;
+      while (pos < sqref.size()) {
+        std::size_t end = sqref.find(' ', pos);
+        if (end == std::string_view::npos) end = sqref.size();
+        RangeRef r;
+        if (end > pos && Area(sqref.substr(pos, end - pos), r)) dv.areas.push_back(r);
+        pos = end + 1;
+      }
+      if (dv.areas.empty()) continue;
+      if (dv.type != "none") {
+        if (pugi::xml_node f = Child(v, "formula1")) dv.formula1 = ElementText(f);
+        if (pugi::xml_node f = Child(v, "formula2")) dv.formula2 = ElementText(f);
+        if (dv.formula1.empty()) continue;
+      }
+      const std::string_view style = AttrText(v, "errorStyle");
+      dv.errorStyle = style == "warning" || style == "information" ? std::string(style) : "stop";
+      dv.operatorText = std::string(AttrText(v, "operator"));
+      if (dv.operatorText == "between") dv.operatorText.clear();
+      dv.allowBlank = AttrBool(v, "allowBlank", false);
+      dv.inCellDropDown = !AttrBool(v, "showDropDown", false);
+      dv.showInputMessage = AttrBool(v, "showInputMessage", false);
+      dv.showErrorMessage = AttrBool(v, "showErrorMessage", false);
+      dv.errorTitle = std::string(AttrText(v, "errorTitle"));
+      dv.error = std::string(AttrText(v, "error"));
+      dv.promptTitle = std::string(AttrText(v, "promptTitle"));
+      dv.prompt = std::string(AttrText(v, "prompt"));
+      ws_.DataValidations().push_back(std::move(dv));
+    }
   }
 
   void PrintOptions(pugi::xml_node n) {
