@@ -303,8 +303,31 @@ void Frm项目管理::CmdCheck_Click() {
 
 void Frm项目管理::RunCheck() {
   // 1. Entries whose seventh character is not "_" (a code part was missing).
-  for (int i = List2.RowCount() - 1; i >= 0; --i)
-    if (host::utf8::Mid(List2.Cell(i, 0), 7, 1) != "_") List2.RemoveRow(i);
+  // Those whose grade is not among the choices (after a rename, or with the
+  // junior grades taken together) are counted per grade for 应用 to tell.
+  for (int i = List2.RowCount() - 1; i >= 0; --i) {
+    const std::string entry = List2.Cell(i, 0);
+    if (host::utf8::Mid(entry, 7, 1) == "_") continue;
+    const std::string grade = host::utf8::Mid(EntryText(entry), 1, 2);
+    if (IndexOf(CmbGrade.items, grade) < 0) {
+      auto it = std::find_if(droppedGrades_.begin(), droppedGrades_.end(),
+                             [&](const DroppedGrade& g) { return g.grade == grade; });
+      if (it == droppedGrades_.end())
+        droppedGrades_.insert(droppedGrades_.begin(), DroppedGrade{grade, 1});  // walking backwards
+      else
+        ++it->count;
+    }
+    List2.RemoveRow(i);
+  }
+  // The grades in the order 比赛项目名单 lists them (the list sorts by code).
+  auto firstRow = [this](const DroppedGrade& g) {
+    const int last = LastUsedRowOfColumn(events_, meet::events::kTitleCol);
+    for (int r = meet::events::kFirstEventRow; r <= last; ++r)
+      if (host::utf8::Mid(events_.ValueAt(r, meet::events::kTitleCol).ToText(), 1, 2) == g.grade) return r;
+    return host::kMaxRows;
+  };
+  std::stable_sort(droppedGrades_.begin(), droppedGrades_.end(),
+                   [&](const DroppedGrade& a, const DroppedGrade& b) { return firstRow(a) < firstRow(b); });
   // 2. Entries of events no longer in the catalogue.
   for (int i = List2.RowCount() - 1; i >= 0; --i)
     if (CataloguePosition(host::utf8::Mid(List2.Cell(i, 0), 12)) == 0) List2.RemoveRow(i);
@@ -326,8 +349,21 @@ void Frm项目管理::RunCheck() {
   }
 }
 
+std::string DroppedEventsText(const std::vector<DroppedGrade>& grades) {
+  int total = 0;
+  std::string list;
+  for (const DroppedGrade& g : grades) {
+    total += g.count;
+    list += (list.empty() ? "" : "、") + g.grade + "（" + std::to_string(g.count) + " 项）";
+  }
+  return "有 " + std::to_string(total) + " 个已设项目的年级不在现在的年级列表中：" + list +
+         "。\n应用后，这些项目已从比赛项目名单中删除。\n如果不想删除它们，请不要保存模板：“关闭所有”时对模板选“否”，"
+         "这些项目就会保留。";
+}
+
 void Frm项目管理::CmdSave_Click() {
   const int m = catalogueMark_ + eventsMark_;
+  const bool writesEvents = m != 1;
   if (m == 1) {
     WriteCatalogue();
   } else if (m == 2) {
@@ -340,6 +376,10 @@ void Frm项目管理::CmdSave_Click() {
   catalogueMark_ = 0;
   eventsMark_ = 0;
   CmdSave.enabled = false;
+  if (writesEvents && !droppedGrades_.empty()) {
+    program_.ui().MessageBox(DroppedEventsText(droppedGrades_), Icon::Information);
+    droppedGrades_.clear();
+  }
 }
 
 void Frm项目管理::CmdClose_Click() { Close(); }

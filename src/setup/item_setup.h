@@ -53,6 +53,16 @@ bool IsValidEventName(std::string_view name);
 // numbers (the catalogue number zero-padded to two digits), "_", event text.
 std::string MakeEntry(int grade, int catalogue, int sex, int rule, int method, std::string_view text);
 
+// Configured events that could not be loaded because their grade is no longer
+// among the choices: the grade and how many of its events.
+struct DroppedGrade {
+  std::string grade;
+  int count = 0;
+};
+// The information 应用 gives when it writes the events without those: how
+// many, their grades, and that closing the template unsaved keeps them.
+std::string DroppedEventsText(const std::vector<DroppedGrade>& grades);
+
 // The dialog frm项目管理 (caption 比赛项目).
 class Frm项目管理 : public shell::DialogModel {
  public:
@@ -119,6 +129,9 @@ class Frm项目管理 : public shell::DialogModel {
   host::Worksheet& events_;
   int catalogueMark_ = 0;
   int eventsMark_ = 0;
+  // Events the check dropped for their grade, grades in list order; 应用
+  // tells of them when it writes the events.
+  std::vector<DroppedGrade> droppedGrades_;
 };
 
 // 项目管理...: checks the grades of 设置 and shows the dialog.

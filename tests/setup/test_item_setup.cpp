@@ -198,6 +198,30 @@ TEST(EventDialog, LoadingDropsEntriesThatNoLongerFit) {
   EXPECT_EQ(d->List2.RowCount(), senior);
   EXPECT_EQ(d->List2.Cell(0, 0), "201111_高一男子100米");  // 高一 is second after 初中
   EXPECT_TRUE(d->CmdSave.enabled);
+  // 应用 says how many events go, of which grades, and how to keep them.
+  std::vector<std::string> expected;
+  for (const char* grade : {"初一", "初二", "初三"}) {
+    int count = 0;
+    for (int r = 3; r < n + 3; ++r)
+      if (ev.ValueAt(r, 4).ToText().rfind(grade, 0) == 0) ++count;
+    expected.push_back(std::string(grade) + "（" + std::to_string(count) + " 项）");
+  }
+  f.ui.boxes.clear();
+  d->CmdSave.Click();
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].icon, Icon::Information);
+  EXPECT_EQ(f.ui.boxes[0].buttons, shell::Buttons::Ok);
+  const std::string& text = f.ui.boxes[0].text;
+  EXPECT_EQ(text.rfind("有 " + std::to_string(n - senior) + " 个已设项目的年级不在现在的年级列表中：初一（", 0), 0u)
+      << text;
+  for (const std::string& grade : expected) EXPECT_NE(text.find(grade), std::string::npos) << grade;
+  EXPECT_NE(text.find("选“否”"), std::string::npos);
+  EXPECT_EQ(static_cast<int>(ev.ValueAt(2, 4).ToWhole()), senior);
+  // Told once: a second 应用 writes the same events without a word.
+  f.ui.boxes.clear();
+  d->CmdCheck.Click();
+  d->CmdSave.Click();
+  EXPECT_TRUE(f.ui.boxes.empty());
 }
 
 TEST(EventDialog, WithoutConfiguredEventsNothingIsPending) {
@@ -408,6 +432,10 @@ TEST(EventDialog, ApplyingTheEventsRewritesTheirRowsAndDeletesLeftOverRows) {
     d->Remove.Click();
     d->CmdSave.Click();
   }
+  // The shipped events of the grades no longer listed were told of.
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].icon, Icon::Information);
+  f.ui.boxes.clear();
   host::Worksheet& ev = f.EventsSheet();
   EXPECT_EQ(ev.ValueAt(2, 4).ToWhole(), 0);
   EXPECT_EQ(ev.End(host::kMaxRows, 4, host::Direction::Up).first, 2);
