@@ -26,6 +26,7 @@
 #include "builders.h"
 #include "host/range.h"
 #include "kit.h"
+#include "meet/form_sheet.h"
 #include "meet/layout.h"
 
 namespace korvane::templates {
@@ -246,9 +247,11 @@ void BuildForm(Worksheet& ws) {
   constexpr int kPreparedEventCols = 32;  // widths and heading look for a longer catalogue
   constexpr int kUnlockedLastCol = layout::events::kLastEntrantCol;
 
-  Widths(ws, 1, 2, 3.5);
-  Widths(ws, f::kAthleteNameCol, f::kAthleteNameCol, 9);
-  Widths(ws, f::kFirstEventCol, kPreparedEventCols, 5.5);
+  // Narrow columns: with the margins below at least 20 events fit one A4
+  // page across (a sex, a row number, a name of four ideographs).
+  Widths(ws, 1, 2, 3);
+  Widths(ws, f::kAthleteNameCol, f::kAthleteNameCol, 8);
+  Widths(ws, f::kFirstEventCol, kPreparedEventCols, meet::kEventColumnWidth);
 
   // Title over the event columns.
   Put(ws, "A1", kFormTitle);
@@ -269,8 +272,13 @@ void BuildForm(Worksheet& ws) {
   // Row 3: headings, the event catalogue from D3.
   PutRow(ws, f::kHeadingRow, 1, {"性别", "序号", "姓名"});
   for (int e = 0; e < kEventCount; ++e) Put(ws, f::kHeadingRow, f::kFirstEventCol + e, kCatalogue[e].name);
-  Format(ws, Area(f::kHeadingRow, 1, f::kHeadingRow, kPreparedEventCols), Heading(10));
-  ws.SetRowHeight(f::kHeadingRow, 42);
+  Format(ws, Area(f::kHeadingRow, 1, f::kHeadingRow, f::kAthleteNameCol), Heading(10));
+  Format(ws, Area(f::kHeadingRow, f::kFirstEventCol, f::kHeadingRow, kPreparedEventCols),
+         Heading(meet::kEventHeadingFontSize));
+  for (int e = 0; e < kEventCount; ++e) meet::OrientEventHeading(ws, f::kFirstEventCol + e);
+  // Tall enough for a vertical name of six ideographs; the page keeps its
+  // one-page height with the athlete rows' 560 points.
+  ws.SetRowHeight(f::kHeadingRow, 72);
 
   // Athlete rows: boys 4-5, girls 6-7, numbered 1, 2 in each block.
   Put(ws, f::kTemplateMaleFirstRow, 1, std::string(layout::kMale));
@@ -287,6 +295,8 @@ void BuildForm(Worksheet& ws) {
   Heights(ws, f::kTemplateMaleFirstRow, f::kTemplateFemaleLastRow, f::AthleteRowHeight(kRowsPerTeam));
   // Names and ticks, also in the columns of events added later.
   Unlock(ws, Area(f::kTemplateMaleFirstRow, f::kAthleteNameCol, f::kTemplateFemaleLastRow, kUnlockedLastCol));
+  // The tick cells offer "√"; the rows inserted for the team size take it too.
+  meet::SetTickValidation(ws, f::kTemplateFemaleLastRow, lastEventCol);
 
   // Lines: a grid over headings and athletes, a double line between the
   // blocks. The double line is the bottom edge of the last boys' row only, so
@@ -307,7 +317,7 @@ void BuildForm(Worksheet& ws) {
   Format(ws, Area(closing, 1, closing, 2), Look{.size = 10, .halign = xl::Left, .valign = xl::Center});
   ws.SetRowHeight(closing, 24);
 
-  Page(ws, xl::PaperA4, xl::Portrait, Inches(0.4), Inches(0.4), Inches(0.6), Inches(0.6));
+  Page(ws, xl::PaperA4, xl::Portrait, Inches(0.25), Inches(0.25), Inches(0.6), Inches(0.6));
   ws.Page().centerHorizontally = true;
   ws.Protect();
 }

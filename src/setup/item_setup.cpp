@@ -1,11 +1,13 @@
 #include "setup/item_setup.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/range.h"
 #include "host/utf8.h"
+#include "meet/form_sheet.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/page_format.h"
@@ -408,11 +410,53 @@ void Frm项目管理::WriteCatalogue() {
     host::Range(&form_, host::RangeRef{f::kTitleRow, 1, f::kTitleRow, last}).Merge();
     host::Range(&form_, host::RangeRef{f::kTemplateMaleLastRow, f::kFirstEventCol, f::kTemplateFemaleFirstRow, last})
         .SetBorder(xl::InsideHorizontal, xl::Double);
+    // The double line is kept as the last boys' row's bottom only: the rows
+    // inserted into the girls' block take the first girls' row's format and
+    // would each repeat it as their top.
+    const host::RangeRef girlsTop{f::kTemplateFemaleFirstRow, f::kFirstEventCol, f::kTemplateFemaleFirstRow, last};
+    const host::RangeRef boysBottom{f::kTemplateMaleLastRow, f::kFirstEventCol, f::kTemplateMaleLastRow, last};
+    host::Range(&form_, girlsTop).SetBorder(xl::EdgeTop, xl::LineNone);
+    host::Range(&form_, boysBottom).SetBorder(xl::EdgeBottom, xl::Double);
   }
-  // The form must print on one page.
+  const int last = f::kFirstEventCol + static_cast<int>(catalogue.size()) - 1;
+  // Event columns of their own width (added beyond the template's prepared
+  // ones have none) get the form's, and each heading its direction.
+  for (int c = f::kFirstEventCol; c <= last; ++c) {
+    auto col = form_.ColMap().find(c);
+    if (col == form_.ColMap().end() || col->second.width < 0) form_.SetColumnWidth(c, meet::kEventColumnWidth);
+    meet::OrientEventHeading(form_, c);
+  }
+  meet::SetTickValidation(form_, f::kTemplateFemaleLastRow, last);
+  // The form must print on one page: when it does not, the event columns are
+  // narrowed as far as a tick still fits before the user is asked to adjust.
   host::WorkbookHost& host = program_.Host();
   form_.Select();
-  if (host.ActiveSheetPageCount() != 1) program_.ui().MessageBox(std::string(kFormTooWide), Icon::Exclamation);
+  if (host.ActiveSheetPageCount() != 1 && !NarrowEventColumns(last))
+    program_.ui().MessageBox(std::string(kFormTooWide), Icon::Exclamation);
+}
+
+bool Frm项目管理::NarrowEventColumns(int lastEventCol) {
+  namespace f = meet::form;
+  if (lastEventCol < f::kFirstEventCol) return false;
+  std::vector<double> widths;
+  double widest = 0;
+  for (int c = f::kFirstEventCol; c <= lastEventCol; ++c) {
+    widths.push_back(form_.ColumnWidth(c));
+    widest = std::max(widest, widths.back());
+  }
+  auto setWidths = [&](auto widthOf) {
+    for (int c = f::kFirstEventCol; c <= lastEventCol; ++c) {
+      form_.SetColumnWidth(c, widthOf(c));
+      meet::OrientEventHeading(form_, c);
+    }
+  };
+  // One width for every event column, in steps of an eighth of a character.
+  for (double w = std::floor(widest * 8 - 1) / 8; w >= meet::kNarrowestEventColumn - 1e-9; w -= 0.125) {
+    setWidths([&](int) { return w; });
+    if (program_.Host().ActiveSheetPageCount() == 1) return true;
+  }
+  setWidths([&](int c) { return widths[static_cast<std::size_t>(c - f::kFirstEventCol)]; });
+  return false;
 }
 
 void Frm项目管理::WriteEvents() {

@@ -120,6 +120,10 @@ class Frm项目管理 : public shell::DialogModel {
   int CataloguePosition(std::string_view name) const;  // 1-based; 0 when absent
   std::string RebuildEntry(int row) const;
   void WriteCatalogue();
+  // Gives the event columns D..lastEventCol one narrower width, as far as
+  // the narrowest that takes a tick, until the form prints on one page; true
+  // when it does, else every width is put back.
+  bool NarrowEventColumns(int lastEventCol);
   void WriteEvents();
 
   shell::Program& program_;

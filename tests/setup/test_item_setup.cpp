@@ -390,7 +390,8 @@ TEST(EventDialog, ApplyingTheCatalogueRewritesTheFormHeadings) {
       EXPECT_EQ(form.Cells(r, c).Border(xl::EdgeRight), xl::Continuous) << r << "," << c;
     }
     EXPECT_EQ(form.Cells(5, c).Border(xl::EdgeBottom), xl::Double) << c;
-    EXPECT_EQ(form.Cells(6, c).Border(xl::EdgeTop), xl::Double) << c;
+    // Drawn once, by row 5: rows inserted below row 6 take its format.
+    EXPECT_EQ(form.Cells(6, c).Border(xl::EdgeTop), xl::LineNone) << c;
     EXPECT_EQ(form.Cells(4, c).Border(xl::EdgeBottom), xl::Continuous) << c;
     EXPECT_EQ(form.Cells(7, c).Border(xl::EdgeBottom), xl::Continuous) << c;
   }
@@ -419,6 +420,32 @@ TEST(EventDialog, AFormWiderThanOnePageIsReported) {
   EXPECT_EQ(f.ui.boxes[0].title, "Korvane");
   EXPECT_TRUE(f.Form().ProtectContents());
   EXPECT_EQ(RowTexts(f.Form(), 3, 4).size(), kTemplateCatalogue.size() + 30);
+  // Narrowing did not make it fit: the columns keep their width.
+  EXPECT_DOUBLE_EQ(f.Form().ColumnWidth(4), 3.125);
+}
+
+// Events that would not fit narrow the event columns before anything is said;
+// the tick list and the heading directions follow the catalogue.
+TEST(EventDialog, EventColumnsAreNarrowedWhenANewEventWouldNotFit) {
+  Events f({"高一"});
+  f.ClearEvents();
+  auto d = f.Dialog();
+  for (int i = 1; i <= 12; ++i) {
+    d->List1.UserSelect({});
+    Insert(*d, "第" + std::to_string(i) + "项");
+  }
+  d->CmdSave.Click();
+  host::Worksheet& form = f.Form();
+  const int last = 3 + static_cast<int>(kTemplateCatalogue.size()) + 12;
+  EXPECT_TRUE(f.ui.boxes.empty()) << f.ui.boxes[0].text;
+  EXPECT_EQ(host::print::Paginate(form).PageCount(), 1);
+  for (int c = 4; c <= last; ++c) {
+    EXPECT_LT(form.ColumnWidth(c), 3.125) << c;
+    EXPECT_GE(form.ColumnWidth(c), 2.5) << c;
+  }
+  EXPECT_EQ(form.StyleAt(3, 4).rotation, 90) << "第12项 reads upward";
+  ASSERT_EQ(form.DataValidations().size(), 1u);
+  EXPECT_EQ(form.DataValidations()[0].areas, (std::vector<host::RangeRef>{{4, 4, 7, last}}));
 }
 
 TEST(EventDialog, ApplyingTheEventsRewritesTheirRowsAndDeletesLeftOverRows) {

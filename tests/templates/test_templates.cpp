@@ -201,7 +201,39 @@ TEST_F(MeetTemplate, RegistrationFormPrintsOnOnePageForEveryFormSize) {
     EXPECT_EQ(p.PageCount(), 1) << "RowsPerTeam " << rowsPerTeam;
     ASSERT_EQ(p.rowBands.size(), 1u);
     EXPECT_GE(p.rowBands[0].last, layout::form::ClosingRow(rowsPerTeam));
+    // Every tick cell of the sized form offers the mark.
+    ASSERT_EQ(copy.DataValidations().size(), 1u);
+    EXPECT_EQ(copy.DataValidations()[0].areas,
+              (std::vector<RangeRef>{{4, 4, layout::form::LastAthleteRow(rowsPerTeam), LastCol(copy, 3)}}));
   }
+}
+
+// Twenty events fit one A4 page across as shipped; a long name is printed
+// vertically, a short one across. The tick cells offer "√" in a drop-down
+// and accept another mark after a notice.
+TEST_F(MeetTemplate, RegistrationFormTakesTwentyEventsOnOnePageWithTicksFromAList) {
+  Worksheet& f = Sheet(layout::kFormSampleSheet);
+  const int events = LastCol(f, 3) - 3;
+  ASSERT_EQ(f.DataValidations().size(), 1u);
+  const DataValidation& ticks = f.DataValidations()[0];
+  EXPECT_EQ(ticks.areas, (std::vector<RangeRef>{{4, 4, 7, 3 + events}}));
+  EXPECT_EQ(ticks.type, "list");
+  EXPECT_EQ(ticks.formula1, "\"√\"");
+  EXPECT_EQ(ticks.errorStyle, "information");
+  EXPECT_TRUE(ticks.inCellDropDown);
+  EXPECT_TRUE(ticks.showErrorMessage);
+  for (int c = 4; c <= 3 + events; ++c) {
+    const std::string name = f.ValueAt(3, c).ToText();
+    const int rotation = f.StyleAt(3, c).rotation;
+    const int expected = name == "跳高" || name == "铅球" ? 0 : name == "实心球" ? 255
+                         : name == "4×100米接力" || name == "1500米" ? 90 : rotation;
+    EXPECT_EQ(rotation, expected) << name;
+  }
+  book->Unprotect();
+  Worksheet& copy = f.CopyTo(*book, nullptr, nullptr);
+  copy.Unprotect();
+  for (int c = 4 + events; c <= 23; ++c) copy.Cells(3, c).SetValue(CellValue("三级跳远"));
+  EXPECT_EQ(Paginate(copy).PageCount(), 1);
 }
 
 TEST_F(MeetTemplate, TeamSheetsAcceptTheTeamNameAndEntriesWhileProtected) {
