@@ -6,6 +6,7 @@
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/range.h"
+#include "meet/form_sheet.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
@@ -222,6 +223,10 @@ FormsResult CreateBMB(shell::Program& program, host::Workbook& book) {
       .FreezeValues();
   form.Cells(meet::form::kTemplateClosingRow, meet::form::kRowNumberCol).FreezeValues();
   SizeForm(form, plan.rowsPerTeam);
+  // Every tick cell offers "√", also on the form of a template made before the
+  // forms had the list.
+  meet::SetTickValidation(form, meet::form::LastAthleteRow(plan.rowsPerTeam),
+                          form.End(meet::form::kHeadingRow, host::kMaxCols, host::Direction::ToLeft).second);
   form.Protect(true, true, true);
 
   shell::CaptionNote note(program, notes::kCreateForms);

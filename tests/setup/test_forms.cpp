@@ -134,6 +134,8 @@ TEST(CreateBMB, TheFormulasOfTheFormBecomeValues) {
 TEST(CreateBMB, TwentyAthletesMakeTwoBlocksOfTenRowsTwentyEightPointsHigh) {
   Forms f;
   Grades(f.book, {{"高一", 1}});
+  // A template saved before its tick cells had their list still gives forms that have it.
+  f.book.Sheet("报名表样表").DataValidations().clear();
   ASSERT_EQ(f.book.Sheet("设置").ValueAt(2, 8).ToWhole(), 20);
   ASSERT_EQ(CreateBMB(f.program, f.book), FormsResult::Created);
   for (const char* sheet : {"报名表样表", "1"}) {
@@ -154,6 +156,11 @@ TEST(CreateBMB, TwentyAthletesMakeTwoBlocksOfTenRowsTwentyEightPointsHigh) {
     EXPECT_EQ(ws.Cells(13, 6).Border(host::xl::EdgeBottom), host::xl::Double) << sheet;
     EXPECT_NE(ws.Cells(12, 6).Border(host::xl::EdgeBottom), host::xl::Double) << sheet;
     EXPECT_EQ(ws.Cells(23, 6).Border(host::xl::EdgeBottom), host::xl::Continuous) << sheet;
+    ASSERT_EQ(ws.DataValidations().size(), 1u) << sheet;
+    EXPECT_EQ(ws.DataValidations()[0].areas,
+              (std::vector<host::RangeRef>{{4, 4, 23, ws.End(3, host::kMaxCols, host::Direction::ToLeft).second}}))
+        << sheet;
+    EXPECT_EQ(ws.DataValidations()[0].errorStyle, "information") << sheet;
   }
   EXPECT_TRUE(f.book.Sheet("报名表样表").ProtectContents());
 }
