@@ -55,6 +55,7 @@ Workbook& WorkbookHost::Add(const std::string& templatePath) {
     FileKind k = FileKindFromExtension(templatePath);
     book->SetKind(k == FileKind::Xltm ? FileKind::Xlsm : (k == FileKind::Xltx ? FileKind::Xlsx : k));
     book->SetUnsavedName(Stem(templatePath) + std::to_string(newBookCounter_));
+    book->createdTime.clear();  // a new workbook, not the template
   }
   book->SetSaved(true);
   books_.push_back(std::move(book));

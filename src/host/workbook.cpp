@@ -452,6 +452,7 @@ std::unique_ptr<Workbook> Workbook::Clone() const {
   copy->defaultFontName = defaultFontName;
   copy->defaultFontSize = defaultFontSize;
   copy->date1904 = date1904;
+  copy->createdTime = createdTime;
   for (const auto& ws : sheets_) {
     auto c = std::make_unique<Worksheet>(copy.get(), ws->name_);
     c->rows_ = ws->rows_;
@@ -487,6 +488,7 @@ void Workbook::TakeContentsOf(Workbook& other) {
   defaultFontName = std::move(other.defaultFontName);
   defaultFontSize = other.defaultFontSize;
   date1904 = other.date1904;
+  createdTime = std::move(other.createdTime);
   sheets_ = std::move(other.sheets_);
   for (auto& ws : sheets_) ws->book_ = this;
   names_ = std::move(other.names_);

@@ -115,6 +115,10 @@ class Workbook {
   std::string defaultFontName = "宋体";
   double defaultFontSize = 11;
   bool date1904 = false;
+  // Creation time of the document (W3CDTF, as its properties hold it): kept
+  // from the file a workbook was read from; empty for a new workbook, which
+  // takes the time of its first save. Saving sets only the modification time.
+  std::string createdTime;
 
   // Saves to the current full name / to a new one. Atomic: a failed save leaves
   // the old file as it was. A lock file of another program refuses the save.

@@ -406,7 +406,12 @@ const char* WorkbookContentType(FileKind kind);
 std::string WriteContentTypes(FileKind kind, std::size_t sheetCount, bool sharedStrings);
 std::string WritePackageRels();
 std::string WriteWorkbookRels(std::size_t sheetCount, bool sharedStrings);
-std::string WriteCoreProps();
+// docProps/core.xml: created is the workbook's creation time (the save's
+// time when it has none), modified the save's time.
+std::string WriteCoreProps(const Workbook& book);
+// The creation time a core properties part holds, when it is a well-formed
+// W3CDTF date-time; "" otherwise.
+std::string ReadCreatedTime(const pugi::xml_node& coreProperties);
 std::string WriteAppProps(const Workbook& book, const std::vector<const Worksheet*>& sheets);
 
 // Reads a whole package into a new workbook.

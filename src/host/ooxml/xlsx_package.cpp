@@ -130,8 +130,9 @@ std::string WriteWorkbookRels(std::size_t sheetCount, bool sharedStrings) {
   return out;
 }
 
-std::string WriteCoreProps() {
+std::string WriteCoreProps(const Workbook& book) {
   const std::string time = DocumentTime();
+  const std::string& created = book.createdTime.empty() ? time : book.createdTime;
   std::string out;
   XmlWriter w(out);
   w.Declaration();
@@ -145,13 +146,43 @@ std::string WriteCoreProps() {
   w.TextElement("dc:creator", "Korvane");
   w.TextElement("cp:lastModifiedBy", "Korvane");
   w.Open("dcterms:created").Attr("xsi:type", "dcterms:W3CDTF").End();
-  w.Text(time);
+  w.Text(created);
   w.Close("dcterms:created");
   w.Open("dcterms:modified").Attr("xsi:type", "dcterms:W3CDTF").End();
   w.Text(time);
   w.Close("dcterms:modified");
   w.Close("cp:coreProperties");
   return out;
+}
+
+std::string ReadCreatedTime(const pugi::xml_node& coreProperties) {
+  const std::string text = ElementText(Child(coreProperties, "created"));
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  // YYYY-MM-DDThh:mm[:ss[.fraction]] followed by Z or +hh:mm / -hh:mm.
+  auto digits = [&](std::size_t at, std::size_t n) {
+    if (at + n > text.size()) return false;
+    for (std::size_t i = at; i < at + n; ++i)
+      if (!isDigit(text[i])) return false;
+    return true;
+  };
+  if (text.size() > 40 || !digits(0, 4) || text[4] != '-' || !digits(5, 2) || text[7] != '-' || !digits(8, 2) ||
+      text[10] != 'T' || !digits(11, 2) || text[13] != ':' || !digits(14, 2))
+    return "";
+  std::size_t p = 16;
+  if (p < text.size() && text[p] == ':') {
+    if (!digits(p + 1, 2)) return "";
+    p += 3;
+    if (p < text.size() && text[p] == '.') {
+      const std::size_t start = ++p;
+      while (p < text.size() && isDigit(text[p])) ++p;
+      if (p == start) return "";
+    }
+  }
+  if (p + 1 == text.size() && text[p] == 'Z') return text;
+  if (p + 6 == text.size() && (text[p] == '+' || text[p] == '-') && digits(p + 1, 2) && text[p + 3] == ':' &&
+      digits(p + 4, 2))
+    return text;
+  return "";
 }
 
 std::string WriteAppProps(const Workbook&, const std::vector<const Worksheet*>& sheets) {
@@ -273,9 +304,12 @@ std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, st
   // a command could fail at.
   fault::Suspended quiet;
   // The workbook part, found through the package relationships.
-  std::string workbookPart;
-  for (const Relationship& r : LoadRels(zip, ctx, ""))
-    if (!r.external && RelTypeIs(r.type, "officeDocument")) workbookPart = ResolvePartName("", r.target);
+  std::string workbookPart, corePart;
+  for (const Relationship& r : LoadRels(zip, ctx, "")) {
+    if (r.external) continue;
+    if (RelTypeIs(r.type, "officeDocument")) workbookPart = ResolvePartName("", r.target);
+    if (RelTypeIs(r.type, "core-properties")) corePart = ResolvePartName("", r.target);
+  }
   if (workbookPart.empty() || !zip.Has(workbookPart)) {
     if (!zip.Has("xl/workbook.xml")) ctx.Damaged("缺少工作簿内容xl/workbook.xml");
     workbookPart = "xl/workbook.xml";
@@ -411,6 +445,17 @@ std::unique_ptr<Workbook> ReadPackage(ZipReader& zip, const ReadContext& ctx, st
     d.comment = n.comment;
     book->Names().push_back(std::move(d));
   }
+  // The document's creation time, from its core properties. The part is
+  // only metadata: a damaged one leaves the time unknown, not the file
+  // unreadable (its size still counts against the limits).
+  if (corePart.empty() || !zip.Has(corePart)) corePart = "docProps/core.xml";
+  if (zip.Has(corePart)) {
+    std::string text = zip.Read(corePart, false);
+    pugi::xml_document doc;
+    if (text.find("<!DOCTYPE") == std::string::npos && text.find("<!ENTITY") == std::string::npos &&
+        doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default, pugi::encoding_auto))
+      book->createdTime = ReadCreatedTime(doc.document_element());
+  }
   // Last: structure protection would refuse the visibility changes above.
   book->MutableProtection() = wb.protection;
   book->SetSaved(true);
@@ -447,7 +492,7 @@ std::string WriteWorkbookBytes(const Workbook& book, FileKind kind) {
   zip.Add("xl/styles.xml", styles.Assemble());
   if (!strings.Empty()) zip.Add("xl/sharedStrings.xml", strings.Assemble());
   zip.Add("xl/_rels/workbook.xml.rels", WriteWorkbookRels(info.sheets.size(), !strings.Empty()));
-  zip.Add("docProps/core.xml", WriteCoreProps());
+  zip.Add("docProps/core.xml", WriteCoreProps(book));
   zip.Add("docProps/app.xml", WriteAppProps(book, info.sheets));
   zip.Add("[Content_Types].xml", WriteContentTypes(kind, info.sheets.size(), !strings.Empty()), true);
   zip.Add("_rels/.rels", WritePackageRels(), true);
