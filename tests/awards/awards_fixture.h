@@ -20,13 +20,14 @@
 #include "shell/settings.h"
 #include "shell/test_support.h"
 #include "shell/test_ui.h"
+#include "support/meet_workbook.h"
 
 namespace korvane::awards::testing {
 
 namespace fs = std::filesystem;
 namespace meet = korvane::meet;
 
-inline const char* const kMeetName = "号码对照表及分组分道编排表_2024-04-09_03715.xlsm";
+using korvane::testing::kMeetName;
 
 class AwardsFixture {
  public:
@@ -47,17 +48,13 @@ class AwardsFixture {
     shell::ResetForm(program);
     program.Menu().SetEnabled("PrizeSetup", true);  // as 新建 and 打开 leave it
 
-    meetBook = &program.Host().Add();
-    meetBook->SetUnsavedName(kMeetName);
-    host::Worksheet& settings = meetBook->Sheet(1);
-    settings.SetName(std::string(meet::kSettingsSheet));
-    settings.RangeAt("A1").SetValue(host::CellValue("年级"));
-    for (std::size_t g = 0; g < grades.size(); ++g)
-      settings.Cells(static_cast<int>(g) + 2, 1).SetValue(host::CellValue(grades[g]));
-    host::Worksheet& form = meetBook->AddSheet(nullptr, &settings, std::string(meet::kFormSampleSheet));
-    form.RangeAt("C3").SetValue(host::CellValue("姓名"));
-    for (std::size_t e = 0; e < events.size(); ++e)
-      form.Cells(3, static_cast<int>(e) + 4).SetValue(host::CellValue(events[e]));
+    // The meet as the template filled in: its grades (a class each) and the
+    // form's event catalogue are what the prize workbook is made from.
+    korvane::testing::MeetSpec spec;
+    spec.grades.clear();
+    for (const std::string& g : grades) spec.grades.push_back({g, 1});
+    spec.headings = events;
+    meetBook = &korvane::testing::OpenMeet(program, spec, korvane::testing::MeetStage::Template, kMeetName);
   }
 
   void Run(const char* control) { program.Run(control); }

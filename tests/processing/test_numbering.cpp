@@ -100,8 +100,19 @@ TEST_F(NumberTable, TeamBlocksAreMergedAndEmptyTeamsLeaveTheirBlockEmpty) {
 TEST_F(NumberTable, RowsAbove99RepeatTheirLastTwoDigits) {
   MeetSpec spec;
   spec.grades = {{"初二", 1}};
-  spec.rowsPerTeam = 204;  // 102 men, 102 women
+  spec.rowsPerTeam = 98;  // the most 新建 makes; the form is then grown by hand
   fx.Open(spec);
+  // 102 men and 102 women: a form grown by inserting rows into each block,
+  // with 设置!H2 changed to match.
+  host::Worksheet& team = fx.Team(1);
+  team.Unprotect();
+  team.InsertRows(meet::form::MaleLastRow(98) + 1, 53);
+  team.InsertRows(meet::form::LastAthleteRow(98) + 53 + 1, 53);
+  host::Worksheet& settings = fx.Sheet(meet::kSettingsSheet);
+  settings.Unprotect();
+  settings.PutValue(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col, 204);
+  fx.spec.rowsPerTeam = 204;
+  fx.program.tables.parameters = meet::LoadParameters(*fx.book);
   fx.Athlete(1, fx.MaleRow(1), "第一");
   fx.Athlete(1, fx.MaleRow(100), "第一百");
   fx.Athlete(1, fx.FemaleRow(1), "第一百零三");  // block row 103

@@ -24,15 +24,15 @@
 #include "shell/program.h"
 #include "shell/test_support.h"
 #include "shell/test_ui.h"
+#include "support/meet_workbook.h"
 
 namespace korvane::reports::record_testing {
 
 namespace meet = korvane::meet;
 using host::CellValue;
 
-inline const char* const kMeetName = "号码对照表及分组分道编排表_2024-04-09_03715.xlsm";
+using korvane::testing::kMeetName;
 
-inline std::string TemplatePath() { return std::string(KORVANE_SHARE_DIR) + "/号码对照表及分组分道编排.xltm"; }
 
 struct Ev {
   std::string title;  // 接力 at the end for a relay
@@ -91,15 +91,18 @@ class RecordFixture {
 
  private:
   void Build(std::optional<int> maxPerGroup) {
-    host::Workbook& b = program.Host().Add(TemplatePath());
+    korvane::testing::MeetSpec spec;
+    spec.grades = {{"高一", 1}};
+    spec.maxPerGroup = maxPerGroup.value_or(0);
+    host::Workbook& b = korvane::testing::OpenMeet(program, spec, korvane::testing::MeetStage::Template, kMeetName);
     book = &b;
-    b.SetUnsavedName(kMeetName);
     b.Unprotect();
     host::Worksheet& settings = Sheet(meet::kSettingsSheet);
-    if (maxPerGroup)
-      settings.PutValue(meet::settings::MaxPerGroup.row, meet::settings::MaxPerGroup.col, *maxPerGroup);
-    else
+    if (!maxPerGroup) {
+      settings.Unprotect();
       settings.ClearCell(meet::settings::MaxPerGroup.row, meet::settings::MaxPerGroup.col);
+      settings.Protect(true, true, true);
+    }
     // One class, whose registration form stays on show as the team sheets do.
     host::Worksheet& team = b.AddSheet(&settings, nullptr, meet::TeamSheetName(1));
     team.PutValue(meet::form::kTeamName.row, meet::form::kTeamName.col, "高一(1)班");

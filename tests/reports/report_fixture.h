@@ -6,6 +6,7 @@
 // by their labels only.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,12 +22,13 @@
 #include "shell/program.h"
 #include "shell/test_support.h"
 #include "shell/test_ui.h"
+#include "support/meet_workbook.h"
 
 namespace korvane::reports::testing {
 
 namespace meet = korvane::meet;
 
-inline const char* const kMeetName = "号码对照表及分组分道编排表_2024-04-09_03715.xlsm";
+using korvane::testing::kMeetName;
 
 struct ClassSpec {
   std::string name;
@@ -98,31 +100,30 @@ class ReportFixture {
 
  private:
   void Build(const MeetSpec& spec) {
-    host::Workbook& b = program.Host().Add();
+    // The template filled in for one grade of the spec's classes.
+    korvane::testing::MeetSpec base;
+    base.grades = {{"高一", static_cast<int>(spec.classes.size())}};
+    base.rowsPerTeam = spec.rowsPerTeam;
+    base.maxPerGroup = spec.maxPerGroup.value_or(0);
+    base.events = {"高一男子100米"};  // replaced below
+    host::Workbook& b = korvane::testing::OpenMeet(program, base, korvane::testing::MeetStage::Template, kMeetName);
     book = &b;
-    b.SetUnsavedName(kMeetName);
+    b.Unprotect();
     const int teams = static_cast<int>(spec.classes.size());
     const int rpt = spec.rowsPerTeam;
 
-    host::Worksheet& settings = b.Sheet(1);
-    settings.SetName(std::string(meet::kSettingsSheet));
-    settings.PutValue(1, 1, "年级");
-    settings.PutValue(2, 1, "高一");
-    settings.PutValue(2, 2, teams);
-    settings.PutValue(2, 3, teams);
-    settings.PutValue(9, 2, teams);
-    if (spec.firstPage) settings.PutValue(1, 3, *spec.firstPage);
-    settings.PutValue(2, 8, rpt);
-    settings.PutValue(3, 8, 2);
-    settings.PutValue(4, 8, 2);
-    if (spec.maxPerGroup) settings.PutValue(5, 8, *spec.maxPerGroup);
+    host::Worksheet& settings = Sheet(meet::kSettingsSheet);
+    settings.Unprotect();
+    if (!spec.maxPerGroup) settings.ClearCell(meet::settings::MaxPerGroup.row, meet::settings::MaxPerGroup.col);
+    if (spec.firstPage)
+      settings.PutValue(meet::settings::FirstReportPage.row, meet::settings::FirstReportPage.col, *spec.firstPage);
+    else
+      settings.ClearCell(meet::settings::FirstReportPage.row, meet::settings::FirstReportPage.col);
     for (int t = 1; t <= teams; ++t) {
       settings.PutValue(t + 1, 4, spec.classes[t - 1].name);
       if (!spec.classes[t - 1].leader.empty()) settings.PutValue(t + 1, 5, spec.classes[t - 1].leader);
     }
-
-    host::Worksheet& sample = b.AddSheet(nullptr, &settings, std::string(meet::kFormSampleSheet));
-    sample.PutValue(1, 1, "报名表");
+    host::Worksheet& sample = Sheet(meet::kFormSampleSheet);
 
     // 号码对照表: class t's block of rpt rows from row 2 + (t - 1) * rpt, men first.
     host::Worksheet& numbers = b.AddSheet(nullptr, &sample, std::string(meet::kNumberTableSheet));
@@ -143,7 +144,9 @@ class ReportFixture {
       if (cls.men + cls.women > 0) numbers.PutValue(first, 3, cls.name);
     }
 
-    host::Worksheet& events = b.AddSheet(nullptr, &numbers, std::string(meet::kEventsSheet));
+    host::Worksheet& events = Sheet(meet::kEventsSheet);
+    events.Unprotect();
+    events.DeleteRows(meet::events::kFirstEventRow, std::max(1, events.LastUsedRow() - meet::events::kFirstEventRow + 1));
     const int n = static_cast<int>(spec.events.size());
     events.PutValue(2, 4, n);
     for (int k = 1; k <= n; ++k) {
@@ -159,11 +162,9 @@ class ReportFixture {
         events.PutValue(row, meet::events::kFirstEntrantCol + i, relay ? RelayTeam(k, i) : EntrantName(k, i));
     }
 
-    host::Worksheet* last = &events;
-    for (std::string_view name : {meet::kScoreRegisterSheet, meet::kRecordSheet1, meet::kRecordSheet2, meet::kRecordSheet3})
-      last = &b.AddSheet(nullptr, last, std::string(name));
+    events.Protect(true, true, true);
 
-    host::Worksheet& temp = b.AddSheet(nullptr, last, std::string(meet::kTempSheet));
+    host::Worksheet& temp = b.AddSheet(nullptr, &b.Sheet(b.Count()), std::string(meet::kTempSheet));
     for (int k = 1; k <= n; ++k) {
       const EventSpec& e = spec.events[k - 1];
       const bool relay = e.title.size() >= 6 && e.title.compare(e.title.size() - 6, 6, "接力") == 0;
@@ -177,8 +178,10 @@ class ReportFixture {
       host::Worksheet& ws = b.AddSheet(&settings, nullptr, meet::TeamSheetName(t));
       ws.PutValue(2, 3, spec.classes[t - 1].name);
     }
+    settings.Protect(true, true, true);
     settings.SetVisible(false);
     sample.SetVisible(false);
+    events.SetVisible(true);  // consolidation leaves it on show
     temp.SetVisible(false);
     b.SetActiveSheet(b.Sheet(1));
     b.Protect(true, true);

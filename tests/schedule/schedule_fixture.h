@@ -13,7 +13,6 @@
 #include "host/application.h"
 #include "meet/layout.h"
 #include "host/range.h"
-#include "processing/processing_fixture.h"
 #include "schedule/commands.h"
 #include "schedule/items.h"
 #include "schedule/schedule.h"
@@ -21,10 +20,11 @@
 #include "shell/settings.h"
 #include "shell/test_support.h"
 #include "shell/test_ui.h"
+#include "support/meet_workbook.h"
 
 namespace korvane::schedule::testing {
 
-using processing::testing::MeetSpec;
+using korvane::testing::MeetSpec;
 using shell::testing::ScopedEnv;
 using shell::testing::TempDir;
 using shell::testing::TestUi;
@@ -51,10 +51,8 @@ struct Fixture {
 
   host::Workbook& OpenMeet(const MeetSpec& s = MeetSpec()) {
     spec = s;
-    book = &Host().Add();
-    processing::testing::BuildMeet(*book, spec);
-    book->SetUnsavedName(processing::testing::kMeetName);
-    program.tables.parameters = meet::LoadParameters(*book);
+    book = &korvane::testing::OpenMeet(program, spec, korvane::testing::MeetStage::Registration,
+                                       dir / "meet" / korvane::testing::kMeetName);  // meets/ holds the schedules only
     program.Menu().SetEnabled("Schedule", true);
     return *book;
   }
