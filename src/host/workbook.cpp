@@ -457,17 +457,8 @@ std::unique_ptr<Workbook> Workbook::Clone() const {
     auto c = std::make_unique<Worksheet>(copy.get(), ws->name_);
     c->rows_ = ws->rows_;
     c->cols_ = ws->cols_;
-    c->merges_ = ws->merges_;
-    c->condFormats_ = ws->condFormats_;
-    c->validations_ = ws->validations_;
+    c->CopySheetPropertiesFrom(*ws);
     c->visibility_ = ws->visibility_;
-    c->protection_ = ws->protection_;
-    c->page_ = ws->page_;
-    c->defaultRowHeight_ = ws->defaultRowHeight_;
-    c->defaultColWidth_ = ws->defaultColWidth_;
-    c->showGridLines = ws->showGridLines;
-    c->tabColor = ws->tabColor;
-    c->zoomScale = ws->zoomScale;
     copy->sheets_.push_back(std::move(c));
   }
   copy->names_ = names_;

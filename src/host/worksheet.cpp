@@ -176,6 +176,19 @@ Cell RemapCell(const Cell& c, const SharedTables& from, SharedTables& to) {
 
 }  // namespace
 
+void Worksheet::CopySheetPropertiesFrom(const Worksheet& other) {
+  merges_ = other.merges_;
+  condFormats_ = other.condFormats_;
+  validations_ = other.validations_;
+  protection_ = other.protection_;
+  page_ = other.page_;
+  defaultRowHeight_ = other.defaultRowHeight_;
+  defaultColWidth_ = other.defaultColWidth_;
+  showGridLines = other.showGridLines;
+  tabColor = other.tabColor;
+  zoomScale = other.zoomScale;
+}
+
 Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* after, const std::string& name) {
   fault::Point("复制工作表");
   target.CheckStructureChangeable();
@@ -205,16 +218,7 @@ Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* aft
     if (&from != &to && info.style) ni.style = to.styles.Intern(from.styles.Get(info.style));
     copy->cols_.emplace(c, ni);
   }
-  copy->merges_ = merges_;
-  copy->condFormats_ = condFormats_;
-  copy->validations_ = validations_;
-  copy->protection_ = protection_;
-  copy->page_ = page_;
-  copy->defaultRowHeight_ = defaultRowHeight_;
-  copy->defaultColWidth_ = defaultColWidth_;
-  copy->showGridLines = showGridLines;
-  copy->tabColor = tabColor;
-  copy->zoomScale = zoomScale;
+  copy->CopySheetPropertiesFrom(*this);
   // References of the copy's own formulas to the source sheet by name now
   // mean the copy, as the application does for a copied sheet.
   if (&target == book_) {

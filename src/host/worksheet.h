@@ -268,6 +268,10 @@ class Worksheet {
 
  private:
   friend class Workbook;
+  // Everything of a sheet but its cells, rows, columns, name and visibility:
+  // merges, conditional formats, validations, protection, page set-up and
+  // view settings. Sheet copies and workbook clones share it.
+  void CopySheetPropertiesFrom(const Worksheet& other);
   Cell* FindMutable(int row, int col);
   Cell& Obtain(int row, int col);
   void ShiftRowsStorage(int at, int count);
