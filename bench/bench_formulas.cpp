@@ -13,6 +13,7 @@
 #include "host/ooxml/xlsx.h"
 
 using namespace korvane::host;
+using namespace korvane::host::ooxml;
 
 namespace {
 

@@ -23,19 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "files/files.h"
+#include "app/commands.h"
 #include "host/application.h"
 #include "meet/layout.h"
 #include "host/range.h"
 #include "host/ooxml/xlsx.h"
-#include "processing/consolidation.h"
-#include "processing/grade_merge.h"
-#include "processing/simulate.h"
-#include "reports/protection.h"
-#include "reports/record_tables.h"
-#include "reports/report_driver.h"
-#include "reports/score_register.h"
-#include "setup/setup.h"
 #include "shell/commands.h"
 #include "shell/paths.h"
 #include "shell/program.h"
@@ -62,19 +54,6 @@ constexpr Step kRoad[] = {{"New", "meets"},        {"Export", "export"},    {"MN
                           {"consolidate", ""},     {"Sort", ""},            {"CreateReport", ""},
                           {"CreateTables", ""},    {"ScoreEdit", ""},       {"ExportPRF", "export"},
                           {"Save", ""}};
-
-void InstallCommands(shell::CommandTable& table) {
-  shell::RegisterShellCommands(table);
-  setup::RegisterSetupCommands(table);
-  files::RegisterFilesCommands(table);
-  processing::RegisterConsolidationCommands(table);
-  processing::RegisterGradeMergeCommands(table);
-  processing::RegisterSimulationCommands(table);
-  reports::RegisterProtectionCommands(table);
-  reports::RegisterRecordTableCommands(table);
-  reports::RegisterScoreRegisterCommands(table);
-  reports::RegisterReportCommands(table);
-}
 
 // Answers every question with yes, picks the queued folders, keeps the messages.
 class RoadUi : public shell::Ui {
@@ -236,7 +215,7 @@ Timing RunRoad(int classes) {
   shell::StartupOptions options;
   options.singleInstance = false;
   options.settingsFile = dir / "config" / "settings.ini";
-  options.installCommands = InstallCommands;
+  options.installCommands = app::InstallCommands;
   Timing ms;
   const int status = shell::StartUp(ui, options, [&](shell::Program& program) {
     for (const Step& step : kRoad) {
