@@ -237,6 +237,7 @@ int RunDemo(const DemoOptions& options, const std::function<void(shell::CommandT
     if (std::optional<DemoStep> schedule = ScheduleStep((dir / kMeets).string())) {
       firstStep = steps.size();
       steps.push_back(std::move(*schedule));
+      steps.push_back({"打印赛事日程：径赛、田赛两张日程打成一份 PDF", "MyPrint4\n"});
       rc = RunScript(script(), transcript, err, startup, beforeStatement);
     }
   }
