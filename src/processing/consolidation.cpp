@@ -28,6 +28,20 @@ namespace nt = meet::numbers;
 using host::CellValue;
 using host::ValueGrid;
 
+std::string BlankNameText(std::string_view sheet, std::string_view cell) {
+  return "工作表“" + std::string(sheet) + "”的单元格" + std::string(cell) +
+         "中的姓名只有空格。请删除这些空格或填写姓名后再汇总。";
+}
+
+namespace {
+bool IsBlanksOnly(const host::CellValue& v) {
+  if (!v.IsText() || v.Text().empty()) return false;
+  for (char32_t c : host::utf8::Decode(v.Text()))
+    if (c != U' ' && c != U'\t' && c != U'\u3000' && c != U'\u00A0' && c != U'\r' && c != U'\n') return false;
+  return true;
+}
+}  // namespace
+
 std::string MissingTeamSheetText(int team) {
   const std::string t = std::to_string(team);
   return "缺少第" + t + "队的报名表：工作表“" + t + "”应是工作簿中的第" + t + "张工作表。";
@@ -77,6 +91,14 @@ std::string CheckMeet(const host::Workbook& book) {
   for (int t = 1; t <= sum; ++t)
     if (t > static_cast<int>(sheets.size()) || sheets[t - 1]->Name() != meet::TeamSheetName(t))
       return MissingTeamSheetText(t);
+  // A name of blanks only would be numbered and entered like a name, an
+  // athlete nobody can read on the lists.
+  for (int t = 1; t <= sum; ++t) {
+    const host::Worksheet& ws = *sheets[t - 1];
+    for (int r = f::kFirstAthleteRow; r <= f::LastAthleteRow(p.RowsPerTeam); ++r)
+      if (IsBlanksOnly(ws.ValueAt(r, f::kAthleteNameCol)))
+        return BlankNameText(ws.Name(), host::RelativeAddress(host::RangeRef{r, f::kAthleteNameCol, r, f::kAthleteNameCol}));
+  }
   return {};
 }
 

@@ -72,6 +72,9 @@ std::string IssuesNotWritten(std::string_view reason);
 }  // namespace text
 
 // Refusals.
+// A name cell of a team sheet holding only blanks (spaces, ideographic
+// spaces, tabs, line feeds): consolidation refuses, naming the cell.
+std::string BlankNameText(std::string_view sheet, std::string_view cell);
 inline constexpr std::string_view kRowsPerTeamNotEven = "设置!H2 的每队人数必须是正偶数。";
 inline constexpr std::string_view kMaxPerTeamNotPositive = "设置!H3 的每项每队限报人数必须是正整数。";
 inline constexpr std::string_view kMaxEventsNotPositive = "设置!H4 的每人限报项数必须是正整数。";

@@ -6,11 +6,13 @@
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/range.h"
+#include "host/utf8.h"
 #include "meet/form_sheet.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
 #include "setup/commands.h"
+#include "setup/item_setup.h"
 
 namespace korvane::setup {
 
@@ -126,6 +128,9 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
     if (r <= n + 1) {
       host::CellValue name = settings.ValueAt(r, s::kGradeCol);
       if (meet::IsBlank(name)) return EmptyGradeNameText(r);
+      // Event titles, athlete numbers and the grade merge read a grade as
+      // the first two characters of a title.
+      if (host::utf8::Length(name.ToText()) != 2) return GradeNameLengthText(r, name.ToText());
       plan.grades.push_back(name.ToText());
       plan.gradeTeams.push_back(static_cast<int>(count));
     }

@@ -100,7 +100,8 @@ std::vector<BadInput> Catalogue() {
       {"per_event_fraction", Stage::Template, "set 设置!H3 2.5", {}, kNew, {"设置!H3 的值2.5不是整数"}},
       {"events_per_athlete_fraction", Stage::Template, "set 设置!H4 1.5", {}, kNew, {"设置!H4 的值1.5不是整数"}},
       {"group_size_fraction", Stage::Template, "set 设置!H5 7.25", {}, kNew, {"设置!H5 的值7.25不是整数"}},
-      {"grade_name_four_characters", Stage::Template, "set 设置!A2 高一年级", {}, kNew, {}, false},
+      {"grade_name_four_characters", Stage::Template, "set 设置!A2 高一年级", {}, kNew, {"年级名称必须是两个字!(如单元格A2为“高一年级”)"}},
+      {"grade_name_one_character", Stage::Template, "set 设置!A3 高", {}, kNew, {"年级名称必须是两个字!(如单元格A3为“高”)"}},
       {"grades_eight", Stage::Template, "", OnSettings([](host::Worksheet& s) {
          const char* names[] = {"初一", "初二", "初三", "高一", "高二", "高三", "高四", "高五"};
          for (int i = 0; i < 8; ++i) s.PutValue(2 + i, 1, names[i]);
@@ -152,7 +153,39 @@ std::vector<BadInput> Catalogue() {
       {"name_100_characters", Stage::Meet, "set '1'!C4 " + longName + "\nset '1'!D4 √", {}, "consolidate\nget 号码对照表!A2:A3", {longName}, false},
       {"name_control_character", Stage::Meet, "", OnMeet([](host::Workbook& b) { b.Sheet("1").PutValue(4, 3, std::string("赵\x01钱")); b.Sheet("1").PutValue(4, 4, "√"); }),
        "consolidate\nSave\nClose\nOpen\nget 号码对照表!A2:A3", {"赵\x01钱"}, false},
-      {"name_only_spaces", Stage::Meet, "set '1'!C4 \"   \"\nset '1'!D4 √", {}, "consolidate\nget 号码对照表!A2:B3", {}, false},
+      {"name_only_spaces", Stage::Meet, "set '1'!C5 \"   \"\nset '1'!D5 √", {}, "consolidate", {"工作表“1”的单元格C5中的姓名只有空格"}},
+      {"name_ideographic_spaces", Stage::Meet, "set '2'!C14 \"\u3000\u3000\"", {}, "consolidate", {"工作表“2”的单元格C14中的姓名只有空格"}},
+
+      // ---- more entrants than an event holds: the first 75 are kept, the rest listed ----
+      {"entrants_over_75", Stage::Meet, "", OnMeet([](host::Workbook& b) {
+         // 初一男子100米 opened to every junior grade, ten boys of each of the
+         // eight classes of 初一 and 初二 on it, ten a class allowed.
+         host::Worksheet& events = b.Sheet("比赛项目名单");
+         for (int r = 3; r < 60; ++r)
+           if (events.ValueAt(r, 4).ToText() == "初一男子100米") events.PutValue(r, 4, "初中男子100米");
+         b.Sheet("设置").PutValue(3, 8, 10);
+         for (int t = 1; t <= 8; ++t) {
+           host::Worksheet& team = b.Sheet(std::to_string(t));
+           int col = 4;
+           while (team.ValueAt(3, col).ToText() != "100米") ++col;
+           for (int r = 4; r <= 13; ++r) {
+             team.PutValue(r, 3, "队" + std::to_string(t) + "员" + std::to_string(r));
+             team.PutValue(r, col, "√");
+           }
+         }
+       }), "consolidate\nget 比赛项目名单!D3:E3", {"汇总完成，但有些报名没有计入", "初中男子100米\t75"}, false},
+
+      // ---- the schedule: a time that does not read ----
+      {"schedule_time_unreadable", Stage::Meet, "consolidate", {},
+       "input 12\nSchedule\n spin SpinButton3 down\n press CmdOk\n select ListBox13 =开幕式\n press cmdAppend\n select ListBox21 2\n"
+       " select ListBox13 =开始检录\n spin SpinButton1 up 5\n press cmdAppend\n select ListBox11 0\n select ListBox21 3\n"
+       " type tbTimes 十分钟\n press cmdAppend\n press CmdOk\n press CmdCancel",
+       {"径赛日程安排中，第4条目的时间“十分钟”无法识别，请改正后再试!"}, false},
+
+      // ---- prizes: place counts above ten ----
+      {"prize_places_eleven", Stage::Meet, "PrizeSetup\nset 奖项设置.xlsx:设置!E3 11", {}, "PrizeList", {"单元格E3的名次数“11”不是0到10之间的整数"}},
+      {"prize_places_hundred_total", Stage::Meet, "PrizeSetup\nset 奖项设置.xlsx:设置!D3 100", {}, "PrizeList", {"单元格D3的名次数“100”不是0到10之间的整数"}},
+      {"prize_places_fraction", Stage::Meet, "PrizeSetup\nset 奖项设置.xlsx:设置!E3 2.5", {}, "PrizeList", {"单元格E3的名次数“2.5”不是0到10之间的整数"}},
 
       // ---- returned registration workbooks, read by 导入报名数据 ----
       {"registration_missing", Stage::Meet, "", [](shell::Program&, MeetSession& s) { fs::remove(fs::path(s.Forms()) / "运动会报名登记表.xlsm"); },
