@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "county_meet.h"
 #include "host/application.h"
 #include "meet/layout.h"
 #include "host/range.h"
@@ -37,13 +38,6 @@ using namespace korvane;
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kGrades = 7;
-constexpr int kRowsPerTeam = 40;
-const char* const kGradeNames[kGrades] = {"初一", "初二", "初三", "高一", "高二", "高三", "中专"};
-const char* const kEvents[] = {"100米", "200米",  "400米", "800米", "1500米", "3000米", "100米栏",     "跳高",
-                               "跳远",  "三级跳远", "铅球",  "铁饼",  "标枪",   "实心球", "4×100米接力", "4×400米接力"};
-constexpr int kEventCount = static_cast<int>(std::size(kEvents));
 
 // The commands of the road, in order, with the folder each one picks (empty: none).
 struct Step {
@@ -84,40 +78,7 @@ void PrepareTemplate(const fs::path& programFolder, int classes) {
   const fs::path templatePath = programFolder / (std::string(meet::kTemplateBaseName) + ".xltm");
   host::WorkbookHost host;
   host::Workbook& book = host.Add(templatePath.string());
-  namespace s = meet::settings;
-  namespace ev = meet::events;
-  book.Unprotect();
-  host::Worksheet& settings = book.Sheet(std::string(meet::kSettingsSheet));
-  settings.Unprotect();
-  for (int g = 0; g < kGrades; ++g) {
-    settings.PutValue(s::kFirstGradeRow + g, s::kGradeCol, kGradeNames[g]);
-    settings.PutValue(s::kFirstGradeRow + g, s::kTeamsCol, classes);
-  }
-  settings.PutValue(s::RowsPerTeam.row, s::RowsPerTeam.col, kRowsPerTeam);
-  settings.PutValue(s::MaxPerTeamPerEvent.row, s::MaxPerTeamPerEvent.col, 2);
-  settings.PutValue(s::MaxEventsPerAthlete.row, s::MaxEventsPerAthlete.col, 2);
-  settings.Protect();
-  host::Worksheet& form = book.Sheet(std::string(meet::kFormSampleSheet));
-  form.Unprotect();
-  for (int e = 0; e < kEventCount; ++e) form.PutValue(meet::form::kHeadingRow, meet::form::kFirstEventCol + e, kEvents[e]);
-  form.Protect();
-  host::Worksheet& events = book.Sheet(std::string(meet::kEventsSheet));
-  events.Unprotect();
-  const int n = kGrades * kEventCount * 2;
-  events.RemoveMergesIn({ev::kFirstEventRow, ev::kGradeCol, ev::EventRow(n), ev::kGradeCol});
-  host::Range(&events, {ev::kFirstEventRow, 1, ev::EventRow(n) + 200, ev::kLastEntrantCol}).ClearContents();
-  events.PutValue(ev::kEventCount.row, ev::kEventCount.col, n);
-  int k = 0;
-  for (int g = 0; g < kGrades; ++g)
-    for (int e = 0; e < kEventCount; ++e)
-      for (std::string_view sex : {meet::kMale, meet::kFemale}) {
-        const int row = ev::EventRow(++k);
-        events.PutValue(row, ev::kGradeCol, kGradeNames[g]);
-        events.PutValue(row, ev::kLaneRuleCol, 1);
-        events.PutValue(row, ev::kMethodCol, 1);
-        events.PutValue(row, ev::kTitleCol, std::string(kGradeNames[g]) + std::string(sex) + kEvents[e]);
-      }
-  events.Protect();
+  bench::PrepareMeet(book, classes);
   book.Protect(true, true);
   book.SaveAs(templatePath.string());
 }
@@ -261,7 +222,7 @@ void BM_Road(benchmark::State& state) {
   state.counters["file_MiB"] = ms.bytes / (1 << 20);
   state.counters["parts_MiB"] = ms.partBytes / (1 << 20);
   state.counters["road_cpu_ms"] = cpu;
-  state.counters["forms"] = kGrades * classes;
+  state.counters["forms"] = bench::kGrades * classes;
 }
 BENCHMARK(BM_Road)->Arg(5)->Arg(30)->Arg(99)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -57,6 +57,47 @@ inline long PeakRssKiB() {
   return usage.ru_maxrss;
 }
 
+// The organiser's settings and events, typed into the template: 7 grades of
+// `classes` classes, 40 rows per form, the 16 events for every grade and sex.
+inline void PrepareMeet(host::Workbook& book, int classes) {
+  namespace s = meet::settings;
+  namespace ev = meet::events;
+  book.Unprotect();
+  host::Worksheet& settings = book.Sheet(std::string(meet::kSettingsSheet));
+  settings.Unprotect();
+  for (int g = 0; g < kGrades; ++g) {
+    settings.PutValue(s::kFirstGradeRow + g, s::kGradeCol, kGradeNames[g]);
+    settings.PutValue(s::kFirstGradeRow + g, s::kTeamsCol, classes);
+  }
+  settings.PutValue(s::RowsPerTeam.row, s::RowsPerTeam.col, kRowsPerTeam);
+  settings.PutValue(s::MaxPerTeamPerEvent.row, s::MaxPerTeamPerEvent.col, 2);
+  settings.PutValue(s::MaxEventsPerAthlete.row, s::MaxEventsPerAthlete.col, 2);
+  settings.Protect();
+
+  host::Worksheet& form = book.Sheet(std::string(meet::kFormSampleSheet));
+  form.Unprotect();
+  for (int e = 0; e < kEventCount; ++e) form.PutValue(meet::form::kHeadingRow, meet::form::kFirstEventCol + e, kEvents[e]);
+  form.Protect();
+
+  host::Worksheet& events = book.Sheet(std::string(meet::kEventsSheet));
+  events.Unprotect();
+  const int n = kGrades * kEventCount * 2;
+  events.RemoveMergesIn({ev::kFirstEventRow, ev::kGradeCol, ev::EventRow(n), ev::kGradeCol});
+  host::Range(&events, {ev::kFirstEventRow, 1, ev::EventRow(n) + 200, ev::kLastEntrantCol}).ClearContents();
+  events.PutValue(ev::kEventCount.row, ev::kEventCount.col, n);
+  int k = 0;
+  for (int g = 0; g < kGrades; ++g)
+    for (int e = 0; e < kEventCount; ++e)
+      for (std::string_view sex : {meet::kMale, meet::kFemale}) {
+        const int row = ev::EventRow(++k);
+        events.PutValue(row, ev::kGradeCol, kGradeNames[g]);
+        events.PutValue(row, ev::kLaneRuleCol, 1);
+        events.PutValue(row, ev::kMethodCol, 1);
+        events.PutValue(row, ev::kTitleCol, std::string(kGradeNames[g]) + std::string(sex) + kEvents[e]);
+      }
+  events.Protect();
+}
+
 struct CountyMeet {
   std::filesystem::path folder;
   BenchUi ui;
@@ -75,7 +116,7 @@ struct CountyMeet {
     const std::string templatePath =
         std::string(KORVANE_SHARE_DIR) + "/" + std::string(meet::kTemplateBaseName) + ".xltm";
     book = &program.Host().Add(templatePath);
-    Prepare(*book);
+    PrepareMeet(*book, kTeamsPerGrade);
     book->SaveAs((folder / "号码对照表及分组分道编排表_2024-04-09_30615.xlsm").string());
     if (setup::CreateBMB(program, *book) != setup::FormsResult::Created)
       throw std::runtime_error("registration forms not created: " + (ui.messages.empty() ? "" : ui.messages.back()));
@@ -87,45 +128,6 @@ struct CountyMeet {
     std::filesystem::remove_all(folder, ec);
   }
 
-  // The organiser's settings and events, typed into the template.
-  static void Prepare(host::Workbook& book) {
-    namespace s = meet::settings;
-    namespace ev = meet::events;
-    book.Unprotect();
-    host::Worksheet& settings = book.Sheet(std::string(meet::kSettingsSheet));
-    settings.Unprotect();
-    for (int g = 0; g < kGrades; ++g) {
-      settings.PutValue(s::kFirstGradeRow + g, s::kGradeCol, kGradeNames[g]);
-      settings.PutValue(s::kFirstGradeRow + g, s::kTeamsCol, kTeamsPerGrade);
-    }
-    settings.PutValue(s::RowsPerTeam.row, s::RowsPerTeam.col, kRowsPerTeam);
-    settings.PutValue(s::MaxPerTeamPerEvent.row, s::MaxPerTeamPerEvent.col, 2);
-    settings.PutValue(s::MaxEventsPerAthlete.row, s::MaxEventsPerAthlete.col, 2);
-    settings.Protect();
-
-    host::Worksheet& form = book.Sheet(std::string(meet::kFormSampleSheet));
-    form.Unprotect();
-    for (int e = 0; e < kEventCount; ++e) form.PutValue(meet::form::kHeadingRow, meet::form::kFirstEventCol + e, kEvents[e]);
-    form.Protect();
-
-    host::Worksheet& events = book.Sheet(std::string(meet::kEventsSheet));
-    events.Unprotect();
-    const int n = kGrades * kEventCount * 2;
-    events.RemoveMergesIn({ev::kFirstEventRow, ev::kGradeCol, ev::EventRow(n), ev::kGradeCol});
-    host::Range(&events, {ev::kFirstEventRow, 1, ev::EventRow(n) + 200, ev::kLastEntrantCol}).ClearContents();
-    events.PutValue(ev::kEventCount.row, ev::kEventCount.col, n);
-    int k = 0;
-    for (int g = 0; g < kGrades; ++g)
-      for (int e = 0; e < kEventCount; ++e)
-        for (std::string_view sex : {meet::kMale, meet::kFemale}) {
-          const int row = ev::EventRow(++k);
-          events.PutValue(row, ev::kGradeCol, kGradeNames[g]);
-          events.PutValue(row, ev::kLaneRuleCol, 1);
-          events.PutValue(row, ev::kMethodCol, 1);
-          events.PutValue(row, ev::kTitleCol, std::string(kGradeNames[g]) + std::string(sex) + kEvents[e]);
-        }
-    events.Protect();
-  }
 
   void Simulate() {
     shell::CommandRandom rng(20240409);
