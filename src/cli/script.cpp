@@ -160,12 +160,14 @@ void ScriptRunner::Execute(Program& program) {
   out_.flush();
 }
 
-void ScriptRunner::Continue(Program& program, std::string_view text) {
+void ScriptRunner::Continue(Program& program, std::string_view text) { Continue(program, ParseScript(text)); }
+
+void ScriptRunner::Continue(Program& program, std::vector<ScriptLine> lines) {
   failure_.reset();
   answers_.clear();
   folders_.clear();
   inputs_.clear();
-  lines_ = ParseScript(text);
+  lines_ = std::move(lines);
   pos_ = 0;
   Execute(program);
 }

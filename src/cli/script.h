@@ -73,6 +73,7 @@ class ScriptRunner final : public shell::Ui {
   // on): the failure of an earlier run and anything it left queued are
   // forgotten first. Throws ScriptError as Execute does.
   void Continue(shell::Program& program, std::string_view text);
+  void Continue(shell::Program& program, std::vector<ScriptLine> lines);
 
   // The Ui seam.
   shell::Answer MessageBox(const std::string& text, shell::Icon icon, shell::Buttons buttons,

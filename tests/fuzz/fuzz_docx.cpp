@@ -3,12 +3,8 @@
 // a placeholder replaced by a merge field, a data source set and be written
 // and read again. Nothing else may escape, crash or run away.
 //
-// Not part of the default build (it needs clang's libFuzzer). Build and run:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I src \
-//     tests/fuzz/fuzz_docx.cpp src/host/*.cpp src/host/docx/*.cpp $(pkg-config --cflags --libs libzip) \
-//     -lpugixml -lz -o /tmp/fuzz_docx
-//   mkdir -p /tmp/docx-corpus && cp build/share/korvane/prize/*.docx /tmp/docx-corpus/
-//   /tmp/fuzz_docx /tmp/docx-corpus -max_len=200000 -rss_limit_mb=2048
+// Built by scripts/fuzz.sh, not by the default build; its seeds are the
+// certificate templates the build generates (tests/fuzz/corpus/fuzz_docx).
 #include <cstddef>
 #include <cstdint>
 #include <string>
