@@ -100,7 +100,7 @@ class ReportFixture {
 
  private:
   void Build(const MeetSpec& spec) {
-    // The template filled in for one grade of the spec's classes.
+    // The template filled in for one grade of the meet's classes.
     korvane::testing::MeetSpec base;
     base.grades = {{"高一", static_cast<int>(spec.classes.size())}};
     base.rowsPerTeam = spec.rowsPerTeam;
