@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -200,6 +202,32 @@ class DesktopTest : public ::testing::Test {
   }
 
   host::WorkbookHost& Host() { return program_->Host(); }
+
+  // Shows sheet `name` by clicking its tab.
+  host::Worksheet& ShowTab(const std::string& name) {
+    QTabBar* tabs = workbooks_->Tabs();
+    for (int i = 0; i < tabs->count(); ++i)
+      if (tabs->tabText(i).toStdString() == name) tabs->setCurrentIndex(i);
+    EXPECT_EQ(workbooks_->CurrentSheet()->Name(), name);
+    return *workbooks_->CurrentSheet();
+  }
+  void GoTo(int row, int col) {
+    SheetView* grid = workbooks_->Grid();
+    grid->setCurrentIndex(grid->model()->index(row - 1, col - 1));
+  }
+  // Types into the current cell as a user does: the first key opens the
+  // editor, Enter ends it.
+  void Type(const QString& text) {
+    SheetView* grid = workbooks_->Grid();
+    QTest::keyClick(grid, text.at(0).toLatin1());
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
+      if (e->isVisible()) editor = e;  // editors closed before are deleted later
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();  // the editor is committed by a queued call
+  }
 
   shell::testing::TempDir dir_;
   fs::path programDir_, meets_;

@@ -37,29 +37,6 @@ class AcceptanceRoad : public DesktopTest {
     }
     ADD_FAILURE() << "no open workbook " << prefix;
   }
-  host::Worksheet& ShowTab(const std::string& name) {
-    QTabBar* tabs = workbooks_->Tabs();
-    for (int i = 0; i < tabs->count(); ++i)
-      if (tabs->tabText(i).toStdString() == name) tabs->setCurrentIndex(i);
-    EXPECT_EQ(workbooks_->CurrentSheet()->Name(), name);
-    return *workbooks_->CurrentSheet();
-  }
-  void GoTo(int row, int col) {
-    SheetView* grid = workbooks_->Grid();
-    grid->setCurrentIndex(grid->model()->index(row - 1, col - 1));
-  }
-  // Keys typed into the current cell, then Enter.
-  void Type(const QString& text) {
-    SheetView* grid = workbooks_->Grid();
-    QTest::keyClick(grid, text.at(0).toLatin1());
-    QLineEdit* editor = nullptr;
-    for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
-      if (e->isVisible()) editor = e;
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, text.mid(1));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QApplication::processEvents();
-  }
   void Paste(const QString& text) {
     QApplication::clipboard()->setText(text);
     QTest::keyClick(workbooks_->Grid(), Qt::Key_V, Qt::ControlModifier);

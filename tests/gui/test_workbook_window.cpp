@@ -26,31 +26,6 @@ class WorkbookWindowTest : public DesktopTest {
     ASSERT_TRUE(workbooks_->isVisible());
     ui_.boxes.clear();  // what 新建 said
   }
-  // Shows sheet `name` by clicking its tab.
-  host::Worksheet& ShowTab(const std::string& name) {
-    QTabBar* tabs = workbooks_->Tabs();
-    for (int i = 0; i < tabs->count(); ++i)
-      if (tabs->tabText(i).toStdString() == name) tabs->setCurrentIndex(i);
-    EXPECT_EQ(workbooks_->CurrentSheet()->Name(), name);
-    return *workbooks_->CurrentSheet();
-  }
-  void GoTo(int row, int col) {
-    SheetView* grid = workbooks_->Grid();
-    grid->setCurrentIndex(grid->model()->index(row - 1, col - 1));
-  }
-  // Types into the current cell as a user does: the first key opens the
-  // editor, Enter ends it.
-  void Type(const QString& text) {
-    SheetView* grid = workbooks_->Grid();
-    QTest::keyClick(grid, text.at(0).toLatin1());
-    QLineEdit* editor = nullptr;
-    for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
-      if (e->isVisible()) editor = e;  // editors closed before are deleted later
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, text.mid(1));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QApplication::processEvents();  // the editor is committed by a queued call
-  }
   std::string Text(host::Worksheet& ws, int row, int col) { return ws.ValueAt(row, col).ToText(); }
 
   host::Workbook* meet_ = nullptr;
