@@ -10,6 +10,7 @@
 #include "host/application.h"
 #include "host/formula/formula.h"
 #include "host/range.h"
+#include "book.h"
 
 using namespace korvane::host;
 namespace fx = korvane::host::formula;
@@ -26,17 +27,7 @@ static void PrintTo(const CellValue& v, std::ostream* os) {
 
 namespace {
 
-struct Book {
-  WorkbookHost host;
-  Workbook& book = host.Add();
-  Worksheet& ws = book.Sheet(1);
-
-  Worksheet& AddSheet(const std::string& name) {
-    Worksheet& s = book.AddSheet(nullptr, &book.Sheet(book.Count()));
-    s.SetName(name);
-    return s;
-  }
-};
+using korvane::host::testing::Book;
 
 std::string Show(const std::optional<CellValue>& v) {
   if (!v) return "<not evaluated>";

@@ -7,22 +7,13 @@
 
 #include "host/application.h"
 #include "host/range.h"
+#include "book.h"
 
 using namespace korvane::host;
 
 namespace {
 
-struct Book {
-  WorkbookHost host;
-  Workbook& book = host.Add();
-  Worksheet& ws = book.Sheet(1);
-
-  Worksheet& AddSheet(const std::string& name) {
-    Worksheet& s = book.AddSheet(nullptr, &book.Sheet(book.Count()));
-    s.SetName(name);
-    return s;
-  }
-};
+using korvane::host::testing::Book;
 
 double Num(const Worksheet& ws, int row, int col) { return ws.ValueAt(row, col).Number(); }
 

@@ -20,15 +20,6 @@ using namespace korvane::host::testing_xlsx;
 
 namespace {
 
-std::string ReadError(const std::string& bytes, const ReadLimits& limits = {}) {
-  try {
-    ReadWorkbookBytes(bytes, std::make_shared<SharedTables>(), nullptr, limits);
-  } catch (const FileError& e) {
-    return e.what();
-  }
-  return "";
-}
-
 std::string WriteError(Range cell, const std::string& typed) {
   try {
     cell.SetValue(CellValue(typed));

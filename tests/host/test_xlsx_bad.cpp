@@ -15,16 +15,6 @@ using namespace korvane::host::testing_xlsx;
 
 namespace {
 
-// The message of the FileError reading `bytes` throws ("" when it reads).
-std::string ReadError(const std::string& bytes, const ReadLimits& limits = {}) {
-  try {
-    ReadWorkbookBytes(bytes, std::make_shared<SharedTables>(), nullptr, limits);
-  } catch (const FileError& e) {
-    return e.what();
-  }
-  return "";
-}
-
 std::string FileReadError(const std::string& path, const ReadLimits& limits = {}) {
   try {
     ReadWorkbookFile(path, std::make_shared<SharedTables>(), nullptr, limits);

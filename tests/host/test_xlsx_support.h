@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -16,6 +17,9 @@
 #include <vector>
 
 #include <zip.h>
+
+#include "host/errors.h"
+#include "host/ooxml/xlsx.h"
 
 namespace korvane::host::testing_xlsx {
 
@@ -176,6 +180,16 @@ inline std::string ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
+}
+
+// The message of the FileError reading `bytes` throws ("" when it reads).
+inline std::string ReadError(const std::string& bytes, const ooxml::ReadLimits& limits = {}) {
+  try {
+    ooxml::ReadWorkbookBytes(bytes, std::make_shared<SharedTables>(), nullptr, limits);
+  } catch (const FileError& e) {
+    return e.what();
+  }
+  return "";
 }
 
 }  // namespace korvane::host::testing_xlsx
