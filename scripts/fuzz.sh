@@ -38,7 +38,7 @@ jobs=${KORVANE_FUZZ_JOBS:-$(nproc)}
 version=$(sed -n 's/^project(Korvane VERSION \([0-9]*\)\.\([0-9]*\)\.\([0-9]*\).*/\1 \2 \3/p' CMakeLists.txt)
 read -r major minor patch <<< "$version"
 flags=(-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined
-  -Isrc -Itests/fuzz -DKORVANE_VERSION=\"$major.$minor.$patch\" -DKORVANE_VERSION_MAJOR="$major"
+  -Isrc -Itests -DKORVANE_VERSION=\"$major.$minor.$patch\" -DKORVANE_VERSION_MAJOR="$major"
   -DKORVANE_VERSION_MINOR="$minor" -DKORVANE_VERSION_PATCH="$patch")
 libs_pc=(libzip expat pugixml zlib libdeflate pangocairo cairo-pdf)
 read -r -a cflags <<< "$(pkg-config --cflags "${libs_pc[@]}")"

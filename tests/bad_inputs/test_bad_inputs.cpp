@@ -12,8 +12,8 @@
 
 #include "meet/layout.h"
 #include "host/range.h"
-#include "host/test_xlsx_support.h"
-#include "reliability/meet_session.h"
+#include "support/xlsx_package.h"
+#include "support/meet_session.h"
 
 namespace {
 

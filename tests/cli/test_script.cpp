@@ -7,7 +7,7 @@
 #include "host/workbook.h"
 #include "shell/commands.h"
 #include "shell/dialog.h"
-#include "shell/test_support.h"
+#include "support/scratch.h"
 
 namespace korvane::shell {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "../shell/test_support.h"
-#include "../shell/test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 #include "files/commands.h"
 #include "files/files.h"
 #include "host/application.h"

@@ -18,7 +18,7 @@
 #include "host/errors.h"
 #include "host/ooxml/xlsx.h"
 #include "host/ooxml/xlsx_internal.h"
-#include "parts_input.h"
+#include "support/parts_input.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("KORVANE_NOW", "2026-03-01T08:00:00", 1);

@@ -24,7 +24,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../shell/test_support.h"
+#include "support/scratch.h"
 #include "app/commands.h"
 #include "awards/awards.h"
 #include "files/files.h"

@@ -19,7 +19,7 @@
 #include "host/application.h"
 #include "host/print/sheet_pdf.h"
 #include "host/workbook.h"
-#include "print/poppler.h"
+#include "support/poppler.h"
 
 namespace korvane::gui::testing {
 namespace {

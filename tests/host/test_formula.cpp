@@ -10,7 +10,7 @@
 #include "host/application.h"
 #include "host/formula/formula.h"
 #include "host/range.h"
-#include "book.h"
+#include "support/host_book.h"
 
 using namespace korvane::host;
 namespace fx = korvane::host::formula;

@@ -7,7 +7,7 @@
 
 #include "host/application.h"
 #include "host/range.h"
-#include "book.h"
+#include "support/host_book.h"
 
 using namespace korvane::host;
 

@@ -12,7 +12,7 @@
 #include "host/file_save.h"
 #include "host/range.h"
 #include "host/ooxml/xlsx.h"
-#include "test_xlsx_support.h"
+#include "support/xlsx_package.h"
 
 using namespace korvane::host;
 using namespace korvane::host::ooxml;

@@ -7,7 +7,7 @@
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/ooxml/xlsx.h"
-#include "test_xlsx_support.h"
+#include "support/xlsx_package.h"
 
 using namespace korvane::host;
 using namespace korvane::host::ooxml;

@@ -17,7 +17,7 @@
 #include "host/errors.h"
 #include "host/file_save.h"
 #include "host/ooxml/xlsx.h"
-#include "test_xlsx_support.h"
+#include "support/xlsx_package.h"
 
 using namespace korvane::host;
 using namespace korvane::host::ooxml;

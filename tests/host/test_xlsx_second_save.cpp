@@ -9,10 +9,10 @@
 
 #include <pugixml.hpp>
 
-#include "../fuzz/parts_input.h"
+#include "support/parts_input.h"
 #include "host/application.h"
 #include "host/ooxml/xlsx.h"
-#include "test_xlsx_support.h"
+#include "support/xlsx_package.h"
 
 using namespace korvane::host;
 using namespace korvane::host::ooxml;

@@ -10,8 +10,8 @@
 #include "host/workbook.h"
 #include "meet/page_format.h"
 #include "shell/program.h"
-#include "shell/test_support.h"
-#include "shell/test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 
 namespace korvane::meet {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "files/meet_fixture.h"
 #include "host/print/pdf.h"
-#include "poppler.h"
+#include "support/poppler.h"
 #include "reports/commands.h"
 #include "reports/print.h"
 

@@ -14,10 +14,10 @@
 #include "host/print/sheet_pdf.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "poppler.h"
+#include "support/poppler.h"
 #include "shell/commands.h"
 #include "cli/script.h"
-#include "shell/test_support.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 using namespace korvane;

@@ -15,8 +15,8 @@
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "poppler.h"
-#include "shell/test_support.h"
+#include "support/poppler.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 using namespace korvane::host;

@@ -22,8 +22,8 @@
 #include "processing/consolidation.h"
 #include "shell/program.h"
 #include "shell/settings.h"
-#include "shell/test_support.h"
-#include "shell/test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 #include "support/meet_workbook.h"
 
 namespace korvane::processing::testing {

@@ -13,7 +13,7 @@
 #include <set>
 
 #include "host/fault.h"
-#include "reliability/meet_session.h"
+#include "support/meet_session.h"
 
 #ifdef KORVANE_FAULT_INJECTION
 

@@ -22,8 +22,8 @@
 #include "reports/record_tables.h"
 #include "reports/score_register.h"
 #include "shell/program.h"
-#include "shell/test_support.h"
-#include "shell/test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 #include "support/meet_workbook.h"
 
 namespace korvane::reports::record_testing {

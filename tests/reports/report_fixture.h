@@ -20,8 +20,8 @@
 #include "reports/commands.h"
 #include "reports/report_driver.h"
 #include "shell/program.h"
-#include "shell/test_support.h"
-#include "shell/test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 #include "support/meet_workbook.h"
 
 namespace korvane::reports::testing {

@@ -12,8 +12,8 @@
 #include "reports/commands.h"
 #include "reports/protection.h"
 #include "shell/program.h"
-#include "shell/test_support.h"
-#include "shell/test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 
 namespace korvane::reports {
 namespace {

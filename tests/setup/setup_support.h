@@ -14,8 +14,8 @@
 #include "setup/commands.h"
 #include "setup/setup.h"
 #include "shell/program.h"
-#include "shell/test_support.h"
-#include "shell/test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 
 namespace korvane::setup::testing {
 

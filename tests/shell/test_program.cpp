@@ -9,8 +9,8 @@
 #include "shell/commands.h"
 #include "shell/paths.h"
 #include "shell/program.h"
-#include "test_support.h"
-#include "test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 
 namespace korvane::shell {
 namespace {

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "shell/settings.h"
-#include "test_support.h"
+#include "support/scratch.h"
 
 namespace korvane::shell {
 namespace {

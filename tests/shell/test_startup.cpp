@@ -7,8 +7,8 @@
 
 #include "shell/instance_lock.h"
 #include "shell/startup.h"
-#include "test_support.h"
-#include "test_ui.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 
 namespace korvane::shell {
 namespace {

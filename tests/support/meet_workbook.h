@@ -18,7 +18,7 @@
 #include "meet/layout.h"
 #include "setup/forms.h"
 #include "shell/program.h"
-#include "shell/test_ui.h"
+#include "support/test_ui.h"
 
 namespace korvane::testing {
 

@@ -21,7 +21,7 @@
 #include "shell/program.h"
 #include "cli/script.h"
 #include "shell/startup.h"
-#include "shell/test_support.h"
+#include "support/scratch.h"
 
 namespace korvane::testing {
 

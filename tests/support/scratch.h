@@ -1,5 +1,5 @@
-// Helpers of the shell tests: temporary folders and environment variables
-// that are put back when the test ends.
+// Scratch folders and environment variables for tests, put back when the
+// test ends.
 #pragma once
 
 #include <cstdlib>
