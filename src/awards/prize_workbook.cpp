@@ -9,6 +9,7 @@
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/page_format.h"
+#include "shell/menu_stages.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
 
@@ -21,8 +22,7 @@ using shell::Icon;
 namespace detail {
 
 void SetPrizeWorkbookOpen(shell::MenuState& menu, bool open) {
-  menu.SetEnabled("PrizeSetup", !open);
-  menu.SetEnabled({"PrizeList", "PrizeCreate"}, open);
+  shell::EnterMenuStep(menu, open ? shell::MenuStep::PrizeWorkbookOpen : shell::MenuStep::PrizeWorkbookClosed);
 }
 
 std::optional<std::string> RequireDefaultFolder(shell::Program& program) {

@@ -500,7 +500,7 @@ void ScriptRunner::Sheets(const ScriptLine& line) {
 void ScriptRunner::PrintMenu() {
   const MenuState& menu = program_->Menu();
   for (const MenuNode* item : MenuItems()) {
-    out_ << item->control << (menu.Enabled(item->control) ? " enabled" : " disabled")
+    out_ << item->control << ' ' << item->caption << (menu.Enabled(item->control) ? " enabled" : " disabled")
          << (menu.Checked(item->control) ? " checked" : "") << '\n';
   }
 }

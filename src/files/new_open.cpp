@@ -13,6 +13,7 @@
 #include "meet/page_format.h"
 #include "setup/forms.h"
 #include "setup/setup.h"
+#include "shell/menu_stages.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
 
@@ -40,10 +41,7 @@ int WholeAt(const host::Worksheet& ws, meet::CellPos at) {
 }
 
 // The menu once a meet workbook is open, whatever its stage.
-void EnableMeetOpen(shell::MenuState& menu) {
-  menu.SetEnabled({"New", "Open", "Initialization"}, false);
-  menu.SetEnabled({"Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM", "PrizeSetup"}, true);
-}
+void EnableMeetOpen(shell::MenuState& menu) { shell::EnterMenuStep(menu, shell::MenuStep::MeetOpen); }
 
 }  // namespace
 
@@ -89,20 +87,7 @@ std::string FreeMeetWorkbookName(const std::string& folder, const host::Workbook
 }
 
 void ApplyStageMenu(shell::MenuState& menu, int teamCount, int sheetCount, bool teamMode) {
-  const meet::MeetStage stage = meet::StageFromSheetCount(sheetCount, teamCount);
-  if (stage == meet::MeetStage::NotConsolidated) {
-    menu.SetEnabled("Import", true);
-    return;
-  }
-  menu.SetEnabled("MyPrint1", false);
-  if (!teamMode) menu.SetEnabled("Combine", true);
-  menu.SetEnabled({"Sort", "CreateReport", "Schedule"}, true);
-  if (stage == meet::MeetStage::Consolidated) return;
-  menu.SetEnabled({"ExportPRF", "MyPrint2", "MyPrint4", "ScoreEdit"}, true);
-  if (stage == meet::MeetStage::RecordTables)
-    menu.SetEnabled("MyPrint3", true);
-  else
-    menu.SetEnabled("CreateTables", true);
+  shell::EnterMenuStep(menu, shell::OpenedStep(meet::StageFromSheetCount(sheetCount, teamCount)), teamMode);
 }
 
 // ---- 新建 ----
@@ -198,9 +183,8 @@ void New(shell::Program& program) {
   shell::ShowGreeting(program);
   host.screenUpdating = true;
 
-  shell::MenuState& menu = program.Menu();
-  menu.SetEnabled({"New", "Open", "Initialization"}, false);
-  menu.SetEnabled({"Import", "Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM", "PrizeSetup"}, true);
+  EnableMeetOpen(program.Menu());
+  shell::EnterMenuStep(program.Menu(), shell::MenuStep::OpenedAtEntries);
 }
 
 // ---- 打开 ----

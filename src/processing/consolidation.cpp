@@ -19,6 +19,7 @@
 #include "processing/grades.h"
 #include "processing/numbering.h"
 #include "processing/random_order.h"
+#include "shell/menu_stages.h"
 
 namespace korvane::processing {
 
@@ -472,15 +473,8 @@ void Consolidate(shell::Program& program) {
   const bool rerun = meet::delSht(*book, 1);
   if (host::Worksheet* reg = book->FindSheet(std::string(meet::kScoreRegisterSheet))) reg->SetVisible(false);
 
-  shell::MenuState& menu = program.Menu();
-  if (rerun) {
-    menu.SetEnabled({"Save", "Close", "consolidate", "MNBM"}, true);
-    menu.SetEnabled({"CreateTables", "Initialization", "ItemSetup"}, false);
-  }
-  menu.SetEnabled({"Import", "ExportPRF", "MyPrint1", "MyPrint2", "MyPrint3", "MyPrint4"}, false);
-  if (!TeamMode(*book)) menu.SetEnabled("Combine", true);
-  menu.SetEnabled({"Sort", "CreateReport", "Schedule"}, true);
-  menu.SetEnabled("ScoreEdit", false);
+  if (rerun) shell::EnterMenuStep(program.Menu(), shell::MenuStep::NumbersRemoved);
+  shell::EnterMenuStep(program.Menu(), shell::MenuStep::Consolidated, TeamMode(*book));
 
   shell::CommandRandom rng;
   SJHZ(program, *book, rng);

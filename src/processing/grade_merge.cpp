@@ -12,6 +12,7 @@
 #include "processing/commands.h"
 #include "processing/grades.h"
 #include "processing/random_order.h"
+#include "shell/menu_stages.h"
 
 namespace korvane::processing {
 
@@ -343,8 +344,7 @@ void Combine(shell::Program& program) {
 
   if (dialog.Result().reportsRemoved) {
     if (host::Worksheet* reg = book->FindSheet(std::string(meet::kScoreRegisterSheet))) reg->SetVisible(false);
-    program.Menu().SetEnabled({"ExportPRF", "MyPrint1", "MyPrint2", "MyPrint3", "MyPrint4", "ScoreEdit", "CreateTables"},
-                              false);
+    shell::EnterMenuStep(program.Menu(), shell::MenuStep::ReportsRemoved);
   }
 }
 

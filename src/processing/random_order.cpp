@@ -9,6 +9,7 @@
 #include "meet/layout.h"
 #include "meet/sheets.h"
 #include "processing/commands.h"
+#include "shell/menu_stages.h"
 #include "shell/program.h"
 
 namespace korvane::processing {
@@ -86,8 +87,7 @@ void Sort(shell::Program& program) {
   }
   if (hadReports) {
     if (host::Worksheet* reg = book->FindSheet(std::string(meet::kScoreRegisterSheet))) reg->SetVisible(false);
-    program.Menu().SetEnabled({"ExportPRF", "MyPrint1", "MyPrint2", "MyPrint3", "MyPrint4", "ScoreEdit", "CreateTables"},
-                              false);
+    shell::EnterMenuStep(program.Menu(), shell::MenuStep::ReportsRemoved);
   }
   host::Worksheet& events = book->Sheet(std::string(meet::kEventsSheet));
   if (events.Visible()) events.Select();

@@ -12,6 +12,7 @@
 #include "meet/sheets.h"
 #include "processing/commands.h"
 #include "processing/grades.h"
+#include "shell/menu_stages.h"
 
 namespace korvane::processing {
 
@@ -186,9 +187,7 @@ void SimulatedRegistration(shell::Program& program) {
     if (host::Worksheet* ws = book->FindSheet(std::string(name))) ws->SetVisible(false);
   if (hadNumbers) {
     shell::ResetForm(program);
-    shell::MenuState& menu = program.Menu();
-    menu.SetEnabled({"New", "Open", "ExportPRF", "Initialization"}, false);
-    menu.SetEnabled({"Import", "Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM"}, true);
+    shell::EnterMenuStep(program.Menu(), shell::MenuStep::EntriesReplaced);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "reports/commands.h"
 #include "meet/page_format.h"
 #include "reports/split.h"
+#include "shell/menu_stages.h"
 
 namespace korvane::reports {
 
@@ -22,8 +23,6 @@ using host::RangeRef;
 using host::ValueGrid;
 
 namespace {
-
-constexpr std::string_view kPrintControl = "MyPrint3";
 
 // The forms of the templates: the timed form (a relay form beside it) on
 // 记录表1, the height form on 记录表2, the distance and counted forms on 记录表3.
@@ -330,8 +329,7 @@ void CreateTables(shell::Program& program) {
     built = CreateTables(program, *book);
   }
   if (!built) return;
-  program.Menu().SetEnabled(kPrintControl, true);
-  program.Menu().SetEnabled("CreateTables", false);
+  shell::EnterMenuStep(program.Menu(), shell::MenuStep::RecordTablesMade);
 }
 
 }  // namespace korvane::reports

@@ -10,6 +10,7 @@
 #include "reports/commands.h"
 #include "reports/number_report.h"
 #include "reports/rosters.h"
+#include "shell/menu_stages.h"
 
 namespace korvane::reports {
 
@@ -157,16 +158,14 @@ void CreateReport(shell::Program& program) {
     if (host::Worksheet* scores = book->FindSheet(S(meet::kScoreRegisterSheet))) scores->SetVisible(false);
   }
 
-  shell::MenuState& menu = program.Menu();
-  menu.SetEnabled({"ExportPRF", "MyPrint2", "MyPrint4", "ScoreEdit", "CreateTables"}, true);
-  menu.SetEnabled({"MyPrint1", "MyPrint3"}, false);
+  shell::EnterMenuStep(program.Menu(), shell::MenuStep::ReportsMade);
 
   try {
     Report(program, *book);
   } catch (...) {
     // No half-written report stays behind to be printed or exported.
     meet::delSht(*book, 3);
-    menu.SetEnabled({"ExportPRF", "MyPrint2", "ScoreEdit", "CreateTables"}, false);
+    shell::EnterMenuStep(program.Menu(), shell::MenuStep::ReportsAbandoned);
     throw;
   }
 }

@@ -12,6 +12,7 @@
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "reports/commands.h"
+#include "shell/menu_stages.h"
 
 namespace korvane::reports {
 
@@ -218,7 +219,7 @@ void ScoreEdit(shell::Program& program) {
   meet::ScreenUpdatingOff screen(program.Host());
   meet::StructureOpen structure(*book, meet::AtEnd::Protect);
   if (!FillScoreRegister(*book, program.ui())) return;
-  program.Menu().SetEnabled("ScoreEdit", false);
+  shell::EnterMenuStep(program.Menu(), shell::MenuStep::ScoreRegisterFilled);
   book->Sheet(std::string(meet::kScoreRegisterSheet)).Select();
 }
 

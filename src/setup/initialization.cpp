@@ -5,6 +5,7 @@
 #include "host/workbook.h"
 #include "meet/layout.h"
 #include "setup/item_setup.h"
+#include "shell/menu_stages.h"
 #include "shell/paths.h"
 
 namespace korvane::setup {
@@ -68,9 +69,7 @@ void Initialization(shell::Program& program) {
   host.visible = true;
   book.Sheet(std::string(meet::kSettingsSheet)).Select();
   shell::ShowGreeting(program);
-  shell::MenuState& menu = program.Menu();
-  menu.SetEnabled({"New", "Open", "Initialization"}, false);
-  menu.SetEnabled({"Save", "Close", "ProtectAllYN", "ItemSetup"}, true);
+  shell::EnterMenuStep(program.Menu(), shell::MenuStep::TemplateOpen);
 }
 
 }  // namespace korvane::setup

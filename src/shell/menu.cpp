@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "shell/menu_stages.h"
+
 namespace korvane::shell {
 
 namespace {
@@ -163,8 +165,7 @@ void MenuState::SetEnabled(std::initializer_list<std::string_view> controls, boo
 }
 
 void ResetMenu(MenuState& menu) {
-  for (const MenuNode* n : MenuItems()) menu.SetEnabled(n->control, n->index == 0);
-  menu.SetEnabled({"New", "Open", "DefaultFolder", "Initialization"}, true);
+  EnterMenuStep(menu, MenuStep::NoMeet);
   menu.SetChecked("ProtectAllYN", false);
 }
 

@@ -61,9 +61,9 @@ class MenuState {
   unsigned long revision_ = 0;
 };
 
-// The menu with no meet workbook open: 新建, 打开, 默认目录..., 初始化... and
-// the items without an index enabled; every other item disabled; the check
-// mark of 保护工作表 cleared.
+// The menu with no meet workbook open (the stage table's NoMeet): 新建, 打开,
+// 默认目录..., 初始化... and the items without an index enabled; every other
+// item disabled; the check mark of 保护工作表 cleared.
 void ResetMenu(MenuState& menu);
 
 }  // namespace korvane::shell

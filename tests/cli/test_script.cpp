@@ -356,9 +356,9 @@ TEST(ScriptMenu, PrintsEveryItemWithItsState) {
   std::vector<std::string> got;
   while (std::getline(lines, line)) got.push_back(line);
   ASSERT_EQ(got.size(), MenuItems().size());
-  EXPECT_EQ(got[0], "New disabled");
-  EXPECT_EQ(got[19], "ProtectAllYN enabled checked");
-  EXPECT_EQ(got[28], "About enabled");
+  EXPECT_EQ(got[0], "New 新建 disabled");
+  EXPECT_EQ(got[19], "ProtectAllYN 保护工作表 enabled checked");
+  EXPECT_EQ(got[28], "About 关于 enabled");
 }
 
 TEST(ScriptMenu, AMeetWorkbookClosedBehindTheProgramsBackIsRefused) {
@@ -374,7 +374,7 @@ TEST(ScriptMenu, AMeetWorkbookClosedBehindTheProgramsBackIsRefused) {
   Result res = r.Run("sheets\nInitialization\nmenu\n");
   EXPECT_EQ(res.err, "");
   EXPECT_EQ(res.out.substr(0, res.out.find("New ")), "Sheet1\nmessage: 文件被关闭!\n");
-  EXPECT_NE(res.out.find("\nSave disabled\n"), std::string::npos);
+  EXPECT_NE(res.out.find("\nSave 保存所有 disabled\n"), std::string::npos);
 }
 
 // ---- cells ----
