@@ -1,13 +1,15 @@
 // The meet workbook's fixed layout: file names, sheet names, the cells and
 // columns of its sheets that several commands share, its defined names, and
-// the program-wide tables (sheet names, numerals, file extensions, the four
-// form parameters) built from them.
+// the program-wide tables (sheet names, numerals, file extensions) built from
+// them. The form parameters are in meet/parameters.h.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <string>
 #include <string_view>
+
+#include "meet/parameters.h"
 
 namespace korvane::host {
 class Workbook;
@@ -265,23 +267,6 @@ struct ExtensionTable {
 bool IsNewerFileFamily(std::string_view version);
 // ".xlsm" ".xltm" ".xlsx" ".xltx" for the newer family, else ".xls" ".xlt" ".xls" ".xlt".
 ExtensionTable ExtensionsForVersion(std::string_view version);
-
-// Parameter table: 设置!H2:H5 as whole numbers.
-struct Parameters {
-  int RowsPerTeam = 0;
-  int MaxPerTeamPerEvent = 0;
-  int MaxEventsPerAthlete = 0;
-  int MaxPerGroup = 0;
-};
-// Reads the parameters from the 设置 sheet of `book`. Throws HostError when
-// the workbook has no such sheet.
-Parameters LoadParameters(const host::Workbook& book);
-// The counts of 设置 (classes per grade B2:B8, the team total B9 and the
-// parameters H2:H5) must be whole numbers: the first cell holding a number
-// with a fraction, as a refusal ("设置!B2 的值3.7不是整数，……"); empty
-// when every count is whole, when a count is not a number at all (the
-// callers check that themselves) or when there is no 设置 sheet.
-std::string FractionalCountText(const host::Workbook& book);
 
 // The meet workbook among the host's open workbooks: the last one (in the
 // host's order) whose name begins with kRecognitionPrefix; null when none.

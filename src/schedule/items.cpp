@@ -150,9 +150,7 @@ std::vector<ListRow> AdditionalRows(const MeetStart& start) {
 // ---- derivation ----
 
 std::string MaxPerGroupText(std::string_view eventTitle) {
-  return "项目“" + std::string(eventTitle) +
-         "”按分组编排，但设置!H5 的每组最多人数为空或不是正整数，无法分组，日程未建立。\n"
-         "请在设置!H5 中填写每组最多人数后重新运行“赛事日程...”。";
+  return meet::parameter_text::GroupSizeMissing(eventTitle, "日程未建立", "重新运行“赛事日程...”");
 }
 
 std::vector<std::string> GradeNames(const host::Worksheet& settings, const host::Worksheet& events) {
@@ -186,7 +184,7 @@ DerivedItems DeriveItems(const host::Workbook& meetBook) {
   DerivedItems items;
   if (!settings || !form || !events) return items;
 
-  const long long maxPerGroup = WholeAt(*settings, meet::settings::MaxPerGroup.row, meet::settings::MaxPerGroup.col);
+  const long long maxPerGroup = meet::LoadParameters(meetBook).MaxPerGroup;
   const std::vector<std::string> grades = GradeNames(*settings, *events);
   const int G = static_cast<int>(grades.size());
   // Rows of the configured events (D2), no further than column D is used.
