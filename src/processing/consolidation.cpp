@@ -12,6 +12,7 @@
 #include "host/range.h"
 #include "host/utf8.h"
 #include "host/worksheet.h"
+#include "meet/event_title.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
@@ -200,9 +201,10 @@ struct EventList {
 EventList CollectEntrants(Run& run, const std::string& title, const std::vector<std::string>& headings,
                           const ValueGrid& numbers) {
   EventList list;
-  const std::string grade = host::utf8::Mid(title, 1, 2);
-  const std::string sex = host::utf8::Mid(title, 3, 2);
-  const std::string event = host::utf8::Mid(title, 5);
+  const meet::EventTitleParts parts = meet::SplitEventTitle(title);
+  const std::string& grade = parts.grade;
+  const std::string& sex = parts.sex;
+  const std::string& event = parts.event;
   const auto heading = std::find(headings.begin(), headings.end(), event);
   if (heading == headings.end()) return list;  // no such event on the forms: no entrants
   const int j = static_cast<int>(heading - headings.begin());
@@ -361,11 +363,11 @@ void RestoreItem(host::Workbook& book) {
   const int n = EventCount(events);
   for (int k = 1; k <= n; ++k) {
     const int row = ev::EventRow(k);
-    const std::string title = events.ValueAt(row, ev::kTitleCol).ToText();
-    const std::string pair = host::utf8::Mid(title, 1, 4);
+    const meet::EventTitleParts title = meet::SplitEventTitle(events.ValueAt(row, ev::kTitleCol).ToText());
+    if (!title.merged) continue;
     for (std::size_t g = 0; g + 1 < grades.size(); ++g) {
-      if (pair != grades[g].name + grades[g + 1].name) continue;
-      events.Cells(row, ev::kTitleCol).SetLiteral(grades[g].name + host::utf8::Mid(title, 5));
+      if (title.grade != grades[g].name + grades[g + 1].name) continue;
+      events.Cells(row, ev::kTitleCol).SetLiteral(meet::EventTitle(grades[g].name, title.sex, title.event));
       break;
     }
   }

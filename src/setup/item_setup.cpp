@@ -7,6 +7,7 @@
 #include "host/errors.h"
 #include "host/range.h"
 #include "host/utf8.h"
+#include "meet/event_title.h"
 #include "meet/form_sheet.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
@@ -325,7 +326,7 @@ void Frm项目管理::RunCheck() {
   auto firstRow = [this](const DroppedGrade& g) {
     const int last = LastUsedRowOfColumn(events_, meet::events::kTitleCol);
     for (int r = meet::events::kFirstEventRow; r <= last; ++r)
-      if (host::utf8::Mid(events_.ValueAt(r, meet::events::kTitleCol).ToText(), 1, 2) == g.grade) return r;
+      if (meet::TitleGrade(events_.ValueAt(r, meet::events::kTitleCol).ToText()) == g.grade) return r;
     return host::kMaxRows;
   };
   std::stable_sort(droppedGrades_.begin(), droppedGrades_.end(),
