@@ -142,11 +142,7 @@ void MergePair(host::Worksheet& events, host::Worksheet& temp, const EventTable&
 }
 
 // The grade names of 设置, A2 down to the last used cell of column A.
-std::vector<std::string> GradeNames(const host::Workbook& book) {
-  std::vector<std::string> names;
-  for (const Grade& g : ReadGrades(book)) names.push_back(g.name);
-  return names;
-}
+std::vector<std::string> GradeNames(const host::Workbook& book) { return meet::GradeNames(meet::ReadGrades(book)); }
 
 std::string JoinPair(std::string_view a, std::string_view b) { return std::string(a) + "、" + std::string(b); }
 

@@ -4,6 +4,7 @@
 
 #include "host/application.h"
 #include "host/range.h"
+#include "meet/grades.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
@@ -89,10 +90,7 @@ void Report(shell::Program& program, host::Workbook& book, const meet::Parameter
 
   // The grades and their class counts, as consolidation reads them.
   const host::Worksheet& settings = *run.settings;
-  const int lastGradeRow = settings.End(host::Worksheet::RowsCount(), meet::settings::kGradeCol, host::Direction::Up).first;
-  for (int row = meet::settings::kFirstGradeRow; row <= lastGradeRow; ++row)
-    run.grades.push_back({settings.ValueAt(row, meet::settings::kGradeCol).ToText(),
-                          settings.ValueAt(row, meet::settings::kTeamsCol).ToWhole()});
+  for (const meet::Grade& g : meet::ReadGrades(settings)) run.grades.push_back({g.name, g.teams});
 
   // The event table: lane rule and entrant count of every event row, read at once.
   const int n = EventRowCount(*run.events);

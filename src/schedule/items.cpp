@@ -6,6 +6,7 @@
 
 #include "host/address.h"
 #include "host/utf8.h"
+#include "meet/grades.h"
 #include "meet/layout.h"
 
 namespace korvane::schedule {
@@ -154,25 +155,22 @@ std::string MaxPerGroupText(std::string_view eventTitle) {
 }
 
 std::vector<std::string> GradeNames(const host::Worksheet& settings, const host::Worksheet& events) {
-  namespace s = meet::settings;
-  const int count = LastUsedRow(settings, s::kGradeCol) - 1;
-  std::vector<std::string> names;
-  for (int g = 1; g <= count; ++g) names.push_back(settings.ValueAt(g + 1, s::kGradeCol).ToText());
+  std::vector<std::string> names = meet::GradeNames(meet::ReadGrades(settings));
   const int G = static_cast<int>(names.size());
   auto first = [](const std::string& name) { return Widen(name).value_or(L"").substr(0, 1); };
   // The last grade of the first school level (0 when all share one level).
   int level = 0;
   for (int g = 1; g <= G - 1 && level == 0; ++g)
     if (first(names[g - 1]) != first(names[g])) level = g;
-  auto flag = [&](int col) { return events.ValueAt(meet::events::kMergeFlagsFirst.row, col).ToWhole() == 1; };
+  const auto flags = meet::MergeFlags(events);
   auto join = [&](int g) {
     if (g >= 1 && g + 1 <= G) names[g - 1] += names[g];
   };
-  const int f1 = meet::events::kMergeFlagsFirst.col;
+  // F1, G1: the first and second pair of the first level; H1, I1: of the second.
   for (int p = 1; p <= 2; ++p)
-    if (flag(f1 + p - 1)) join(p);
+    if (flags[static_cast<std::size_t>(p - 1)]) join(p);
   for (int p = 1; p <= 2; ++p)
-    if (flag(f1 + 1 + p)) join(level + p);
+    if (flags[static_cast<std::size_t>(p + 1)]) join(level + p);
   return names;
 }
 

@@ -9,6 +9,7 @@
 #include "host/utf8.h"
 #include "meet/event_title.h"
 #include "meet/form_sheet.h"
+#include "meet/grades.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/page_format.h"
@@ -147,15 +148,13 @@ int Frm项目管理::GradeCount(const host::Worksheet& settings) {
 
 void Frm项目管理::Load() {
   namespace s = meet::settings;
-  const int n = GradeCount(settings_);
-  std::vector<std::string> grades;
-  for (int r = s::kFirstGradeRow; r <= n + 1; ++r) grades.push_back(settings_.ValueAt(r, s::kGradeCol).ToText());
+  const std::vector<std::string> grades = meet::GradeNames(meet::ReadGrades(settings_));
 
   // The lowest junior grade (初一, 初二, ...; not 初中 itself): the junior
   // grades may compete together as 初中, then the grades below it follow.
   int junior = -1;
   for (int i = static_cast<int>(grades.size()) - 1; i >= 0; --i) {
-    if (host::utf8::Mid(grades[i], 1, 1) == s::kJuniorGradeMark && grades[i] != kWholeSchoolJunior) {
+    if (meet::SchoolLevel(grades[i]) == meet::events::kAllJunior && grades[i] != kWholeSchoolJunior) {
       junior = i;
       break;
     }
