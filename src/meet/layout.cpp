@@ -132,6 +132,14 @@ ExtensionTable ExtensionsForVersion(std::string_view version) {
   return {".xls", ".xlt", ".xls", ".xlt"};
 }
 
+std::string_view scores::MethodText(int method) {
+  switch (static_cast<MeasuringMethod>(method)) {
+    case MeasuringMethod::Time: return kTimed;
+    case MeasuringMethod::Count: return kCounted;
+    default: return kOther;
+  }
+}
+
 bool IsMeetWorkbookName(std::string_view workbookName) { return StartsWith(workbookName, kRecognitionPrefix); }
 
 host::Workbook* FindMeetWorkbook(const host::WorkbookHost& application) {

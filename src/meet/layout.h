@@ -168,6 +168,33 @@ inline constexpr std::string_view kAllJunior = "初中";
 inline constexpr std::string_view kAllSenior = "高中";
 }  // namespace events
 
+// ---- sheet 成绩登记表 (the score register) ----
+// Event k of 比赛项目名单 owns rows 2k+1 and 2k+2: title, method and place
+// count merged over both, the entrants in the first row from E, their results
+// below them. The defined names 计法1/计法2 read the method from column B and
+// 数目1/数目2 the count of places to highlight from column C.
+namespace scores {
+inline constexpr int kFirstEventRow = 3;
+inline constexpr int kTitleCol = 1;         // A, merged over the event's two rows
+inline constexpr int kMethodCol = 2;        // B, merged: kTimed, kCounted or kOther
+inline constexpr int kPlacesCol = 3;        // C, merged: the places to highlight, typed by the user
+inline constexpr int kLabelCol = 4;         // D: kNumberLabel / kTeamLabel above, kResultLabel below
+inline constexpr int kFirstEntrantCol = 5;  // E
+inline constexpr int kLastEntrantCol = kFirstEntrantCol + events::MaxEntrantsPerEvent - 1;  // CA
+// First of the two rows of event k (1-based).
+constexpr int EventRow(int k) { return 2 * k + 1; }
+// The method texts: timed results rank smaller first, the others larger first.
+inline constexpr std::string_view kTimed = "计时";
+inline constexpr std::string_view kCounted = "计个";
+inline constexpr std::string_view kOther = "计距";
+inline constexpr std::string_view kNumberLabel = "号码";
+inline constexpr std::string_view kTeamLabel = "班级";
+inline constexpr std::string_view kResultLabel = "成绩";
+// The method text of a measuring-method code: kTimed for 计时, kCounted for
+// 计个, kOther for every other code.
+std::string_view MethodText(int method);
+}  // namespace scores
+
 // ---- sheet 号码对照表 ----
 namespace numbers {
 inline constexpr int kHeadingRow = 1;
