@@ -195,6 +195,21 @@ inline constexpr std::string_view kResultLabel = "成绩";
 std::string_view MethodText(int method);
 }  // namespace scores
 
+// ---- the schedule workbook (kScheduleTemplateBaseName, kScheduleWorkbookPrefix) ----
+namespace schedule_book {
+inline constexpr std::string_view kListsSheet = "附件";
+inline constexpr std::string_view kTrackSheet = "径赛";
+inline constexpr std::string_view kFieldSheet = "田赛";
+inline constexpr std::string_view kClashSheet = "冲突检查";
+// 附件: list k (0 to 4) occupies the columns kBlockStartColumns[k] to
+// kBlockStartColumns[k + 1] - 2, data from row 3; list column c is sheet
+// column kBlockStartColumns[k] + c.
+inline constexpr std::array<int, 6> kBlockStartColumns{1, 8, 15, 18, 26, 34};
+inline constexpr int kFirstListRow = 3;
+inline constexpr int kListCount = 5;
+constexpr int ListColumns(int list) { return kBlockStartColumns[list + 1] - kBlockStartColumns[list] - 1; }
+}  // namespace schedule_book
+
 // ---- sheet 号码对照表 ----
 namespace numbers {
 inline constexpr int kHeadingRow = 1;
