@@ -12,6 +12,7 @@
 
 #include "builders.h"
 #include "kit.h"
+#include "meet/layout.h"
 
 namespace korvane::templates {
 
@@ -19,12 +20,14 @@ using namespace korvane::host;
 
 namespace {
 
-constexpr const char* kListsSheet = "附件";
-constexpr const char* kTrackSheet = "径赛";
-constexpr const char* kFieldSheet = "田赛";
+namespace sb = korvane::meet::schedule_book;
+// The sheet names as C strings (each view is a whole string literal).
+constexpr const char* kListsSheet = sb::kListsSheet.data();
+constexpr const char* kTrackSheet = sb::kTrackSheet.data();
+constexpr const char* kFieldSheet = sb::kFieldSheet.data();
 
 // First column of each list block of 附件, and of the column after the last.
-constexpr int kBlockStart[] = {1, 8, 15, 18, 26, 34};
+constexpr const auto& kBlockStart = sb::kBlockStartColumns;
 
 struct Block {
   const char* title;

@@ -8,6 +8,7 @@
 #include "host/address.h"
 #include "host/application.h"
 #include "host/worksheet.h"
+#include "meet/grades.h"
 #include "meet/layout.h"
 
 namespace korvane::awards {
@@ -45,11 +46,7 @@ host::Workbook* FindPrizeWorkbook(const host::WorkbookHost& host) {
 }
 
 std::vector<std::string> MeetGrades(const host::Worksheet& meetSettings) {
-  const int first = meet::settings::kFirstGradeRow;
-  const int last = meetSettings.End(host::Worksheet::RowsCount(), meet::settings::kGradeCol, host::Direction::Up).first;
-  std::vector<std::string> grades;
-  for (int r = first; r <= last; ++r) grades.push_back(meetSettings.ValueAt(r, meet::settings::kGradeCol).ToText());
-  return grades;
+  return meet::GradeNames(meet::ReadGrades(meetSettings));
 }
 
 int RelayMultiplicity(std::string_view heading) {

@@ -69,6 +69,8 @@ inline constexpr std::string_view kNoMeetFile = "文件不存在，请先建立!
 inline constexpr std::string_view kPickImportFolder = "指定文件位置";
 inline constexpr std::string_view kOverwriteQuestion = "是否覆盖原有数据？";
 inline constexpr std::string_view kWrongShape = "数据格式有误!";
+// The command as the parameter refusals name it.
+inline constexpr std::string_view kImportCommand = "导入报名数据";
 inline constexpr std::string_view kPickExportFolder = "指定导出位置";
 inline constexpr std::string_view kNoTeams = "请先设置班级数据!";
 

@@ -15,6 +15,8 @@
 #include "host/worksheet.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
+#include "meet/parameters.h"
+#include "meet/refusal.h"
 
 namespace korvane::files {
 
@@ -57,17 +59,19 @@ class ReadOnlyBook {
 };
 
 // Why a returned registration workbook is not the meet's forms, naming the
-// sheet and what differs; "" when every form has the meet's shape.
-std::string FormShapeProblem(const host::Workbook& registration, const host::Worksheet& sample, int teams,
+// sheet and what differs; none when every form has the meet's shape.
+meet::Refusal FormShapeProblem(const host::Workbook& registration, const host::Worksheet& sample, int teams,
                              int lastEventCol, int rowsPerTeam) {
   for (int i = 1; i <= teams; ++i)
     if (registration.FindSheet(meet::TeamSheetName(i)) == nullptr)
-      return "缺少工作表“" + meet::TeamSheetName(i) + "”（本次运动会有 " + std::to_string(teams) + " 张报名表）。";
+      return meet::Refusal::Because("缺少工作表“" + meet::TeamSheetName(i) + "”（本次运动会有 " + std::to_string(teams) +
+                                    " 张报名表）。");
   for (const host::Worksheet* ws : registration.Sheets()) {
     bool ours = false;
     for (int i = 1; i <= teams && !ours; ++i) ours = host::Workbook::SameSheetName(ws->Name(), meet::TeamSheetName(i));
     if (!ours)
-      return "多出工作表“" + ws->Name() + "”（本次运动会只有工作表“1”到“" + meet::TeamSheetName(teams) + "”）。";
+      return meet::Refusal::Because("多出工作表“" + ws->Name() + "”（本次运动会只有工作表“1”到“" +
+                                    meet::TeamSheetName(teams) + "”）。");
   }
   const int headingRow = meet::form::kHeadingRow;
   for (int i = 1; i <= teams; ++i) {
@@ -78,15 +82,16 @@ std::string FormShapeProblem(const host::Workbook& registration, const host::Wor
       const std::string got = form.ValueAt(headingRow, c).ToText();
       const std::string want = sample.ValueAt(headingRow, c).ToText();
       if (got != want)
-        return where + "第" + std::to_string(headingRow) + "行的表头与本次运动会的报名表不同：" +
-               host::RelativeAddress(host::RangeRef{headingRow, c, headingRow, c}) + " 为“" + got + "”，应为“" + want + "”。";
+        return meet::Refusal::Because(where + "第" + std::to_string(headingRow) + "行的表头与本次运动会的报名表不同：" +
+                                      host::RelativeAddress(host::RangeRef{headingRow, c, headingRow, c}) + " 为“" + got +
+                                      "”，应为“" + want + "”。");
     }
     const int closing = LastUsedRowOfColumn(form, 1);
     if (closing != meet::form::ClosingRow(rowsPerTeam))
-      return where + "报名表的结束行在第" + std::to_string(closing) + "行，应在第" +
-             std::to_string(meet::form::ClosingRow(rowsPerTeam)) + "行（运动员行数与本次运动会的不同）。";
+      return meet::Refusal::Because(where + "报名表的结束行在第" + std::to_string(closing) + "行，应在第" +
+                                    std::to_string(meet::form::ClosingRow(rowsPerTeam)) + "行（运动员行数与本次运动会的不同）。");
   }
-  return "";
+  return {};
 }
 
 }  // namespace
@@ -97,6 +102,12 @@ void Import(shell::Program& program) {
 
   host::Workbook* meetBook = shell::RequireMeetWorkbook(program, shell::kTargetFileClosed);
   if (meetBook == nullptr) return;
+  // The forms are read at the size the meet's team sheets were made with.
+  const meet::Parameters parameters = meet::LoadParameters(*meetBook);
+  if (meet::Refusal refused = parameters.Validate({.formSize = true}, text::kImportCommand)) {
+    ui.MessageBox(refused.Message(), Icon::Exclamation);
+    return;
+  }
 
   ui.MessageBox(std::string(text::kPickImportFolder), Icon::Information);
   const std::string folder = shell::PathLocation(program);
@@ -137,7 +148,7 @@ void Import(shell::Program& program) {
   const long long teams = settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col)
                               .ToWhole();
   const int lastEventCol = LastUsedColumnOfRow(sample, meet::form::kHeadingRow);
-  const int rowsPerTeam = program.tables.parameters.RowsPerTeam;
+  const int rowsPerTeam = parameters.RowsPerTeam;
 
   const host::RangeRef area{meet::form::kFirstAthleteRow, meet::form::kAthleteNameCol,
                             meet::form::LastAthleteRow(rowsPerTeam), lastEventCol};
@@ -152,9 +163,8 @@ void Import(shell::Program& program) {
   // closing row (the last cell of column A) where the form size puts it.
   // Sheets are matched by name, so forms saved in another order still go to
   // their own team.
-  const std::string problem = FormShapeProblem(*registration, sample, teamCount, lastEventCol, rowsPerTeam);
-  if (!problem.empty()) {
-    ui.MessageBox(text::WrongShape(problem), Icon::Information);
+  if (meet::Refusal problem = FormShapeProblem(*registration, sample, teamCount, lastEventCol, rowsPerTeam)) {
+    ui.MessageBox(text::WrongShape(problem.Message()), Icon::Information);
     return;
   }
 

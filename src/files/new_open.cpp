@@ -216,7 +216,6 @@ void Open(shell::Program& program) {
     try {
       book = &host.Open(path);
       settingsSheet = &book->Sheet(std::string(meet::kSettingsSheet));
-      program.tables.parameters = meet::LoadParameters(*book);
       break;
     } catch (const host::HostError& e) {
       if (book != nullptr) host.Close(*book, /*saveChanges=*/false);

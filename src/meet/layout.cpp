@@ -45,12 +45,6 @@ long ReadDigits(const std::vector<std::string_view>& chars, std::size_t from, st
   return value;
 }
 
-int ClampToInt(long long v) {
-  if (v > INT_MAX) return INT_MAX;
-  if (v < INT_MIN) return INT_MIN;
-  return static_cast<int>(v);
-}
-
 }  // namespace
 
 std::string PrizeTemplatePath(std::string_view programDir, std::string_view templateExtension) {
@@ -138,34 +132,12 @@ ExtensionTable ExtensionsForVersion(std::string_view version) {
   return {".xls", ".xlt", ".xls", ".xlt"};
 }
 
-std::string FractionalCountText(const host::Workbook& book) {
-  namespace s = settings;
-  const host::Worksheet* settings = book.FindSheet(std::string(kSettingsSheet));
-  if (!settings) return {};
-  std::vector<CellPos> cells;
-  for (int r = s::kFirstGradeRow; r <= s::kLastGradeRow; ++r) cells.push_back({r, s::kTeamsCol});
-  for (CellPos at : {s::TeamSheetCount, s::RowsPerTeam, s::MaxPerTeamPerEvent, s::MaxEventsPerAthlete, s::MaxPerGroup})
-    cells.push_back(at);
-  for (const CellPos& at : cells) {
-    const host::CellValue v = settings->ValueAt(at.row, at.col);
-    double d = 0;
-    if (v.IsBool() || !v.ToNumber(d)) continue;
-    if (!std::isfinite(d) || d != std::floor(d))
-      return "设置!" + host::ColumnLetters(at.col) + std::to_string(at.row) + " 的值" + v.ToText() + "不是整数，请改为整数后再试。";
+std::string_view scores::MethodText(int method) {
+  switch (static_cast<MeasuringMethod>(method)) {
+    case MeasuringMethod::Time: return kTimed;
+    case MeasuringMethod::Count: return kCounted;
+    default: return kOther;
   }
-  return {};
-}
-
-Parameters LoadParameters(const host::Workbook& book) {
-  const host::Worksheet* ws = book.FindSheet(std::string(kSettingsSheet));
-  if (ws == nullptr) throw host::HostError("工作簿中没有工作表“" + std::string(kSettingsSheet) + "”!");
-  auto read = [ws](CellPos at) { return ClampToInt(ws->ValueAt(at.row, at.col).ToWhole()); };
-  Parameters p;
-  p.RowsPerTeam = read(settings::RowsPerTeam);
-  p.MaxPerTeamPerEvent = read(settings::MaxPerTeamPerEvent);
-  p.MaxEventsPerAthlete = read(settings::MaxEventsPerAthlete);
-  p.MaxPerGroup = read(settings::MaxPerGroup);
-  return p;
 }
 
 bool IsMeetWorkbookName(std::string_view workbookName) { return StartsWith(workbookName, kRecognitionPrefix); }

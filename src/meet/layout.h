@@ -1,13 +1,15 @@
 // The meet workbook's fixed layout: file names, sheet names, the cells and
 // columns of its sheets that several commands share, its defined names, and
-// the program-wide tables (sheet names, numerals, file extensions, the four
-// form parameters) built from them.
+// the program-wide tables (sheet names, numerals, file extensions) built from
+// them. The form parameters are in meet/parameters.h.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <string>
 #include <string_view>
+
+#include "meet/parameters.h"
 
 namespace korvane::host {
 class Workbook;
@@ -166,6 +168,48 @@ inline constexpr std::string_view kAllJunior = "初中";
 inline constexpr std::string_view kAllSenior = "高中";
 }  // namespace events
 
+// ---- sheet 成绩登记表 (the score register) ----
+// Event k of 比赛项目名单 owns rows 2k+1 and 2k+2: title, method and place
+// count merged over both, the entrants in the first row from E, their results
+// below them. The defined names 计法1/计法2 read the method from column B and
+// 数目1/数目2 the count of places to highlight from column C.
+namespace scores {
+inline constexpr int kFirstEventRow = 3;
+inline constexpr int kTitleCol = 1;         // A, merged over the event's two rows
+inline constexpr int kMethodCol = 2;        // B, merged: kTimed, kCounted or kOther
+inline constexpr int kPlacesCol = 3;        // C, merged: the places to highlight, typed by the user
+inline constexpr int kLabelCol = 4;         // D: kNumberLabel / kTeamLabel above, kResultLabel below
+inline constexpr int kFirstEntrantCol = 5;  // E
+inline constexpr int kLastEntrantCol = kFirstEntrantCol + events::MaxEntrantsPerEvent - 1;  // CA
+// First of the two rows of event k (1-based).
+constexpr int EventRow(int k) { return 2 * k + 1; }
+// The method texts: timed results rank smaller first, the others larger first.
+inline constexpr std::string_view kTimed = "计时";
+inline constexpr std::string_view kCounted = "计个";
+inline constexpr std::string_view kOther = "计距";
+inline constexpr std::string_view kNumberLabel = "号码";
+inline constexpr std::string_view kTeamLabel = "班级";
+inline constexpr std::string_view kResultLabel = "成绩";
+// The method text of a measuring-method code: kTimed for 计时, kCounted for
+// 计个, kOther for every other code.
+std::string_view MethodText(int method);
+}  // namespace scores
+
+// ---- the schedule workbook (kScheduleTemplateBaseName, kScheduleWorkbookPrefix) ----
+namespace schedule_book {
+inline constexpr std::string_view kListsSheet = "附件";
+inline constexpr std::string_view kTrackSheet = "径赛";
+inline constexpr std::string_view kFieldSheet = "田赛";
+inline constexpr std::string_view kClashSheet = "冲突检查";
+// 附件: list k (0 to 4) occupies the columns kBlockStartColumns[k] to
+// kBlockStartColumns[k + 1] - 2, data from row 3; list column c is sheet
+// column kBlockStartColumns[k] + c.
+inline constexpr std::array<int, 6> kBlockStartColumns{1, 8, 15, 18, 26, 34};
+inline constexpr int kFirstListRow = 3;
+inline constexpr int kListCount = 5;
+constexpr int ListColumns(int list) { return kBlockStartColumns[list + 1] - kBlockStartColumns[list] - 1; }
+}  // namespace schedule_book
+
 // ---- sheet 号码对照表 ----
 namespace numbers {
 inline constexpr int kHeadingRow = 1;
@@ -265,23 +309,6 @@ struct ExtensionTable {
 bool IsNewerFileFamily(std::string_view version);
 // ".xlsm" ".xltm" ".xlsx" ".xltx" for the newer family, else ".xls" ".xlt" ".xls" ".xlt".
 ExtensionTable ExtensionsForVersion(std::string_view version);
-
-// Parameter table: 设置!H2:H5 as whole numbers.
-struct Parameters {
-  int RowsPerTeam = 0;
-  int MaxPerTeamPerEvent = 0;
-  int MaxEventsPerAthlete = 0;
-  int MaxPerGroup = 0;
-};
-// Reads the parameters from the 设置 sheet of `book`. Throws HostError when
-// the workbook has no such sheet.
-Parameters LoadParameters(const host::Workbook& book);
-// The counts of 设置 (classes per grade B2:B8, the team total B9 and the
-// parameters H2:H5) must be whole numbers: the first cell holding a number
-// with a fraction, as a refusal ("设置!B2 的值3.7不是整数，……"); empty
-// when every count is whole, when a count is not a number at all (the
-// callers check that themselves) or when there is no 设置 sheet.
-std::string FractionalCountText(const host::Workbook& book);
 
 // The meet workbook among the host's open workbooks: the last one (in the
 // host's order) whose name begins with kRecognitionPrefix; null when none.

@@ -12,6 +12,7 @@
 #include "host/range.h"
 #include "host/utf8.h"
 #include "host/worksheet.h"
+#include "meet/event_title.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
@@ -71,34 +72,45 @@ bool TeamMode(const host::Workbook& book) {
 }
 
 // Everything consolidation needs is there and consistent; else the refusal.
-std::string CheckMeet(const host::Workbook& book) {
+// Reads the meet's parameters into `p` on the way.
+meet::Refusal CheckMeet(const host::Workbook& book, meet::Parameters& p) {
+  using meet::Refusal;
   for (std::string_view name : {meet::kSettingsSheet, meet::kFormSampleSheet, meet::kEventsSheet})
-    if (!book.FindSheet(std::string(name))) return MissingSheetText(name);
-  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return fraction;
-  const meet::Parameters p = meet::LoadParameters(book);
-  if (p.RowsPerTeam < 2 || p.RowsPerTeam % 2 != 0) return std::string(kRowsPerTeamNotEven);
-  if (p.MaxPerTeamPerEvent < 1) return std::string(kMaxPerTeamNotPositive);
-  if (p.MaxEventsPerAthlete < 1) return std::string(kMaxEventsNotPositive);
+    if (!book.FindSheet(std::string(name))) return Refusal::Because(MissingSheetText(name));
+  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return Refusal::Because(fraction);
+  p = meet::LoadParameters(book);
+  constexpr meet::ParameterUse kUses{.formSize = true, .entryLimits = true};
+  switch (p.Fault(kUses)) {
+    case meet::ParameterFault::RowsPerTeamInvalid:
+      // 2 is even and positive: the message then states the rule in full.
+      if (p.RowsPerTeam < 2 || p.RowsPerTeam % 2 != 0) return Refusal::Because(std::string(kRowsPerTeamNotEven));
+      return p.Validate(kUses);
+    case meet::ParameterFault::MaxPerTeamPerEvent: return Refusal::Because(std::string(kMaxPerTeamNotPositive));
+    case meet::ParameterFault::MaxEventsPerAthlete: return Refusal::Because(std::string(kMaxEventsNotPositive));
+    default:
+      if (Refusal refused = p.Validate(kUses)) return refused;
+  }
 
   const host::Worksheet& settings = *book.FindSheet(std::string(meet::kSettingsSheet));
   const long long total =
       settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole();
   long long sum = 0;
   for (const Grade& g : ReadGrades(book)) sum += g.teams;
-  if (sum != std::max(total, 0LL)) return meet::settings::TeamTotalMismatchText(total, sum);
-  if (sum * p.RowsPerTeam + nt::kFirstRow > host::kMaxRows) return std::string(kTooManyAthleteRows);
+  if (sum != std::max(total, 0LL)) return Refusal::Because(meet::settings::TeamTotalMismatchText(total, sum));
+  if (sum * p.RowsPerTeam + nt::kFirstRow > host::kMaxRows) return Refusal::Because(std::string(kTooManyAthleteRows));
   // Team t is worksheet t and is named "t".
   const std::vector<host::Worksheet*> sheets = book.Sheets();
   for (int t = 1; t <= sum; ++t)
     if (t > static_cast<int>(sheets.size()) || sheets[t - 1]->Name() != meet::TeamSheetName(t))
-      return MissingTeamSheetText(t);
+      return Refusal::Because(MissingTeamSheetText(t));
   // A name of blanks only would be numbered and entered like a name, an
   // athlete nobody can read on the lists.
   for (int t = 1; t <= sum; ++t) {
     const host::Worksheet& ws = *sheets[t - 1];
     for (int r = f::kFirstAthleteRow; r <= f::LastAthleteRow(p.RowsPerTeam); ++r)
       if (IsBlanksOnly(ws.ValueAt(r, f::kAthleteNameCol)))
-        return BlankNameText(ws.Name(), host::RelativeAddress(host::RangeRef{r, f::kAthleteNameCol, r, f::kAthleteNameCol}));
+        return Refusal::Because(
+            BlankNameText(ws.Name(), host::RelativeAddress(host::RangeRef{r, f::kAthleteNameCol, r, f::kAthleteNameCol})));
   }
   return {};
 }
@@ -190,9 +202,10 @@ struct EventList {
 EventList CollectEntrants(Run& run, const std::string& title, const std::vector<std::string>& headings,
                           const ValueGrid& numbers) {
   EventList list;
-  const std::string grade = host::utf8::Mid(title, 1, 2);
-  const std::string sex = host::utf8::Mid(title, 3, 2);
-  const std::string event = host::utf8::Mid(title, 5);
+  const meet::EventTitleParts parts = meet::SplitEventTitle(title);
+  const std::string& grade = parts.grade;
+  const std::string& sex = parts.sex;
+  const std::string& event = parts.event;
   const auto heading = std::find(headings.begin(), headings.end(), event);
   if (heading == headings.end()) return list;  // no such event on the forms: no entrants
   const int j = static_cast<int>(heading - headings.begin());
@@ -351,11 +364,11 @@ void RestoreItem(host::Workbook& book) {
   const int n = EventCount(events);
   for (int k = 1; k <= n; ++k) {
     const int row = ev::EventRow(k);
-    const std::string title = events.ValueAt(row, ev::kTitleCol).ToText();
-    const std::string pair = host::utf8::Mid(title, 1, 4);
+    const meet::EventTitleParts title = meet::SplitEventTitle(events.ValueAt(row, ev::kTitleCol).ToText());
+    if (!title.merged) continue;
     for (std::size_t g = 0; g + 1 < grades.size(); ++g) {
-      if (pair != grades[g].name + grades[g + 1].name) continue;
-      events.Cells(row, ev::kTitleCol).SetLiteral(grades[g].name + host::utf8::Mid(title, 5));
+      if (title.grade != grades[g].name + grades[g + 1].name) continue;
+      events.Cells(row, ev::kTitleCol).SetLiteral(meet::EventTitle(grades[g].name, title.sex, title.event));
       break;
     }
   }
@@ -369,7 +382,7 @@ void RestoreItem(host::Workbook& book) {
 
 // ---- SJHZ ----
 
-void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& rng) {
+void SJHZ(shell::Program& program, host::Workbook& book, const meet::Parameters& p, shell::CommandRandom& rng) {
   host::Worksheet& form = meet::RequireSheet(book, meet::kFormSampleSheet);
   host::Worksheet& events = meet::RequireSheet(book, meet::kEventsSheet);
   host::Worksheet& settings = meet::RequireSheet(book, meet::kSettingsSheet);
@@ -378,7 +391,6 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
   if (run.events <= 0) return;
   shell::CaptionNote caption(program, notes::kTidyEntries);
 
-  const meet::Parameters p = meet::LoadParameters(book);
   run.rowsPerTeam = p.RowsPerTeam;
   run.maxPerTeam = p.MaxPerTeamPerEvent;
   run.maxEvents = p.MaxEventsPerAthlete;
@@ -421,7 +433,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
     }
 
     program.SetCaptionNote(notes::kNumbering);
-    AutoNumber(book);
+    AutoNumber(book, rowsPerTeam);
     ValueGrid numbers;
     if (lastRow >= nt::kFirstRow)
       numbers = host::Range(&table, {nt::kFirstRow, nt::kNumberCol, lastRow, nt::kNumberCol}).Values();
@@ -464,8 +476,9 @@ void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
 void Consolidate(shell::Program& program) {
   host::Workbook* book = shell::RequireMeetWorkbook(program);
   if (!book) return;
-  if (const std::string refusal = CheckMeet(*book); !refusal.empty()) {
-    program.ui().MessageBox(refusal, shell::Icon::Exclamation);
+  meet::Parameters parameters;
+  if (meet::Refusal refused = CheckMeet(*book, parameters)) {
+    program.ui().MessageBox(refused.Message(), shell::Icon::Exclamation);
     return;
   }
   meet::ScreenUpdatingOff screen(program.Host());
@@ -477,7 +490,7 @@ void Consolidate(shell::Program& program) {
   shell::EnterMenuStep(program.Menu(), shell::MenuStep::Consolidated, TeamMode(*book));
 
   shell::CommandRandom rng;
-  SJHZ(program, *book, rng);
+  SJHZ(program, *book, parameters, rng);
 }
 
 }  // namespace korvane::processing

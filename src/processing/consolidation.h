@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/workbook.h"
+#include "meet/parameters.h"
 #include "shell/program.h"
 #include "shell/random.h"
 
@@ -24,9 +25,10 @@ namespace korvane::processing {
 void RestoreItem(host::Workbook& book);
 
 // The consolidation itself, on the meet workbook `book` whose generated
-// sheets have been removed and whose structure is unprotected. Draws the
-// random order from `rng`. Does nothing when 报名表样表 has no events.
-void SJHZ(shell::Program& program, host::Workbook& book, shell::CommandRandom& rng);
+// sheets have been removed and whose structure is unprotected, with the
+// meet's parameters `p` as checked by the command. Draws the random order
+// from `rng`. Does nothing when 报名表样表 has no events.
+void SJHZ(shell::Program& program, host::Workbook& book, const meet::Parameters& p, shell::CommandRandom& rng);
 
 // 汇总及编号 (menu control consolidate). Checks the meet's settings and team
 // sheets first and refuses, changing nothing, when they cannot be consolidated.
@@ -75,6 +77,8 @@ std::string IssuesNotWritten(std::string_view reason);
 // A name cell of a team sheet holding only blanks (spaces, ideographic
 // spaces, tabs, line feeds): consolidation refuses, naming the cell.
 std::string BlankNameText(std::string_view sheet, std::string_view cell);
+// Consolidation's own wording of the parameter rules (meet::Parameters::Fault);
+// the other faults take meet::Parameters::Validate's messages.
 inline constexpr std::string_view kRowsPerTeamNotEven = "设置!H2 的每队人数必须是正偶数。";
 inline constexpr std::string_view kMaxPerTeamNotPositive = "设置!H3 的每项每队限报人数必须是正整数。";
 inline constexpr std::string_view kMaxEventsNotPositive = "设置!H4 的每人限报项数必须是正整数。";

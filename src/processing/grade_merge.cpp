@@ -6,6 +6,7 @@
 #include "host/errors.h"
 #include "host/range.h"
 #include "host/utf8.h"
+#include "meet/event_title.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
@@ -22,11 +23,11 @@ using shell::Icon;
 namespace {
 
 constexpr int kOptionCount = 4;
-constexpr int kGradeCharacters = 2;  // a grade name, and the grade prefix of an event title
-
-std::string Prefix(std::string_view title, std::size_t chars) { return host::utf8::Mid(title, 1, chars); }
-// Sex and event name: the title from its third character on.
-std::string SexAndEvent(std::string_view title) { return host::utf8::Mid(title, kGradeCharacters + 1); }
+// Sex and event name of a title.
+std::string SexAndEvent(std::string_view title) {
+  const meet::EventTitleParts parts = meet::SplitEventTitle(title);
+  return parts.sex + parts.event;
+}
 bool IsRelay(std::string_view title) {
   const std::string_view suffix = meet::form::kRelaySuffix;
   return title.size() >= suffix.size() && title.substr(title.size() - suffix.size()) == suffix;
@@ -88,7 +89,7 @@ int FindGradeRow(const EventTable& t, int from, std::string_view grade) {
 std::vector<int> BlockRows(const EventTable& t, int start, int limit, std::string_view grade) {
   std::vector<int> rows;
   for (int r = start; r < std::min(limit, t.EndRow()); ++r) {
-    if (Prefix(t.Title(r), kGradeCharacters) != grade) break;
+    if (meet::TitleGrade(t.Title(r)) != grade) break;
     rows.push_back(r);
   }
   return rows;
@@ -106,7 +107,8 @@ void MergePair(host::Worksheet& events, host::Worksheet& temp, const EventTable&
 
   for (int r1 : first) {
     const std::string title1 = t.Title(r1);
-    if (Prefix(title1, 2 * kGradeCharacters) == merged) continue;  // merged already
+    if (const meet::EventTitleParts parts = meet::SplitEventTitle(title1); parts.merged && parts.grade == merged)
+      continue;  // merged already
     const std::string key = SexAndEvent(title1);
     int r2 = 0;
     for (int r : second) {
@@ -141,11 +143,7 @@ void MergePair(host::Worksheet& events, host::Worksheet& temp, const EventTable&
 }
 
 // The grade names of 设置, A2 down to the last used cell of column A.
-std::vector<std::string> GradeNames(const host::Workbook& book) {
-  std::vector<std::string> names;
-  for (const Grade& g : ReadGrades(book)) names.push_back(g.name);
-  return names;
-}
+std::vector<std::string> GradeNames(const host::Workbook& book) { return meet::GradeNames(meet::ReadGrades(book)); }
 
 std::string JoinPair(std::string_view a, std::string_view b) { return std::string(a) + "、" + std::string(b); }
 

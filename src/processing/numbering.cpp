@@ -5,6 +5,7 @@
 
 #include "host/range.h"
 #include "host/worksheet.h"
+#include "meet/athlete_number.h"
 #include "meet/layout.h"
 #include "meet/page_format.h"
 #include "meet/sheets.h"
@@ -14,30 +15,10 @@ namespace korvane::processing {
 
 namespace nt = meet::numbers;
 
-std::string GradeCode(std::string_view grade) {
-  static const std::pair<std::string_view, std::string_view> kCodes[] = {
-      {"高一", "1"}, {"高二", "2"}, {"高三", "3"}, {"初一", "7"},
-      {"初二", "8"}, {"初三", "9"}, {"初中", "C"}, {"高中", "G"},
-  };
-  for (const auto& [name, code] : kCodes)
-    if (name == grade) return std::string(code);
-  return "T";
-}
-
-std::string TwoDigits(int n) {
-  std::string s = "0" + std::to_string(n);
-  return s.substr(s.size() - 2);
-}
-
-std::string AthleteNumber(std::string_view code, int team, int row) {
-  return std::string(code) + TwoDigits(team) + TwoDigits(row);
-}
-
-void AutoNumber(host::Workbook& book) {
+void AutoNumber(host::Workbook& book, int rowsPerTeam) {
   host::Worksheet& settings = meet::RequireSheet(book, meet::kSettingsSheet);
   host::Worksheet& table = meet::RequireSheet(book, meet::kNumberTableSheet);
   const std::vector<Grade> grades = ReadGrades(book);
-  const int rowsPerTeam = static_cast<int>(settings.ValueAt(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col).ToWhole());
   int teams = 0;
   for (const Grade& g : grades) teams += g.teams;
   if (rowsPerTeam <= 0) return;
@@ -48,14 +29,14 @@ void AutoNumber(host::Workbook& book) {
     host::ValueGrid numbers(names.size(), std::vector<host::CellValue>(1));
     std::vector<std::pair<int, host::CellValue>> teamHeads;  // block start row, team name
     for (const Grade& g : grades) {
-      const std::string code = GradeCode(g.name);
+      const std::string code = meet::GradeCode(g.name);
       for (int c = 1; c <= g.teams; ++c) {
         const int team = g.firstTeam + c - 1;
         const int first = nt::BlockFirstRow(team, rowsPerTeam);
         if (meet::IsBlank(names[first - nt::kFirstRow][0])) continue;  // the team takes no part
         for (int i = 1; i <= rowsPerTeam; ++i)
           if (!meet::IsBlank(names[first - nt::kFirstRow + i - 1][0]))
-            numbers[first - nt::kFirstRow + i - 1][0] = host::CellValue(AthleteNumber(code, c, i));
+            numbers[first - nt::kFirstRow + i - 1][0] = host::CellValue(meet::AthleteNumber(code, c, i));
         teamHeads.emplace_back(first, settings.ValueAt(meet::settings::TeamRow(team), meet::settings::kTeamNameCol));
       }
     }

@@ -127,28 +127,27 @@ std::string SimulatedName(int grade, int team, int sex, int k) {
   return name + digits.substr(digits.size() - 2);
 }
 
-std::string SimulationRefusal(const host::Workbook& book) {
+meet::Refusal SimulationRefusal(const host::Workbook& book, meet::Parameters& p) {
+  using meet::Refusal;
   for (std::string_view sheet : {meet::kSettingsSheet, meet::kFormSampleSheet})
-    if (!book.FindSheet(std::string(sheet))) return SimulationMissingSheetText(sheet);
-  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return fraction;
-  const meet::Parameters p = meet::LoadParameters(book);
-  if (p.MaxEventsPerAthlete <= 0) return std::string(kNoEventsPerAthlete);
-  if (p.MaxPerTeamPerEvent <= 0) return std::string(kNoEntrantsPerTeam);
-  if (p.RowsPerTeam <= 0 || p.RowsPerTeam % 2 != 0) return std::string(kNoAthleteRows);
+    if (!book.FindSheet(std::string(sheet))) return Refusal::Because(SimulationMissingSheetText(sheet));
+  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return Refusal::Because(fraction);
+  p = meet::LoadParameters(book);
+  if (Refusal refused = p.Validate({.formSize = true, .entryLimits = true}, kSimulationCommand)) return refused;
   // Team t must be worksheet t: the simulation writes by position.
   const int teams = TeamTotal(ReadGrades(book));
   for (int t = 1; t <= teams; ++t)
     if (t > book.Count() || book.Sheets()[static_cast<std::size_t>(t - 1)]->Name() != meet::TeamSheetName(t))
-      return SimulationTeamSheetMissingText(t);
+      return Refusal::Because(SimulationTeamSheetMissingText(t));
   return {};
 }
 
 // ---- the simulation ----
 
-void MNBM(shell::Program& program, host::Workbook& book, shell::CommandRandom& rng) {
-  if (!SimulationRefusal(book).empty()) return;
+namespace {
+
+void Simulate(shell::Program& program, host::Workbook& book, const meet::Parameters& p, shell::CommandRandom& rng) {
   host::Worksheet& form = book.Sheet(std::string(meet::kFormSampleSheet));
-  const meet::Parameters p = meet::LoadParameters(book);
 
   const int events = EventCount(form);
   if (events > 0) {
@@ -165,14 +164,23 @@ void MNBM(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
   if (book.Count() > 0 && book.Sheet(1).Visible()) book.Sheet(1).Select();
 }
 
+}  // namespace
+
+void MNBM(shell::Program& program, host::Workbook& book, shell::CommandRandom& rng) {
+  meet::Parameters p;
+  if (SimulationRefusal(book, p)) return;
+  Simulate(program, book, p, rng);
+}
+
 // ---- the command ----
 
 void SimulatedRegistration(shell::Program& program) {
   host::Workbook* book = shell::RequireMeetWorkbook(program);
   if (!book) return;
   shell::Ui& ui = program.ui();
-  if (std::string refusal = SimulationRefusal(*book); !refusal.empty()) {
-    ui.MessageBox(refusal, Icon::Exclamation);
+  meet::Parameters parameters;
+  if (meet::Refusal refused = SimulationRefusal(*book, parameters)) {
+    ui.MessageBox(refused.Message(), Icon::Exclamation);
     return;
   }
   if (ui.MessageBox(std::string(kSimulateQuestion), Icon::Question, Buttons::YesNo) != Answer::Yes) return;
@@ -180,7 +188,7 @@ void SimulatedRegistration(shell::Program& program) {
   shell::CommandRandom rng;
   meet::ScreenUpdatingOff quiet(program.Host());
   meet::StructureOpen structure(*book, meet::AtEnd::Protect);
-  MNBM(program, *book, rng);
+  Simulate(program, *book, parameters, rng);
 
   const bool hadNumbers = meet::delSht(*book, 1);
   for (std::string_view name : {meet::kEventsSheet, meet::kScoreRegisterSheet})

@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "host/workbook.h"
+#include "meet/parameters.h"
+#include "meet/refusal.h"
 #include "shell/program.h"
 #include "shell/random.h"
 
@@ -17,11 +19,9 @@ namespace korvane::processing {
 inline constexpr std::string_view kSimulateQuestion = "该功能会清除原报名数据，请谨慎!\n是否继续？";
 // Refusals: limits that leave no room for any entry, a form size that leaves
 // no athlete rows, a team sheet missing.
-inline constexpr std::string_view kNoEventsPerAthlete =
-    "设置!H4 的每人限报项数必须大于0，否则无法模拟报名。请在“设置”中修改后再试。";
-inline constexpr std::string_view kNoEntrantsPerTeam =
-    "设置!H3 的每项每队限报人数必须大于0，否则无法模拟报名。请在“设置”中修改后再试。";
-inline constexpr std::string_view kNoAthleteRows = "设置!H2 的每队报名人数必须是大于0的偶数，否则无法模拟报名。";
+inline constexpr std::string_view kSimulationCommand = "模拟报名";
+inline const std::string kNoEventsPerAthlete = meet::parameter_text::MaxEventsPerAthleteInvalid(kSimulationCommand);
+inline const std::string kNoEntrantsPerTeam = meet::parameter_text::MaxPerTeamPerEventInvalid(kSimulationCommand);
 std::string SimulationMissingSheetText(std::string_view sheet);
 std::string SimulationTeamSheetMissingText(int team);
 
@@ -36,8 +36,9 @@ int SimulatedAthleteCount(int individualEvents, int maxPerTeamPerEvent, int maxE
 // two digits. AC203 is the third woman of team 3 of the first grade.
 std::string SimulatedName(int grade, int team, int sex, int k);
 
-// Why the simulation cannot run on `book`; empty when it can.
-std::string SimulationRefusal(const host::Workbook& book);
+// Why the simulation cannot run on `book`, or none; reads the meet's
+// parameters into `p` on the way.
+meet::Refusal SimulationRefusal(const host::Workbook& book, meet::Parameters& p);
 
 // Writes the made-up athletes and draws their entries with `rng`: per team,
 // sex and athlete, individual events with room for the team (below

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "meet/layout.h"
 #include "shell/program.h"
 
 namespace korvane::reports {
@@ -45,8 +46,8 @@ inline constexpr std::string_view kScheduleMissing = "日程安排未生成!";
 inline constexpr std::string_view kReportsDocument = "报表";
 inline constexpr std::string_view kRecordSheetsDocument = "成绩记录表";
 inline constexpr std::string_view kScheduleDocument = "赛事日程";
-inline constexpr std::string_view kScheduleBookPrefix = "日程安排表";  // 5 characters
-inline constexpr std::string_view kTrackSheet = "径赛";
-inline constexpr std::string_view kFieldSheet = "田赛";
+inline constexpr std::string_view kScheduleBookPrefix = meet::kScheduleTemplateBaseName;
+using meet::schedule_book::kFieldSheet;
+using meet::schedule_book::kTrackSheet;
 
 }  // namespace korvane::reports

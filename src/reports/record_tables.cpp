@@ -256,8 +256,7 @@ std::string RecordSheetExistsText(std::string_view sheet) {
 }
 
 std::string MaxPerGroupInvalidText(std::string_view eventTitle) {
-  return "项目“" + std::string(eventTitle) +
-         "”按分组编排，但设置!H5 的每组最多人数不是大于0的整数，无法分组。请在设置!H5 中填写每组最多人数。";
+  return meet::parameter_text::GroupSizeMissing(eventTitle, "成绩记录表未创建", "重新创建成绩记录表");
 }
 
 // ---- the command ----
@@ -268,15 +267,15 @@ bool CreateTables(shell::Program& program, host::Workbook& book) {
     ui.MessageBox(text, shell::Icon::Exclamation);
     return false;
   };
-  for (std::string_view name : {meet::kEventsSheet, meet::kTempSheet, meet::kRecordSheet1, meet::kRecordSheet2,
-                                meet::kRecordSheet3})
+  for (std::string_view name : {meet::kSettingsSheet, meet::kEventsSheet, meet::kTempSheet, meet::kRecordSheet1,
+                                meet::kRecordSheet2, meet::kRecordSheet3})
     if (book.FindSheet(std::string(name)) == nullptr) return refuse(RecordSheetMissingText(name));
   for (const RecordFormKind& kind : kKinds)
     if (book.FindSheet(std::string(kind.sheet)) != nullptr) return refuse(RecordSheetExistsText(kind.sheet));
 
   const EventTable table =
       ReadEvents(book.Sheet(std::string(meet::kEventsSheet)), book.Sheet(std::string(meet::kTempSheet)));
-  const int maxPerGroup = program.tables.parameters.MaxPerGroup;
+  const int maxPerGroup = meet::LoadParameters(book).MaxPerGroup;
   for (const RecordEvent& ev : table.events)
     if (ev.entrants > 0 && RecordFormFor(ev.method) != nullptr && IsGroupRule(ev.laneRule) && maxPerGroup < 1)
       return refuse(MaxPerGroupInvalidText(ev.title));

@@ -4,6 +4,7 @@
 
 #include "host/application.h"
 #include "host/range.h"
+#include "meet/grades.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
@@ -19,9 +20,6 @@ using shell::Icon;
 namespace {
 
 constexpr int kLargestPageNumber = 1'000'000;
-// Any group limit from the number of entrants of an event up means one group;
-// larger settings are kept within a whole number.
-constexpr long long kLargestGroup = 1'000'000;
 
 std::string S(std::string_view v) { return std::string(v); }
 
@@ -50,14 +48,8 @@ std::string MissingReportSourceText(std::string_view sheet) {
   return "找不到工作表“" + S(sheet) + "”，无法生成报表。请先运行“汇总及编号”。";
 }
 
-std::string RowsPerTeamUnusableText(int rowsPerTeam) {
-  return "设置!H2 的每队人数（" + std::to_string(rowsPerTeam) + "）不是正偶数，无法读取号码对照表，报表未生成。";
-}
-
 std::string MaxPerGroupMissingText(std::string_view eventTitle) {
-  return "项目“" + S(eventTitle) +
-         "”按分组不分道编排，但设置!H5 的每组最多人数为空或不是正整数，无法分组，报表未生成。\n"
-         "请在设置!H5 中填写每组最多人数后重新生成报表。";
+  return meet::parameter_text::GroupSizeMissing(eventTitle, "报表未生成", "重新生成报表");
 }
 
 int FirstReportPageOf(const host::Worksheet& settings) {
@@ -67,40 +59,39 @@ int FirstReportPageOf(const host::Worksheet& settings) {
   return static_cast<int>(c);
 }
 
-std::optional<std::string> ReportRefusal(const host::Workbook& book, int rowsPerTeam, int maxPerGroup) {
+meet::Refusal ReportRefusal(const host::Workbook& book, meet::Parameters& p) {
+  using meet::Refusal;
   for (std::string_view sheet :
        {meet::kSettingsSheet, meet::kEventsSheet, meet::kNumberTableSheet, meet::kTempSheet}) {
-    if (book.FindSheet(S(sheet)) == nullptr) return MissingReportSourceText(sheet);
+    if (book.FindSheet(S(sheet)) == nullptr) return Refusal::Because(MissingReportSourceText(sheet));
   }
-  if (rowsPerTeam < 2 || rowsPerTeam % 2 != 0) return RowsPerTeamUnusableText(rowsPerTeam);
-  if (maxPerGroup >= 1) return std::nullopt;
+  p = meet::LoadParameters(book);
+  if (Refusal refused = p.Validate({.formSize = true}, kReportCommand)) return refused;
+  if (p.MaxPerGroup >= 1) return {};
   const host::Worksheet& events = *book.FindSheet(S(meet::kEventsSheet));
   const int n = EventRowCount(events);
   for (int k = 1; k <= n; ++k) {
     const int row = meet::events::EventRow(k);
     if (!IsGroupRule(LaneRuleChar(events.ValueAt(row, meet::events::kLaneRuleCol)))) continue;
     if (EntrantCount(events.ValueAt(row, meet::events::kEntrantCountCol)) < 1) continue;
-    return MaxPerGroupMissingText(events.ValueAt(row, meet::events::kTitleCol).ToText());
+    return Refusal::Because(MaxPerGroupMissingText(events.ValueAt(row, meet::events::kTitleCol).ToText()));
   }
-  return std::nullopt;
+  return {};
 }
 
-void Report(shell::Program& program, host::Workbook& book) {
+void Report(shell::Program& program, host::Workbook& book, const meet::Parameters& parameters) {
   ReportRun run;
   run.book = &book;
   run.settings = &book.Sheet(S(meet::kSettingsSheet));
   run.events = &book.Sheet(S(meet::kEventsSheet));
-  run.rowsPerTeam = program.tables.parameters.RowsPerTeam;
-  run.maxPerGroup = program.tables.parameters.MaxPerGroup;
+  run.rowsPerTeam = parameters.RowsPerTeam;
+  run.maxPerGroup = parameters.MaxPerGroup;
 
   run.layout.FirstPage = FirstReportPageOf(*run.settings);
 
   // The grades and their class counts, as consolidation reads them.
   const host::Worksheet& settings = *run.settings;
-  const int lastGradeRow = settings.End(host::Worksheet::RowsCount(), meet::settings::kGradeCol, host::Direction::Up).first;
-  for (int row = meet::settings::kFirstGradeRow; row <= lastGradeRow; ++row)
-    run.grades.push_back({settings.ValueAt(row, meet::settings::kGradeCol).ToText(),
-                          settings.ValueAt(row, meet::settings::kTeamsCol).ToWhole()});
+  for (const meet::Grade& g : meet::ReadGrades(settings)) run.grades.push_back({g.name, g.teams});
 
   // The event table: lane rule and entrant count of every event row, read at once.
   const int n = EventRowCount(*run.events);
@@ -137,15 +128,9 @@ void CreateReport(shell::Program& program) {
   host::Workbook* book = shell::RequireMeetWorkbook(program);
   if (book == nullptr) return;
 
-  // A corrected 设置!H5 counts from the next run on; the judges' forms made
-  // afterwards split the events the same way, from the same table.
-  if (const host::Worksheet* settings = book->FindSheet(S(meet::kSettingsSheet)))
-    program.tables.parameters.MaxPerGroup = static_cast<int>(std::clamp<long long>(
-        settings->ValueAt(meet::settings::MaxPerGroup.row, meet::settings::MaxPerGroup.col).ToWhole(), 0,
-        kLargestGroup));
-  const meet::Parameters& parameters = program.tables.parameters;
-  if (std::optional<std::string> refusal = ReportRefusal(*book, parameters.RowsPerTeam, parameters.MaxPerGroup)) {
-    program.ui().MessageBox(*refusal, Icon::Exclamation);
+  meet::Parameters parameters;
+  if (meet::Refusal refused = ReportRefusal(*book, parameters)) {
+    program.ui().MessageBox(refused.Message(), Icon::Exclamation);
     return;
   }
 
@@ -161,7 +146,7 @@ void CreateReport(shell::Program& program) {
   shell::EnterMenuStep(program.Menu(), shell::MenuStep::ReportsMade);
 
   try {
-    Report(program, *book);
+    Report(program, *book, parameters);
   } catch (...) {
     // No half-written report stays behind to be printed or exported.
     meet::delSht(*book, 3);

@@ -5,7 +5,6 @@
 // record sheets made from an earlier run are removed with them.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +12,8 @@
 #include "host/workbook.h"
 #include "host/worksheet.h"
 #include "meet/page_format.h"
+#include "meet/parameters.h"
+#include "meet/refusal.h"
 #include "shell/program.h"
 
 namespace korvane::reports {
@@ -54,34 +55,35 @@ struct ReportRun {
 // to 1,000,000, else (empty, 0, text, negative, absurd) 21.
 int FirstReportPageOf(const host::Worksheet& settings);
 
-// Why the reports of `book` cannot be made, or nullopt when they can: a sheet
-// that consolidation makes is missing, the team size (设置!H2) is unusable, or
-// an event with entrants is laid out in groups while the most athletes of a
-// group (`maxPerGroup`, 设置!H5) is empty or not positive. The text names the
-// sheet, the cell and the event, so the user knows what to fix.
-std::optional<std::string> ReportRefusal(const host::Workbook& book, int rowsPerTeam, int maxPerGroup);
+// Why the reports of `book` cannot be made, or none: a sheet that
+// consolidation makes is missing, the team size (设置!H2) breaks its rule or is
+// no longer the size of the team sheets, or an event with entrants is laid out
+// in groups while the most athletes of a group (设置!H5) is empty or not
+// positive. The text names the sheet, the cell and the event, so the user
+// knows what to fix. Reads the meet's parameters into `p` on the way.
+meet::Refusal ReportRefusal(const host::Workbook& book, meet::Parameters& p);
 
 // The two report writers' driver: reads the first page number, the grades and
 // the event table, adds 号码对照表报表 and 比赛项目名单报表 directly after
 // 比赛项目名单, writes the number report and then the rosters (the rosters go
 // on from the page where the number report ends), and selects the rosters.
-// The report sheets must not exist yet. Uses the form parameters of the
-// program's parameter table.
-void Report(shell::Program& program, host::Workbook& book);
+// The report sheets must not exist yet. `parameters` are the meet's as
+// ReportRefusal read them.
+void Report(shell::Program& program, host::Workbook& book, const meet::Parameters& parameters);
 
 // The 报表生成 menu command: finds the meet workbook, refuses with a message
 // when ReportRefusal has one (nothing changes then), removes every report and
 // record sheet of an earlier run (hiding 成绩登记表 when reports existed),
 // enables 导出打印报表, 报表(A4), 赛事日程(A4), 成绩管理 and 创建成绩记录表,
 // disables 报名表样表(A4) and 成绩记录表(B4), writes the reports and protects
-// the workbook's structure again. The most athletes of a group is read afresh
-// from 设置!H5 into the parameter table first, so a corrected setting counts.
+// the workbook's structure again. The parameters are read afresh from 设置,
+// so a corrected setting counts.
 void CreateReport(shell::Program& program);
 
 
-// Refusal texts.
+// The command as the parameter refusals name it, and the refusal texts.
+inline constexpr std::string_view kReportCommand = "生成报表";
 std::string MissingReportSourceText(std::string_view sheet);
-std::string RowsPerTeamUnusableText(int rowsPerTeam);
 std::string MaxPerGroupMissingText(std::string_view eventTitle);
 
 }  // namespace korvane::reports

@@ -22,13 +22,13 @@ using host::ValueGrid;
 
 namespace {
 
-constexpr int kFirstEventRow = 3;
-constexpr int kTitleCol = 1;       // A, merged over the event's two rows
-constexpr int kMethodCol = 2;      // B, merged
-constexpr int kPlacesCol = 3;      // C, merged: the places to highlight, typed by the user
-constexpr int kLabelCol = 4;       // D: 号码 / 班级 above, 成绩 below
-constexpr int kFirstEntrantCol = 5;  // E
-constexpr int kLastEntrantCol = kFirstEntrantCol + meet::events::MaxEntrantsPerEvent - 1;  // CA
+using meet::scores::kFirstEntrantCol;
+using meet::scores::kFirstEventRow;
+using meet::scores::kLabelCol;
+using meet::scores::kLastEntrantCol;
+using meet::scores::kMethodCol;
+using meet::scores::kPlacesCol;
+using meet::scores::kTitleCol;
 
 bool EndsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
@@ -65,7 +65,7 @@ void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet
     const int entrants = static_cast<int>(
         std::clamp<long long>(row[ev::kEntrantCountCol - 1].ToWhole(), 0, ev::MaxEntrantsPerEvent));
     const long long method = row[ev::kMethodCol - 1].ToWhole();
-    const int r = RegisterRow(k);
+    const int r = meet::scores::EventRow(k);
     if (entrants < 1 || method == static_cast<int>(meet::MeasuringMethod::Other)) {
       reg.SetRowHidden(r, true);
       reg.SetRowHidden(r + 1, true);
@@ -75,11 +75,11 @@ void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet
     const bool relay = EndsWith(title, meet::form::kRelaySuffix);
     // A relay lists its teams by name; everyone else by athlete number.
     const auto& source = relay ? names[static_cast<std::size_t>(k - 1)] : numbers[static_cast<std::size_t>(k - 1)];
-    std::vector<CellValue> first{CellValue(title), CellValue(std::string(RegisterMethodText(static_cast<int>(method)))),
-                                 CellValue(), CellValue(relay ? "班级" : "号码")};
+    std::vector<CellValue> first{CellValue(title), CellValue(std::string(meet::scores::MethodText(static_cast<int>(method)))),
+                                 CellValue(), CellValue(std::string(relay ? meet::scores::kTeamLabel : meet::scores::kNumberLabel))};
     first.insert(first.end(), source.begin(), source.begin() + entrants);
     host::Range(&reg, RangeRef{r, kTitleCol, r, kTitleCol}).SetLiterals({first});
-    host::Range(&reg, RangeRef{r + 1, kLabelCol, r + 1, kLabelCol}).SetLiteral("成绩");
+    host::Range(&reg, RangeRef{r + 1, kLabelCol, r + 1, kLabelCol}).SetLiteral(std::string(meet::scores::kResultLabel));
     for (int c : {kTitleCol, kMethodCol, kPlacesCol}) host::Range(&reg, RangeRef{r, c, r + 1, c}).Merge();
   }
 }
@@ -157,14 +157,6 @@ void SetRegisterPrintArea(host::Workbook& book, const host::Worksheet& reg) {
 }
 
 }  // namespace
-
-std::string_view RegisterMethodText(int method) {
-  switch (static_cast<meet::MeasuringMethod>(method)) {
-    case meet::MeasuringMethod::Time: return "计时";
-    case meet::MeasuringMethod::Count: return "计个";
-    default: return "计距";
-  }
-}
 
 std::string RegisterSheetMissingText(std::string_view sheet) {
   return "工作簿中缺少工作表“" + std::string(sheet) + "”，无法准备成绩登记表。";

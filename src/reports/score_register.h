@@ -13,12 +13,7 @@
 
 namespace korvane::reports {
 
-// First of the two rows of event k (1-based).
-constexpr int RegisterRow(int event) { return 2 * event + 1; }
-
-// The method text of the register: 计时 for timed events (smaller is better),
-// 计个 for counted events, 计距 for every other method (larger is better).
-std::string_view RegisterMethodText(int method);
+// The register's layout and method texts are the meet's: meet::scores.
 
 // Fills 成绩登记表 from the consolidated entry lists when the sheet is hidden
 // (consolidation and every report run hide it): rows from 3 on are cleared,

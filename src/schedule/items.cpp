@@ -6,6 +6,7 @@
 
 #include "host/address.h"
 #include "host/utf8.h"
+#include "meet/grades.h"
 #include "meet/layout.h"
 
 namespace korvane::schedule {
@@ -150,31 +151,26 @@ std::vector<ListRow> AdditionalRows(const MeetStart& start) {
 // ---- derivation ----
 
 std::string MaxPerGroupText(std::string_view eventTitle) {
-  return "项目“" + std::string(eventTitle) +
-         "”按分组编排，但设置!H5 的每组最多人数为空或不是正整数，无法分组，日程未建立。\n"
-         "请在设置!H5 中填写每组最多人数后重新运行“赛事日程...”。";
+  return meet::parameter_text::GroupSizeMissing(eventTitle, "日程未建立", "重新运行“赛事日程...”");
 }
 
 std::vector<std::string> GradeNames(const host::Worksheet& settings, const host::Worksheet& events) {
-  namespace s = meet::settings;
-  const int count = LastUsedRow(settings, s::kGradeCol) - 1;
-  std::vector<std::string> names;
-  for (int g = 1; g <= count; ++g) names.push_back(settings.ValueAt(g + 1, s::kGradeCol).ToText());
+  std::vector<std::string> names = meet::GradeNames(meet::ReadGrades(settings));
   const int G = static_cast<int>(names.size());
   auto first = [](const std::string& name) { return Widen(name).value_or(L"").substr(0, 1); };
   // The last grade of the first school level (0 when all share one level).
   int level = 0;
   for (int g = 1; g <= G - 1 && level == 0; ++g)
     if (first(names[g - 1]) != first(names[g])) level = g;
-  auto flag = [&](int col) { return events.ValueAt(meet::events::kMergeFlagsFirst.row, col).ToWhole() == 1; };
+  const auto flags = meet::MergeFlags(events);
   auto join = [&](int g) {
     if (g >= 1 && g + 1 <= G) names[g - 1] += names[g];
   };
-  const int f1 = meet::events::kMergeFlagsFirst.col;
+  // F1, G1: the first and second pair of the first level; H1, I1: of the second.
   for (int p = 1; p <= 2; ++p)
-    if (flag(f1 + p - 1)) join(p);
+    if (flags[static_cast<std::size_t>(p - 1)]) join(p);
   for (int p = 1; p <= 2; ++p)
-    if (flag(f1 + 1 + p)) join(level + p);
+    if (flags[static_cast<std::size_t>(p + 1)]) join(level + p);
   return names;
 }
 
@@ -186,7 +182,7 @@ DerivedItems DeriveItems(const host::Workbook& meetBook) {
   DerivedItems items;
   if (!settings || !form || !events) return items;
 
-  const long long maxPerGroup = WholeAt(*settings, meet::settings::MaxPerGroup.row, meet::settings::MaxPerGroup.col);
+  const long long maxPerGroup = meet::LoadParameters(meetBook).MaxPerGroup;
   const std::vector<std::string> grades = GradeNames(*settings, *events);
   const int G = static_cast<int>(grades.size());
   // Rows of the configured events (D2), no further than column D is used.

@@ -18,6 +18,7 @@
 
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
 
 namespace korvane::schedule {
 
@@ -26,21 +27,18 @@ using ListRow = std::vector<std::string>;
 
 // ---- the schedule workbook ----
 
-inline constexpr std::string_view kTemplateBaseName = "日程安排表";
-inline constexpr std::string_view kWorkbookPrefix = "日程安排表_";
-inline constexpr std::string_view kListsSheet = "附件";
-inline constexpr std::string_view kTrackSheet = "径赛";
-inline constexpr std::string_view kFieldSheet = "田赛";
-inline constexpr std::string_view kClashSheet = "冲突检查";
-
-// 附件: list k (0 to 4) occupies the columns kBlockStartColumns[k] to
-// kBlockStartColumns[k + 1] - 2, data from row 3; list column c is sheet
-// column kBlockStartColumns[k] + c.
-inline constexpr std::array<int, 6> kBlockStartColumns{1, 8, 15, 18, 26, 34};
-inline constexpr int kFirstListRow = 3;
-inline constexpr int kListCount = 5;
+// Its file names, sheets and the blocks of 附件 are the meet layer's.
+inline constexpr std::string_view kTemplateBaseName = meet::kScheduleTemplateBaseName;
+inline constexpr std::string_view kWorkbookPrefix = meet::kScheduleWorkbookPrefix;
+using meet::schedule_book::kBlockStartColumns;
+using meet::schedule_book::kClashSheet;
+using meet::schedule_book::kFieldSheet;
+using meet::schedule_book::kFirstListRow;
+using meet::schedule_book::kListCount;
+using meet::schedule_book::kListsSheet;
+using meet::schedule_book::kTrackSheet;
+using meet::schedule_book::ListColumns;
 enum ListId { kTrackItems = 0, kFieldItems = 1, kAdditional = 2, kTrackSchedule = 3, kFieldSchedule = 4 };
-constexpr int ListColumns(int list) { return kBlockStartColumns[list + 1] - kBlockStartColumns[list] - 1; }
 
 // ---- codes and texts ----
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "meet/event_title.h"
 #include "meet/layout.h"
 #include "host/range.h"
 
@@ -98,9 +99,6 @@ std::vector<Clash> FindClashes(const host::Workbook& meetBook, const Timeline& t
   const host::Worksheet* table = meetBook.FindSheet(std::string(meet::kNumberTableSheet));
   if (!events || !temp || !table) return {};
 
-  std::map<std::string, int> rowOfTitle;
-  const int lastEventRow = events->End(host::kMaxRows, ev::kTitleCol, host::Direction::Up).first;
-  for (int r = lastEventRow; r >= ev::kFirstEventRow; --r) rowOfTitle[events->ValueAt(r, ev::kTitleCol).ToText()] = r;
   std::map<std::string, std::string> nameOf;
   const int lastTableRow = table->End(host::kMaxRows, meet::numbers::kNumberCol, host::Direction::Up).first;
   for (int r = meet::numbers::kFirstRow; r <= lastTableRow; ++r) {
@@ -114,13 +112,13 @@ std::vector<Clash> FindClashes(const host::Workbook& meetBook, const Timeline& t
       if (!IsEvent(row.kind)) continue;
       const std::string& stage = Column(row.row, 4);
       if (stage != kPreliminary && stage != kSingleRound) continue;
-      Scheduled s{Column(row.row, 1) + Column(row.row, 2) + Column(row.row, 3), row.timeText, row.halfDay, row.start,
-                  row.end, {}};
-      auto it = rowOfTitle.find(s.title);
-      if (it == rowOfTitle.end()) continue;
+      Scheduled s{meet::EventTitle(Column(row.row, 1), Column(row.row, 2), Column(row.row, 3)), row.timeText,
+                  row.halfDay, row.start, row.end, {}};
+      const int eventRow = meet::EventRowOfTitle(*events, s.title);
+      if (eventRow == 0) continue;
       std::set<std::string> seen;
       for (int c = ev::kFirstEntrantCol; c <= ev::kLastEntrantCol; ++c) {
-        const std::string number = temp->ValueAt(it->second, c).ToText();
+        const std::string number = temp->ValueAt(eventRow, c).ToText();
         if (!number.empty() && seen.insert(number).second) s.numbers.push_back(number);
       }
       if (!s.numbers.empty()) scheduled.push_back(std::move(s));

@@ -20,8 +20,6 @@ using shell::Icon;
 
 namespace {
 
-constexpr int kMinRowsPerTeam = 4;    // the sample form has 2 + 2 athlete rows and only grows
-constexpr int kMaxRowsPerTeam = 98;   // the block row of an athlete number has two digits
 constexpr int kMaxTeamsPerGrade = 99;  // so has the team number within a grade
 
 // A cell read as a count: a whole number (or a text that reads as one).
@@ -88,56 +86,55 @@ std::string NumberedTeamName(std::string_view grade, int k) {
 
 namespace {
 
-// Reads and checks; returns the refusal text, or empty when the plan holds.
-std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreate) {
+// Reads and checks; the refusal, or none when the plan holds.
+meet::Refusal MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreate) {
   namespace s = meet::settings;
+  using meet::Refusal;
   nothingToCreate = false;
   plan.settings = book.FindSheet(std::string(meet::kSettingsSheet));
-  if (!plan.settings) return MissingSheetText(meet::kSettingsSheet);
+  if (!plan.settings) return Refusal::Because(MissingSheetText(meet::kSettingsSheet));
   host::Worksheet& settings = *plan.settings;
-  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return fraction;
+  if (std::string fraction = meet::FractionalCountText(book); !fraction.empty()) return Refusal::Because(fraction);
 
   if (!ReadCount(settings.ValueAt(s::TeamSheetCount.row, s::TeamSheetCount.col), plan.teamCount))
-    return std::string(kTeamCountNotNumber);
+    return Refusal::Because(std::string(kTeamCountNotNumber));
   if (plan.teamCount <= 0) {
     nothingToCreate = true;
     return {};
   }
 
   plan.form = book.FindSheet(std::string(meet::kFormSampleSheet));
-  if (!plan.form) return MissingSheetText(meet::kFormSampleSheet);
+  if (!plan.form) return Refusal::Because(MissingSheetText(meet::kFormSampleSheet));
   plan.events = book.FindSheet(std::string(meet::kEventsSheet));
-  if (!plan.events) return MissingSheetText(meet::kEventsSheet);
+  if (!plan.events) return Refusal::Because(MissingSheetText(meet::kEventsSheet));
   for (const meet::NameDefinition& def : meet::kDefinedNames)
-    if (!book.FindSheet(std::string(def.sheet))) return MissingSheetText(def.sheet);
+    if (!book.FindSheet(std::string(def.sheet))) return Refusal::Because(MissingSheetText(def.sheet));
 
-  long long rowsPerTeam = 0;
-  if (!ReadCount(settings.ValueAt(s::RowsPerTeam.row, s::RowsPerTeam.col), rowsPerTeam) || rowsPerTeam < kMinRowsPerTeam || rowsPerTeam % 2 != 0)
-    return std::string(kRowsPerTeamInvalid);
-  if (rowsPerTeam > kMaxRowsPerTeam) return std::string(kRowsPerTeamTooLarge);
-  plan.rowsPerTeam = static_cast<int>(rowsPerTeam);
+  const meet::Parameters parameters = meet::LoadParameters(book);
+  if (Refusal refused = parameters.Validate({.formSize = true})) return refused;
+  plan.rowsPerTeam = parameters.RowsPerTeam;
 
   // Grades: as many as the last used row of column A minus 1, at most seven.
   int n = settings.End(host::kMaxRows, s::kGradeCol, host::Direction::Up).first - 1;
   if (n > s::kMaxGrades) n = s::kMaxGrades;
-  if (n < 1) return std::string(kNoGradesForForms);
+  if (n < 1) return Refusal::Because(std::string(kNoGradesForForms));
   for (int r = s::kFirstGradeRow; r <= s::kLastGradeRow; ++r) {
     long long count = 0;
-    if (!ReadCount(settings.ValueAt(r, s::kTeamsCol), count) || count < 0) return BadTeamCountText(r);
-    if (count > kMaxTeamsPerGrade) return TooManyTeamsText(r);
+    if (!ReadCount(settings.ValueAt(r, s::kTeamsCol), count) || count < 0) return Refusal::Because(BadTeamCountText(r));
+    if (count > kMaxTeamsPerGrade) return Refusal::Because(TooManyTeamsText(r));
     if (r <= n + 1) {
       host::CellValue name = settings.ValueAt(r, s::kGradeCol);
-      if (meet::IsBlank(name)) return EmptyGradeNameText(r);
+      if (meet::IsBlank(name)) return Refusal::Because(EmptyGradeNameText(r));
       // Event titles, athlete numbers and the grade merge read a grade as
       // the first two characters of a title.
-      if (host::utf8::Length(name.ToText()) != 2) return GradeNameLengthText(r, name.ToText());
+      if (host::utf8::Length(name.ToText()) != 2) return Refusal::Because(GradeNameLengthText(r, name.ToText()));
       plan.grades.push_back(name.ToText());
       plan.gradeTeams.push_back(static_cast<int>(count));
     }
   }
   long long sum = 0;
   for (int c : plan.gradeTeams) sum += c;
-  if (sum != plan.teamCount) return meet::settings::TeamTotalMismatchText(plan.teamCount, sum);
+  if (sum != plan.teamCount) return Refusal::Because(meet::settings::TeamTotalMismatchText(plan.teamCount, sum));
 
   // Team names in team order.
   const bool teamMode = settings.ValueAt(s::kTeamModeFlag.row, s::kTeamModeFlag.col).ToText() == s::kTeamModeMark;
@@ -153,7 +150,7 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
       if (listed) {
         const int row = s::kTeamModeFirstRow + k - 1;
         host::CellValue name = settings.ValueAt(row, col);
-        if (meet::IsBlank(name)) return EmptyTeamNameText(row, col, grade);
+        if (meet::IsBlank(name)) return Refusal::Because(EmptyTeamNameText(row, col, grade));
         team.name = name.ToText();
         team.hasLeader = true;
         team.leader = settings.ValueAt(row, col + 1);
@@ -169,7 +166,7 @@ std::string MakePlan(host::Workbook& book, FormsPlan& plan, bool& nothingToCreat
   // The team sheets take the names "1", "2", ...
   for (long long t = 1; t <= plan.teamCount; ++t) {
     std::string name = meet::TeamSheetName(static_cast<int>(t));
-    if (book.FindSheet(name)) return SheetExistsText(name);
+    if (book.FindSheet(name)) return Refusal::Because(SheetExistsText(name));
   }
   return {};
 }
@@ -199,14 +196,13 @@ FormsResult CreateBMB(shell::Program& program, host::Workbook& book) {
   namespace s = meet::settings;
   FormsPlan plan;
   bool nothing = false;
-  const std::string refusal = MakePlan(book, plan, nothing);
+  const meet::Refusal refused = MakePlan(book, plan, nothing);
   if (nothing) return FormsResult::NothingToCreate;
-  if (!refusal.empty()) {
-    program.ui().MessageBox(refusal, Icon::Exclamation);
+  if (refused) {
+    program.ui().MessageBox(refused.Message(), Icon::Exclamation);
     return FormsResult::Refused;
   }
 
-  program.tables.parameters = meet::LoadParameters(book);
   // Put back as it was before the workbook is saved.
   meet::StructureOpen structure(book, meet::AtEnd::Restore);
   host::Worksheet& settings = *plan.settings;

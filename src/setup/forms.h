@@ -49,8 +49,6 @@ std::string NumberedTeamName(std::string_view grade, int k);
 // Refusal texts.
 std::string MissingSheetText(std::string_view sheet);
 inline constexpr std::string_view kTeamCountNotNumber = "设置!B9 的参赛队总数必须是数字。";
-inline constexpr std::string_view kRowsPerTeamInvalid = "设置!H2 的每队人数必须是不小于4的偶数。";
-inline constexpr std::string_view kRowsPerTeamTooLarge = "设置!H2 的每队人数不能超过98（运动员号码中的序号只有两位）。";
 inline constexpr std::string_view kNoGradesForForms = "设置!A2 起没有年级名称，无法创建报名表。";
 std::string EmptyGradeNameText(int row);
 std::string BadTeamCountText(int row);

@@ -7,7 +7,9 @@
 #include "host/errors.h"
 #include "host/range.h"
 #include "host/utf8.h"
+#include "meet/event_title.h"
 #include "meet/form_sheet.h"
+#include "meet/grades.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/page_format.h"
@@ -146,15 +148,13 @@ int Frm项目管理::GradeCount(const host::Worksheet& settings) {
 
 void Frm项目管理::Load() {
   namespace s = meet::settings;
-  const int n = GradeCount(settings_);
-  std::vector<std::string> grades;
-  for (int r = s::kFirstGradeRow; r <= n + 1; ++r) grades.push_back(settings_.ValueAt(r, s::kGradeCol).ToText());
+  const std::vector<std::string> grades = meet::GradeNames(meet::ReadGrades(settings_));
 
   // The lowest junior grade (初一, 初二, ...; not 初中 itself): the junior
   // grades may compete together as 初中, then the grades below it follow.
   int junior = -1;
   for (int i = static_cast<int>(grades.size()) - 1; i >= 0; --i) {
-    if (host::utf8::Mid(grades[i], 1, 1) == s::kJuniorGradeMark && grades[i] != kWholeSchoolJunior) {
+    if (meet::SchoolLevel(grades[i]) == meet::events::kAllJunior && grades[i] != kWholeSchoolJunior) {
       junior = i;
       break;
     }
@@ -325,7 +325,7 @@ void Frm项目管理::RunCheck() {
   auto firstRow = [this](const DroppedGrade& g) {
     const int last = LastUsedRowOfColumn(events_, meet::events::kTitleCol);
     for (int r = meet::events::kFirstEventRow; r <= last; ++r)
-      if (host::utf8::Mid(events_.ValueAt(r, meet::events::kTitleCol).ToText(), 1, 2) == g.grade) return r;
+      if (meet::TitleGrade(events_.ValueAt(r, meet::events::kTitleCol).ToText()) == g.grade) return r;
     return host::kMaxRows;
   };
   std::stable_sort(droppedGrades_.begin(), droppedGrades_.end(),

@@ -63,7 +63,6 @@ struct ProgramTables {
   std::array<std::string, meet::kStageCount> sheetNames;  // generated sheets in stage order
   std::array<std::string, 10> numerals;                         // 一 .. 十; entry i stands for i + 1
   meet::ExtensionTable extensions = meet::ExtensionsForVersion("16.0");
-  meet::Parameters parameters;  // 设置!H2:H5, loaded when a meet workbook is opened or forms are made
   bool filled = false;
 };
 

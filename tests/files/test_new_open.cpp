@@ -157,7 +157,6 @@ struct OpenFixture : Fixture {
     host::Workbook& book = OpenMeet(shape, name);
     const fs::path path = MeetFolder() / name;
     Host().Close(book, false);
-    program.tables.parameters = {};
     return path;
   }
   void SetDefaultFolder() { shell::SaveDefaultPath(program.Settings(), MeetFolder().string()); }
@@ -178,8 +177,7 @@ TEST(Open, RestoresTheMenuOfTheStageAndTheParameters) {
   EXPECT_TRUE(book->Protection().windows);
   EXPECT_TRUE(f.Host().visible);
   EXPECT_TRUE(f.Host().screenUpdating);
-  EXPECT_EQ(f.program.tables.parameters.RowsPerTeam, 20);
-  EXPECT_EQ(f.program.tables.parameters.MaxPerGroup, 12);
+  EXPECT_EQ(meet::LoadParameters(*book).FormRows, 20);
   ASSERT_FALSE(f.ui.statusTexts.empty());
   EXPECT_EQ(f.ui.statusTexts.back().rfind("作者: Merisk   今天是 ", 0), 0u);
 
@@ -301,7 +299,7 @@ TEST(New, MakesTheStampedMeetWithFormsInTheDefaultFolder) {
   EXPECT_EQ(book.NameCount(), static_cast<int>(meet::kDefinedNames.size()));
   EXPECT_TRUE(f.Host().visible);
   EXPECT_TRUE(f.Host().screenUpdating);
-  EXPECT_GT(f.program.tables.parameters.RowsPerTeam, 0);
+  EXPECT_GT(meet::LoadParameters(book).FormRows, 0);
 
   const shell::MenuState& m = f.program.Menu();
   for (const char* c : {"New", "Open", "Initialization", "ExportPRF", "Combine", "ItemSetup"})

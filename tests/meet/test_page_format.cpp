@@ -150,10 +150,11 @@ TEST(RowColSetup, TheNumberReportTakesTheTeamSizeFromTheParameterTable) {
   shell::testing::TempDir dir;
   shell::testing::TestUi ui;
   shell::Program program(std::make_unique<host::WorkbookHost>(), ui, shell::SettingsStore(dir / "settings.ini"));
-  program.tables.parameters.RowsPerTeam = 16;
+  meet::Parameters parameters;
+  parameters.RowsPerTeam = 16;
   host::Workbook& book = program.Host().Add();
   host::Worksheet& ws = book.AddSheet(nullptr, nullptr, "号码对照表报表");
-  RowCol_Setup(ws, program.tables.parameters.RowsPerTeam);
+  RowCol_Setup(ws, parameters.RowsPerTeam);
   EXPECT_DOUBLE_EQ(ws.ColumnWidth(3), 8.1);
 }
 

@@ -2,6 +2,7 @@
 // blocks of 号码对照表 and the teams that take no part.
 #include <gtest/gtest.h>
 
+#include "meet/athlete_number.h"
 #include "processing/numbering.h"
 #include "processing_fixture.h"
 
@@ -14,17 +15,17 @@ TEST(GradeCode, KnownGradesAndEverythingElse) {
   const std::pair<const char*, const char*> cases[] = {{"高一", "1"}, {"高二", "2"}, {"高三", "3"}, {"初一", "7"},
                                                        {"初二", "8"}, {"初三", "9"}, {"初中", "C"}, {"高中", "G"},
                                                        {"教工", "T"}, {"", "T"},     {"初一班", "T"}};
-  for (const auto& [grade, code] : cases) EXPECT_EQ(GradeCode(grade), code) << grade;
+  for (const auto& [grade, code] : cases) EXPECT_EQ(meet::GradeCode(grade), code) << grade;
 }
 
 TEST(AthleteNumber, TwoDigitsEachForTeamAndRow) {
-  EXPECT_EQ(AthleteNumber("7", 3, 12), "70312");
-  EXPECT_EQ(AthleteNumber("1", 12, 1), "11201");
-  EXPECT_EQ(AthleteNumber("T", 1, 40), "T0140");
+  EXPECT_EQ(meet::AthleteNumber("7", 3, 12), "70312");
+  EXPECT_EQ(meet::AthleteNumber("1", 12, 1), "11201");
+  EXPECT_EQ(meet::AthleteNumber("T", 1, 40), "T0140");
   // Above 99 only the last two digits stay.
-  EXPECT_EQ(AthleteNumber("9", 105, 100), "90500");
-  EXPECT_EQ(TwoDigits(7), "07");
-  EXPECT_EQ(TwoDigits(101), "01");
+  EXPECT_EQ(meet::AthleteNumber("9", 105, 100), "90500");
+  EXPECT_EQ(meet::TwoDigits(7), "07");
+  EXPECT_EQ(meet::TwoDigits(101), "01");
 }
 
 class NumberTable : public ::testing::Test {
@@ -112,7 +113,6 @@ TEST_F(NumberTable, RowsAbove99RepeatTheirLastTwoDigits) {
   settings.Unprotect();
   settings.PutValue(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col, 204);
   fx.spec.rowsPerTeam = 204;
-  fx.program.tables.parameters = meet::LoadParameters(*fx.book);
   fx.Athlete(1, fx.MaleRow(1), "第一");
   fx.Athlete(1, fx.MaleRow(100), "第一百");
   fx.Athlete(1, fx.FemaleRow(1), "第一百零三");  // block row 103

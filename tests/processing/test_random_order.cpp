@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "meet/athlete_number.h"
 #include "processing/numbering.h"
 #include "processing/random_order.h"
 #include "processing_fixture.h"
@@ -38,7 +39,7 @@ void Fill(Fixture& fx, const std::string& title, const Pairs& entrants) {
 
 Pairs Athletes(int n, const std::string& prefix, const std::string& code = "7") {
   Pairs v;
-  for (int i = 1; i <= n; ++i) v.emplace_back(prefix + std::to_string(i), AthleteNumber(code, 1, i));
+  for (int i = 1; i <= n; ++i) v.emplace_back(prefix + std::to_string(i), meet::AthleteNumber(code, 1, i));
   return v;
 }
 

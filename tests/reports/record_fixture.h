@@ -114,7 +114,6 @@ class RecordFixture {
                                   meet::kScoreRegisterSheet})
       Sheet(name).SetVisible(false);
     b.Protect(true, true);
-    program.tables.parameters = meet::LoadParameters(b);
   }
 
   void WriteEvents() {

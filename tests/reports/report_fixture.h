@@ -185,8 +185,6 @@ class ReportFixture {
     temp.SetVisible(false);
     b.SetActiveSheet(b.Sheet(1));
     b.Protect(true, true);
-
-    program.tables.parameters = meet::LoadParameters(b);
   }
 };
 

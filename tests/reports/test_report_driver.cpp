@@ -147,7 +147,7 @@ TEST(CreateReport, GroupsWithoutAGroupSizeAreRefusedNamingTheEventAndTheSetting)
     f.CreateReport();
     EXPECT_EQ(f.ui.boxes.size(), 1u);
     ASSERT_NE(f.Find(meet::kRosterReportSheet), nullptr);
-    EXPECT_EQ(f.program.tables.parameters.MaxPerGroup, 12);
+    EXPECT_EQ(meet::LoadParameters(*f.book).MaxPerGroup, 12);
     EXPECT_EQ(ReadRosters(f.Rosters()).size(), 3u);
   }
 }
@@ -175,7 +175,7 @@ TEST(CreateReport, RefusesWhenConsolidationSheetsOrTheTeamSizeAreMissing) {
   }
   {
     ReportFixture f(SmallMeet());
-    f.program.tables.parameters.RowsPerTeam = 0;  // never loaded
+    f.Sheet(meet::kSettingsSheet).PutValue(meet::settings::RowsPerTeam.row, meet::settings::RowsPerTeam.col, 0);
     f.CreateReport();
     ASSERT_EQ(f.ui.boxes.size(), 1u);
     EXPECT_NE(f.ui.boxes[0].text.find("设置!H2"), std::string::npos);

@@ -108,11 +108,13 @@ TEST(CreateBMB, ClassModeNamesTheClassesAndMakesOneSheetPerTeamInFrontOfSettings
   host::Workbook& reread = other.Open(f.book.FullName());
   EXPECT_EQ(SheetNames(reread), SheetNames(f.book));
   EXPECT_EQ(Text(reread, "5", "C2"), "高二(2)班");
-  // The parameter table now holds the form parameters.
-  EXPECT_EQ(f.program.tables.parameters.RowsPerTeam, 20);
-  EXPECT_EQ(f.program.tables.parameters.MaxPerTeamPerEvent, 2);
-  EXPECT_EQ(f.program.tables.parameters.MaxEventsPerAthlete, 2);
-  EXPECT_EQ(f.program.tables.parameters.MaxPerGroup, 12);
+  // The forms are read back as the size they were made with.
+  const meet::Parameters parameters = meet::LoadParameters(f.book);
+  EXPECT_EQ(parameters.RowsPerTeam, 20);
+  EXPECT_EQ(parameters.FormRows, 20);
+  EXPECT_EQ(parameters.MaxPerTeamPerEvent, 2);
+  EXPECT_EQ(parameters.MaxEventsPerAthlete, 2);
+  EXPECT_EQ(parameters.MaxPerGroup, 12);
 }
 
 TEST(CreateBMB, TheFormulasOfTheFormBecomeValues) {
@@ -178,7 +180,7 @@ TEST(CreateBMB, FourAthletesKeepTheTemplateRows) {
   EXPECT_EQ(ws.ValueAt(8, 1).ToText(), "注：");
   EXPECT_EQ(ws.End(host::kMaxRows, 1, host::Direction::Up).first, 8);
   for (int r = 4; r <= 7; ++r) EXPECT_DOUBLE_EQ(ws.RowHeight(r), 140);
-  EXPECT_EQ(f.program.tables.parameters.RowsPerTeam, 4);
+  EXPECT_EQ(meet::LoadParameters(f.book).FormRows, 4);
 }
 
 // ---- names, flags ----
@@ -333,7 +335,7 @@ TEST(CreateBMB, NoTeamsLeavesTheWorkbookExactlyAsItWas) {
     EXPECT_TRUE(f.ui.boxes.empty());
     EXPECT_EQ(Snapshot(f.book), before);
     EXPECT_EQ(s.Visible(), visibleBefore);
-    EXPECT_EQ(f.program.tables.parameters.RowsPerTeam, 0);
+    EXPECT_EQ(meet::LoadParameters(f.book).FormRows, 0);
   }
 }
 

@@ -146,8 +146,7 @@ inline void FillEvents(host::Worksheet& events, const MeetSpec& spec) {
 }  // namespace detail
 
 // Opens the shipped template in the program's host and fills it for `spec`
-// (whose empty event list is filled with DefaultEvents) up to `stage`, and
-// loads the program's parameter table from it. At the registration stage the
+// (whose empty event list is filled with DefaultEvents) up to `stage`. At the registration stage the
 // workbook is saved as `file` (as 新建 saves it); at the template stage it is
 // unsaved, named as `file`. Throws std::runtime_error when set-up refuses the
 // spec.
@@ -164,7 +163,6 @@ inline host::Workbook& OpenMeet(shell::Program& program, MeetSpec& spec, MeetSta
   detail::FillSettings(book.Sheet(std::string(meet::kSettingsSheet)), spec);
   detail::FillCatalogue(book.Sheet(std::string(meet::kFormSampleSheet)), spec);
   detail::FillEvents(book.Sheet(std::string(meet::kEventsSheet)), spec);
-  program.tables.parameters = meet::LoadParameters(book);
   if (stage == MeetStage::Registration && setup::CreateBMB(program, book) != setup::FormsResult::Created) {
     std::string why;
     if (auto* ui = dynamic_cast<shell::testing::TestUi*>(&program.ui()); ui && !ui->boxes.empty())
