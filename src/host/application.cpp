@@ -8,7 +8,7 @@
 #include "host/fault.h"
 #include "host/formula/formula.h"
 #include "host/ooxml/xlsx.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 
 namespace korvane::host {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "host/formula/text.h"
+#include "host/number_text.h"
 
 namespace korvane::host {
 

@@ -8,7 +8,7 @@
 #include "host/errors.h"
 #include "host/fault.h"
 #include "host/formula/formula.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "host/workbook.h"
 

@@ -8,7 +8,7 @@
 
 #include "host/address.h"
 #include "host/errors.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "reports/record_fixture.h"
 #include "reports/record_tables.h"

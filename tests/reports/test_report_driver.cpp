@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "reports/report_driver.h"
 #include "reports/report_fixture.h"
 #include "reports/rosters.h"

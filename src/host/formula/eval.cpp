@@ -14,7 +14,7 @@
 
 #include "host/formula/formula.h"
 #include "host/formula/parser.h"
-#include "host/formula/text.h"
+#include "host/number_text.h"
 #include "host/utf8.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"

@@ -1,4 +1,4 @@
-#include "host/formula/text.h"
+#include "host/number_text.h"
 
 #include <cmath>
 #include <cstdio>
