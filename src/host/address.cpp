@@ -99,13 +99,11 @@ std::optional<RangeRef> ParseA1(std::string_view text) {
 }
 
 std::string AbsoluteAddress(const RangeRef& r) {
-  // Appended piece by piece here and below: "$" + a temporary string makes
-  // GCC 12 at -O3 warn of an overlapping copy that cannot happen (-Wrestrict).
-  std::string s = "$";
-  if (r.c1 == 1 && r.c2 == kMaxCols) return s.append(std::to_string(r.r1)).append(":$").append(std::to_string(r.r2));
-  if (r.r1 == 1 && r.r2 == kMaxRows) return s.append(ColumnLetters(r.c1)).append(":$").append(ColumnLetters(r.c2));
-  s.append(ColumnLetters(r.c1)).append("$").append(std::to_string(r.r1));
-  if (!r.IsSingleCell()) s.append(":$").append(ColumnLetters(r.c2)).append("$").append(std::to_string(r.r2));
+  if (r.c1 == 1 && r.c2 == kMaxCols)
+    return "$" + std::to_string(r.r1) + ":$" + std::to_string(r.r2);
+  if (r.r1 == 1 && r.r2 == kMaxRows) return "$" + ColumnLetters(r.c1) + ":$" + ColumnLetters(r.c2);
+  std::string s = "$" + ColumnLetters(r.c1) + "$" + std::to_string(r.r1);
+  if (!r.IsSingleCell()) s += ":$" + ColumnLetters(r.c2) + "$" + std::to_string(r.r2);
   return s;
 }
 
@@ -113,7 +111,7 @@ std::string RelativeAddress(const RangeRef& r) {
   if (r.c1 == 1 && r.c2 == kMaxCols) return std::to_string(r.r1) + ":" + std::to_string(r.r2);
   if (r.r1 == 1 && r.r2 == kMaxRows) return ColumnLetters(r.c1) + ":" + ColumnLetters(r.c2);
   std::string s = ColumnLetters(r.c1) + std::to_string(r.r1);
-  if (!r.IsSingleCell()) s.append(":").append(ColumnLetters(r.c2)).append(std::to_string(r.r2));
+  if (!r.IsSingleCell()) s += ":" + ColumnLetters(r.c2) + std::to_string(r.r2);
   return s;
 }
 
