@@ -8,7 +8,7 @@
 // else is "not evaluated": the caller keeps the cell's cached value.
 //
 // The sheet model reaches these through its FormulaEngine (host/formula_engine.h),
-// which this layer installs (engine.cpp).
+// which this layer installs (model_engine.cpp).
 #pragma once
 
 #include <optional>
