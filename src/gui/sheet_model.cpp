@@ -12,7 +12,7 @@
 #include "host/conditional.h"
 #include "host/errors.h"
 #include "host/number_format.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "host/workbook.h"
 

@@ -6,9 +6,9 @@
 
 #include "host/errors.h"
 #include "host/fault.h"
-#include "host/formula/formula.h"
-#include "host/ooxml/xlsx.h"
-#include "host/print/pagination.h"
+#include "host/formula_engine.h"
+#include "host/pagination.h"
+#include "host/workbook_codec.h"
 
 namespace korvane::host {
 
@@ -51,7 +51,7 @@ Workbook& WorkbookHost::Add(const std::string& templatePath) {
     book->AppendSheetUnchecked("Sheet1");
     book->SetUnsavedName("工作簿" + std::to_string(newBookCounter_));
   } else {
-    book = ooxml::ReadWorkbookFile(templatePath, tables_, this);
+    book = WorkbookFiles().ReadFile(templatePath, tables_, this);
     FileKind k = FileKindFromExtension(templatePath);
     book->SetKind(k == FileKind::Xltm ? FileKind::Xlsm : (k == FileKind::Xltx ? FileKind::Xlsx : k));
     book->SetUnsavedName(Stem(templatePath) + std::to_string(newBookCounter_));
@@ -79,7 +79,7 @@ Workbook& WorkbookHost::Open(const std::string& path, bool editable) {
     if (Workbook::SameSheetName(b->Name(), name))
       throw HostError("不能同时打开两个同名的工作簿“" + name + "”。");
   }
-  auto book = ooxml::ReadWorkbookFile(full, tables_, this);
+  auto book = WorkbookFiles().ReadFile(full, tables_, this);
   book->SetFileIdentity(fs::path(full).parent_path().string(), name);
   book->SetKind(kind);
   book->SetSaved(true);
@@ -155,7 +155,7 @@ long long WorkbookHost::CountIf(const ValueGrid& grid, const CellValue& criterio
   long long n = 0;
   for (const auto& row : grid)
     for (const CellValue& v : row)
-      if (formula::MatchesCriterion(v, criterion)) ++n;
+      if (Formulas().MatchesCriterion(v, criterion)) ++n;
   return n;
 }
 

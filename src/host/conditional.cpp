@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "host/formula/formula.h"
+#include "host/formula_engine.h"
 #include "host/worksheet.h"
 
 namespace korvane::host {
@@ -35,7 +35,7 @@ bool Holds(const Worksheet& ws, const RangeRef& area, const ConditionalRule& rul
   const int dr = row - area.r1, dc = col - area.c1;
   auto eval = [&](const std::string& f) -> std::optional<CellValue> {
     if (f.empty()) return std::nullopt;
-    return formula::Evaluate(ws, row, col, formula::Translate(f, dr, dc));
+    return Formulas().Evaluate(ws, row, col, Formulas().Translate(f, dr, dc));
   };
   if (rule.type == "expression") return Truth(eval(rule.formula));
   if (rule.type == "cellIs") {

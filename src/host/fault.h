@@ -38,7 +38,15 @@ class Suspended {
 };
 #else
 inline void Point(const char*) {}
-class Suspended {};
+// Nothing to suspend; still a guard like the real one, so that the compiler
+// takes a guard nobody names for what it is.
+class Suspended {
+ public:
+  Suspended() {}
+  ~Suspended() {}
+  Suspended(const Suspended&) = delete;
+  Suspended& operator=(const Suspended&) = delete;
+};
 #endif
 
 }  // namespace korvane::host::fault

@@ -4,7 +4,7 @@
 
 #include "host/cell_limits.h"
 #include "host/errors.h"
-#include "host/formula/formula.h"
+#include "host/formula_engine.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 
@@ -108,7 +108,7 @@ void AssignValue(Worksheet& ws, int r, int c, const CellValue& v, bool literal) 
     std::string text = v.Text().substr(1);
     ws.PutFormula(r, c, text, CellValue());
     // Cache the current result so readers without calculation see it.
-    auto result = formula::Evaluate(ws, r, c, text);
+    auto result = Formulas().Evaluate(ws, r, c, text);
     if (result) ws.PutFormulaResult(r, c, *result);
     return;
   }
@@ -253,7 +253,7 @@ void Range::Copy(const Range& destination) const {
       Item it{r + dr, c + dc, cell ? cell->style : ws_->StyleIdAt(r, c),
               cell && cell->formula ? from.strings.Get(cell->formula) : std::string(),
               cell ? ws_->ValueOfCell(*cell) : CellValue()};
-      if (!it.formula.empty()) it.formula = formula::Translate(it.formula, dr, dc);
+      if (!it.formula.empty()) it.formula = Formulas().Translate(it.formula, dr, dc);
       if (&from != &to && it.style) it.style = to.styles.Intern(from.styles.Get(it.style));
       items.push_back(std::move(it));
     }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "host/formula/text.h"
+#include "host/number_text.h"
 
 namespace korvane::host {
 
@@ -33,7 +33,7 @@ const char* ErrorText(ErrorCode e) {
 
 bool ParseErrorText(std::string_view s, ErrorCode& out) {
   for (const auto& n : kErrorNames) {
-    if (formula::detail::EqualsFolded(s, n.text)) {
+    if (text::EqualsFolded(s, n.text)) {
       out = n.code;
       return true;
     }
@@ -42,13 +42,13 @@ bool ParseErrorText(std::string_view s, ErrorCode& out) {
 }
 
 std::string FormatGeneralNumber(double d) {
-  using formula::detail::Decimal;
-  using formula::detail::RoundDecimal;
+  using text::Decimal;
+  using text::RoundDecimal;
   if (d == 0) return "0";
   if (!std::isfinite(d)) return "#NUM!";
   const std::string sign = d < 0 ? "-" : "";
   // 15 significant digits first: 0.1 + 0.2 is 0.3, as the application shows it.
-  const Decimal x = formula::detail::ToDecimal(std::fabs(d), 15);
+  const Decimal x = text::ToDecimal(std::fabs(d), 15);
   const int len = static_cast<int>(x.digits.size());
 
   auto fixed = [](const Decimal& v) {
@@ -111,7 +111,7 @@ bool CellValue::ToNumber(double& out) const {
     out = Bool() ? 1 : 0;
     return true;
   }
-  if (IsText()) return formula::detail::ParseNumberText(Text(), out);
+  if (IsText()) return text::ParseNumberText(Text(), out);
   return false;
 }
 

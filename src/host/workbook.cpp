@@ -7,9 +7,9 @@
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/fault.h"
-#include "host/formula/formula.h"
-#include "host/ooxml/xlsx.h"
+#include "host/formula_engine.h"
 #include "host/utf8.h"
+#include "host/workbook_codec.h"
 
 namespace korvane::host {
 
@@ -333,7 +333,7 @@ void Workbook::CheckStructureChangeable() const {
 
 void Workbook::Save() {
   if (path_.empty()) throw HostError("工作簿“" + name_ + "”还没有保存位置，请使用“另存为”。");
-  ooxml::WriteWorkbookFile(*this, FullName(), kind_);
+  WorkbookFiles().WriteFile(*this, FullName(), kind_);
   saved_ = true;
 }
 
@@ -359,7 +359,7 @@ void Workbook::SaveAs(const std::string& fullPath, int fileFormat) {
       if (other != this && SameSheetName(other->Name(), name))
         throw HostError("不能使用与另一个打开的工作簿相同的名称“" + name + "”保存。");
   }
-  ooxml::WriteWorkbookFile(*this, path, kind);
+  WorkbookFiles().WriteFile(*this, path, kind);
   SetFileIdentity(folder, name);
   kind_ = kind;
   saved_ = true;
@@ -397,24 +397,24 @@ void Workbook::RewriteFormulas(Worksheet& ws, bool (*skip)(std::string_view),
 
 void Workbook::AdjustReferences(const Worksheet& changed, bool rows, int at, int count) {
   ValuesChanged();
-  formula::Shift shift{changed.Name(), rows, at, count};
+  SheetShift shift{changed.Name(), rows, at, count};
   for (auto& ws : sheets_) {
     // Formulas of other sheets reach the changed one only through a sheet name.
     RewriteFormulas(*ws, ws.get() == &changed ? Never : NamesNoSheet,
-                    [&](const std::string& text) { return formula::AdjustForShift(text, ws->Name(), shift); });
+                    [&](const std::string& text) { return Formulas().AdjustForShift(text, ws->Name(), shift, false); });
     for (auto& cf : ws->condFormats_)
       for (auto& rule : cf.rules) {
-        rule.formula = formula::AdjustForShift(rule.formula, ws->Name(), shift, true);
-        if (!rule.formula2.empty()) rule.formula2 = formula::AdjustForShift(rule.formula2, ws->Name(), shift, true);
+        rule.formula = Formulas().AdjustForShift(rule.formula, ws->Name(), shift, true);
+        if (!rule.formula2.empty()) rule.formula2 = Formulas().AdjustForShift(rule.formula2, ws->Name(), shift, true);
       }
     for (auto& dv : ws->validations_) {
-      if (!dv.formula1.empty()) dv.formula1 = formula::AdjustForShift(dv.formula1, ws->Name(), shift, true);
-      if (!dv.formula2.empty()) dv.formula2 = formula::AdjustForShift(dv.formula2, ws->Name(), shift, true);
+      if (!dv.formula1.empty()) dv.formula1 = Formulas().AdjustForShift(dv.formula1, ws->Name(), shift, true);
+      if (!dv.formula2.empty()) dv.formula2 = Formulas().AdjustForShift(dv.formula2, ws->Name(), shift, true);
     }
   }
   for (DefinedName& n : names_) {
     std::string home = n.scope ? n.scope->Name() : std::string();
-    n.refersTo = formula::AdjustForShift(n.refersTo, home, shift, true);
+    n.refersTo = Formulas().AdjustForShift(n.refersTo, home, shift, true);
   }
 }
 
@@ -422,23 +422,23 @@ void Workbook::RenameReferences(const std::string& oldName, const std::string& n
   ValuesChanged();
   for (auto& ws : sheets_) {
     RewriteFormulas(*ws, NamesNoSheet,
-                    [&](const std::string& text) { return formula::RenameSheet(text, oldName, newName); });
+                    [&](const std::string& text) { return Formulas().RenameSheet(text, oldName, newName); });
     for (auto& cf : ws->condFormats_)
-      for (auto& rule : cf.rules) rule.formula = formula::RenameSheet(rule.formula, oldName, newName);
+      for (auto& rule : cf.rules) rule.formula = Formulas().RenameSheet(rule.formula, oldName, newName);
     for (auto& dv : ws->validations_) {
-      dv.formula1 = formula::RenameSheet(dv.formula1, oldName, newName);
-      dv.formula2 = formula::RenameSheet(dv.formula2, oldName, newName);
+      dv.formula1 = Formulas().RenameSheet(dv.formula1, oldName, newName);
+      dv.formula2 = Formulas().RenameSheet(dv.formula2, oldName, newName);
     }
   }
-  for (DefinedName& n : names_) n.refersTo = formula::RenameSheet(n.refersTo, oldName, newName);
+  for (DefinedName& n : names_) n.refersTo = Formulas().RenameSheet(n.refersTo, oldName, newName);
 }
 
 void Workbook::InvalidateReferences(const std::string& deleted) {
   ValuesChanged();
   for (auto& ws : sheets_)
     RewriteFormulas(*ws, NamesNoSheet,
-                    [&](const std::string& text) { return formula::InvalidateSheet(text, deleted); });
-  for (DefinedName& n : names_) n.refersTo = formula::InvalidateSheet(n.refersTo, deleted);
+                    [&](const std::string& text) { return Formulas().InvalidateSheet(text, deleted); });
+  for (DefinedName& n : names_) n.refersTo = Formulas().InvalidateSheet(n.refersTo, deleted);
 }
 
 std::unique_ptr<Workbook> Workbook::Clone() const {

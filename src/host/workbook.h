@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/formula/formula.h"
+#include "host/formula_engine.h"
 #include "host/style.h"
 #include "host/worksheet.h"
 
@@ -132,8 +132,8 @@ class Workbook {
 
   std::size_t StorageBytes() const;
 
-  // Formula results computed since the last change (see formula::ValueCache).
-  formula::ValueCache& FormulaValues() const { return formulaValues_; }
+  // Formula results computed since the last change (see FormulaValueCache).
+  FormulaValueCache& FormulaValues() const { return formulaValues_; }
   // A change that may alter formula results: the computed ones are dropped.
   void ValuesChanged() { formulaValues_.Clear(); }
   // A copy of everything the workbook holds (sheets, cells, names, formats,
@@ -162,7 +162,7 @@ class Workbook {
   int active_ = 0;
   std::vector<DefinedName> names_;
   WorkbookProtection protection_;
-  mutable formula::ValueCache formulaValues_;
+  mutable FormulaValueCache formulaValues_;
 };
 
 }  // namespace korvane::host

@@ -7,8 +7,8 @@
 #include "host/application.h"
 #include "host/errors.h"
 #include "host/fault.h"
-#include "host/formula/formula.h"
-#include "host/print/pagination.h"
+#include "host/formula_engine.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "host/workbook.h"
 
@@ -225,7 +225,7 @@ Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* aft
     for (auto& [r, row] : copy->rows_)
       for (Cell& c : row.cells)
         if (c.formula) {
-          std::string t = formula::RenameSheet(to.strings.Get(c.formula), name_, newName);
+          std::string t = Formulas().RenameSheet(to.strings.Get(c.formula), name_, newName);
           c.formula = to.strings.Intern(t);
         }
   }
@@ -246,7 +246,7 @@ Worksheet& Worksheet::CopyTo(Workbook& target, Worksheet* before, Worksheet* aft
     if (n.scope != this) continue;
     DefinedName nn = n;
     nn.scope = &ref;
-    nn.refersTo = formula::RenameSheet(n.refersTo, name_, newName);
+    nn.refersTo = Formulas().RenameSheet(n.refersTo, name_, newName);
     copied.push_back(std::move(nn));
   }
   for (auto& n : copied) target.Names().push_back(std::move(n));
@@ -324,7 +324,7 @@ CellValue Worksheet::ValueAt(int row, int col) const {
   const Cell* c = FindCell(row, col);
   if (!c) return {};
   if (c->formula) {
-    auto v = formula::Evaluate(*this, row, col, book_->Tables().strings.Get(c->formula));
+    auto v = Formulas().Evaluate(*this, row, col, book_->Tables().strings.Get(c->formula));
     if (v) return *v;
   }
   return StoredValue(row, col);

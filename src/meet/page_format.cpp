@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/application.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/style.h"
 #include "host/workbook.h"
 #include "meet/layout.h"

@@ -6,7 +6,7 @@
 
 #include "host/address.h"
 #include "host/application.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "host/worksheet.h"
 #include "meet/guards.h"

@@ -89,7 +89,7 @@ class ShotUi : public gui::QtUi {
       }
       auto drive = std::move(drivers.front());
       drivers.pop_front();
-      QTest::qWaitForWindowExposed(&view);
+      (void)QTest::qWaitForWindowExposed(&view);  // a dialog not shown in time is shot all the same
       drive(view);
       if (view.isVisible()) {
         view.Model().Close();
@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
   wb.move(0, 120);
   wb.resize(1100, 760);
   window.show();
-  QTest::qWaitForWindowExposed(&window);
+  (void)QTest::qWaitForWindowExposed(&window);  // likewise the main window
   auto run = [&](const char* control) {
     std::cout << "menu: " << control << "\n";
     window.RunCommand(control);

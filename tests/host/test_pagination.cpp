@@ -6,7 +6,7 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 
 using namespace korvane::host;

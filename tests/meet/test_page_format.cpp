@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/application.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "meet/page_format.h"

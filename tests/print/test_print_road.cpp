@@ -9,7 +9,7 @@
 
 #include "app/commands.h"
 #include "host/application.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/print/pdf.h"
 #include "host/print/sheet_pdf.h"
 #include "host/workbook.h"

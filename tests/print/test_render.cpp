@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "host/application.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/print/job.h"
 #include "host/print/number_format.h"
 #include "host/print/pdf.h"

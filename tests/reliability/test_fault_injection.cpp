@@ -88,7 +88,9 @@ TEST(FaultInjection, EveryCommandLeavesWorkbooksFilesAndMenuAsTheyWereWhenItFail
         // Reported once, and nothing changed.
         const auto first = said.find("模拟故障");
         EXPECT_NE(first, std::string::npos) << "operation " << k << ": " << said;
-        if (first != std::string::npos) EXPECT_EQ(said.find("模拟故障", first + 1), std::string::npos) << said;
+        if (first != std::string::npos) {
+          EXPECT_EQ(said.find("模拟故障", first + 1), std::string::npos) << said;
+        }
         ASSERT_EQ(Dump(host), workbooks) << "operation " << k << " of " << n;
         ASSERT_EQ(Files(work / "meets"), files) << "operation " << k;
         ASSERT_EQ(Files(work / "forms"), formFiles) << "operation " << k;

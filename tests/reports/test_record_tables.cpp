@@ -8,7 +8,7 @@
 
 #include "host/address.h"
 #include "host/errors.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "reports/record_fixture.h"
 #include "reports/record_tables.h"
@@ -124,7 +124,9 @@ TEST(RecordFormsLayout, EachSheetCountsItsOwnRows) {
   EXPECT_EQ(tops[2], (std::vector<int>{1, 24}));      // one 23-row form a page
   EXPECT_EQ(tops[1], (std::vector<int>{1}));
   for (const RecordFormPlan& p : layout.forms)
-    if (p.kind->method != 1) EXPECT_EQ(p.sequence, 0);  // only the timed forms carry print numbers
+    if (p.kind->method != 1) {  // only the timed forms carry print numbers
+      EXPECT_EQ(p.sequence, 0);
+    }
 }
 
 TEST(RecordFormsLayout, ContinuationTitlesCountOnPastNine) {
@@ -482,7 +484,9 @@ TEST(RecordTables, TwentyGroupsOfTwoEachGetAFormOfTheirOwn) {
   for (const auto& [r, row] : timed.RowMap())
     for (int c = 2; c <= kL + 8; ++c) {
       const std::string t = Text(timed, r, c);
-      if (t.rfind("乙2-", 0) == 0) EXPECT_TRUE(names.insert(t).second) << t << " twice";
+      if (t.rfind("乙2-", 0) == 0) {
+        EXPECT_TRUE(names.insert(t).second) << t << " twice";
+      }
     }
   EXPECT_EQ(labels.size(), 20u);
   EXPECT_EQ(labels.count("打印顺序号:020"), 1u);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "reports/report_driver.h"
 #include "reports/report_fixture.h"
 #include "reports/rosters.h"
@@ -213,7 +213,9 @@ void ExpectPagesHoldTheBlocks(const host::Worksheet& ws, int rowsPerPage,
   EXPECT_EQ(p.PageCount(), pages);
   for (int i = 0; i < pages; ++i) {
     EXPECT_EQ(p.rowBands[i].first, i * rowsPerPage + 1) << ws.Name() << " page " << i;
-    if (i + 1 < pages) EXPECT_EQ(p.rowBands[i].last, (i + 1) * rowsPerPage) << ws.Name() << " page " << i;
+    if (i + 1 < pages) {
+      EXPECT_EQ(p.rowBands[i].last, (i + 1) * rowsPerPage) << ws.Name() << " page " << i;
+    }
   }
   EXPECT_EQ(p.rowBands.back().last, lastRow);
   for (const auto& [first, last] : blocks) {

@@ -28,7 +28,9 @@ MeetSpec WithEvents(std::vector<EventSpec> events, std::optional<int> maxPerGrou
 // Entrant i of event k is in the given column and row; with its number below it.
 void ExpectEntrant(const RosterEntrant& e, int k, int i, bool withNumber = true) {
   EXPECT_EQ(e.name, EntrantName(k, i));
-  if (withNumber) EXPECT_EQ(e.number, EntrantNumber(k, i)) << e.name;
+  if (withNumber) {
+    EXPECT_EQ(e.number, EntrantNumber(k, i)) << e.name;
+  }
 }
 
 // Every entrant of event k appears once, in entrant order.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "reports/record_fixture.h"
 #include "reports/score_register.h"

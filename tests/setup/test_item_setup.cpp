@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "setup/item_setup.h"
 #include "setup_support.h"
 

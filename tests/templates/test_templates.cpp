@@ -11,7 +11,7 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/range.h"
 #include "host/utf8.h"
 #include "host/workbook.h"

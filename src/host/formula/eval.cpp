@@ -14,7 +14,7 @@
 
 #include "host/formula/formula.h"
 #include "host/formula/parser.h"
-#include "host/formula/text.h"
+#include "host/number_text.h"
 #include "host/utf8.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
@@ -1333,20 +1333,6 @@ std::optional<CellValue> Evaluate(const Worksheet& ws, int row, int col, std::st
   } catch (...) {
     return std::nullopt;
   }
-}
-
-const std::optional<CellValue>* ValueCache::Find(const Worksheet* sheet, int row, int col,
-                                                std::string_view text) const {
-  if (entries_.empty()) return nullptr;
-  auto it = entries_.find(Key{sheet, row, col, std::hash<std::string_view>()(text)});
-  return it != entries_.end() && it->second.text == text ? &it->second.value : nullptr;
-}
-
-void ValueCache::Store(const Worksheet* sheet, int row, int col, std::string_view text,
-                       const std::optional<CellValue>& value) {
-  Entry& e = entries_[Key{sheet, row, col, std::hash<std::string_view>()(text)}];
-  e.text.assign(text);
-  e.value = value;
 }
 
 bool MatchesCriterion(const CellValue& value, const CellValue& criterion) {

@@ -7,7 +7,7 @@
 
 #include "host/address.h"
 #include "host/formula/lexer.h"
-#include "host/formula/text.h"
+#include "host/number_text.h"
 
 namespace korvane::host::formula {
 

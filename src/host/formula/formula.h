@@ -6,20 +6,17 @@
 // another sheet ('quoted names' too), defined names, and the functions IF, SUM,
 // COUNTA, COUNTIF (plus a few harmless ones the templates may use). Anything
 // else is "not evaluated": the caller keeps the cell's cached value.
+//
+// The sheet model reaches these through its FormulaEngine (host/formula_engine.h),
+// which this layer installs (model_engine.cpp).
 #pragma once
 
-#include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
+#include "host/formula_engine.h"
 #include "host/value.h"
-
-namespace korvane::host {
-class Worksheet;
-}
 
 namespace korvane::host::formula {
 
@@ -28,56 +25,11 @@ namespace korvane::host::formula {
 // Never throws; errors of evaluation become error values. Cycles give #REF!.
 std::optional<CellValue> Evaluate(const Worksheet& ws, int row, int col, std::string_view text);
 
-// Results of formulas computed since their workbook last changed, so that
-// each formula is evaluated once between two changes however often it is read
-// (a save, a grid repainting its cells, a chain of formulas each using the one
-// before). The workbook owns one and clears it on every change that can alter
-// a value: a cell written or cleared, rows or columns inserted or deleted, a
-// sheet added, renamed, copied, moved or deleted, a defined name changed. Not
-// for use from several threads at once.
-class ValueCache {
- public:
-  // The result remembered for formula `text` evaluated at cell (row, col) of
-  // `sheet` (the cell's own formula, or a conditional format's); null when
-  // none. A nullopt result means "not evaluated".
-  const std::optional<CellValue>* Find(const Worksheet* sheet, int row, int col, std::string_view text) const;
-  void Store(const Worksheet* sheet, int row, int col, std::string_view text, const std::optional<CellValue>& value);
-  void Clear() {
-    if (!entries_.empty()) entries_ = {};
-  }
-  std::size_t Size() const { return entries_.size(); }
-
- private:
-  struct Key {
-    const Worksheet* sheet;
-    int row, col;
-    std::size_t text;  // hash of the formula text
-    bool operator==(const Key&) const = default;
-  };
-  struct KeyHash {
-    std::size_t operator()(const Key& k) const {
-      return std::hash<const void*>()(k.sheet) ^ (static_cast<std::size_t>(k.row) * 0x9E3779B97F4A7C15ull) ^
-             (static_cast<std::size_t>(k.col) << 1) ^ k.text;
-    }
-  };
-  struct Entry {
-    std::string text;
-    std::optional<CellValue> value;
-  };
-  std::unordered_map<Key, Entry, KeyHash> entries_;
-};
-
 // COUNTIF's test of one value against a criterion ("a", ">5", "<>", "=x", 3 ...).
 bool MatchesCriterion(const CellValue& value, const CellValue& criterion);
 
-// A structural change of one sheet: rows (or columns) inserted at `at`
-// (count > 0) or deleted from `at` (count < 0 deletes -count rows/columns).
-struct Shift {
-  std::string sheet;  // the sheet whose rows/columns moved
-  bool rows = true;
-  int at = 1;
-  int count = 0;
-};
+// A structural change of one sheet (rows or columns inserted or deleted).
+using Shift = SheetShift;
 
 // Rewrites references in `text`, a formula that lives on sheet `home`
 // (references without a sheet part refer to `home`), for the shift. References

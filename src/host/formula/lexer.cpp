@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "host/address.h"
-#include "host/formula/text.h"
+#include "host/number_text.h"
 
 namespace korvane::host::formula::detail {
 

@@ -8,9 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "host/number_text.h"
 #include "host/value.h"
 
 namespace korvane::host::formula::detail {
+
+// The number and text helpers the cell values use too.
+using namespace host::text;
 
 enum class TokKind {
   Number,

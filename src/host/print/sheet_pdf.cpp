@@ -15,7 +15,7 @@
 #include <unordered_map>
 
 #include "host/formula/formula.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 #include "host/print/number_format.h"

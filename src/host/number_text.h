@@ -1,4 +1,4 @@
-// Number and text helpers shared by the cell values and the formula engine:
+// Number and text helpers of the cell values, which the formula engine uses too:
 // reading texts as numbers, writing numbers as texts, case folding and the
 // wildcard match of criteria.
 #pragma once
@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvane::host::formula::detail {
+namespace korvane::host::text {
 
 // Reads a text as a number the way the application coerces texts: surrounding
 // spaces, a sign, thousands separators in groups of three, decimals, an
@@ -43,4 +43,4 @@ bool EqualsFolded(std::string_view a, std::string_view b);
 bool WildcardMatch(std::string_view pattern, std::string_view text);
 bool HasWildcards(std::string_view pattern);
 
-}  // namespace korvane::host::formula::detail
+}  // namespace korvane::host::text

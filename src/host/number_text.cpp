@@ -1,4 +1,4 @@
-#include "host/formula/text.h"
+#include "host/number_text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,7 +7,7 @@
 
 #include "host/utf8.h"
 
-namespace korvane::host::formula::detail {
+namespace korvane::host::text {
 
 namespace {
 
@@ -258,4 +258,4 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
   return i == items.size();
 }
 
-}  // namespace korvane::host::formula::detail
+}  // namespace korvane::host::text

@@ -9,7 +9,7 @@
 // tolerance absorbs floating-point error and nothing more.
 
 #include "host/ascii.h"
-#include "host/print/pagination.h"
+#include "host/pagination.h"
 
 #include <algorithm>
 #include <array>
