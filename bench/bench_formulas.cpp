@@ -42,9 +42,8 @@ void ReadColumn(benchmark::State& state, Worksheet& ws, int col, int n, double e
     if (last != expectLast) throw std::runtime_error("wrong value: " + std::to_string(last));
   }
   state.counters["formulas"] = n;
-  state.counters["us_per_formula"] =
-      benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
+  state.counters["us_per_formula"] = benchmark::Counter(
+      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_ChainRead(benchmark::State& state) {

@@ -26,9 +26,9 @@
 #include "app/commands.h"
 #include "county_meet.h"
 #include "host/application.h"
-#include "meet/layout.h"
-#include "host/range.h"
 #include "host/ooxml/xlsx.h"
+#include "host/range.h"
+#include "meet/layout.h"
 #include "shell/commands.h"
 #include "shell/paths.h"
 #include "shell/program.h"
@@ -44,10 +44,9 @@ struct Step {
   const char* control;
   const char* folder;
 };
-constexpr Step kRoad[] = {{"New", "meets"},        {"Export", "export"},    {"MNBM", ""},
-                          {"consolidate", ""},     {"Sort", ""},            {"CreateReport", ""},
-                          {"CreateTables", ""},    {"ScoreEdit", ""},       {"ExportPRF", "export"},
-                          {"Save", ""}};
+constexpr Step kRoad[] = {
+    {"New", "meets"},     {"Export", "export"}, {"MNBM", ""},      {"consolidate", ""},     {"Sort", ""},
+    {"CreateReport", ""}, {"CreateTables", ""}, {"ScoreEdit", ""}, {"ExportPRF", "export"}, {"Save", ""}};
 
 // Answers every question with yes, picks the queued folders, keeps the messages.
 class RoadUi : public shell::Ui {
@@ -229,8 +228,9 @@ BENCHMARK(BM_Road)->Arg(5)->Arg(30)->Arg(99)->Unit(benchmark::kMillisecond)->Ite
 void PrintGrowth() {
   const auto& results = Results();
   if (results.size() < 2) return;
-  std::printf("\nprocessor milliseconds per class (7 grades x N classes); ratio = largest N / smallest N"
-              " (1 = linear)\n");
+  std::printf(
+      "\nprocessor milliseconds per class (7 grades x N classes); ratio = largest N / smallest N"
+      " (1 = linear)\n");
   std::printf("%-14s", "command");
   for (const auto& [n, _] : results) std::printf("%12s", ("N=" + std::to_string(n)).c_str());
   std::printf("%10s\n", "ratio");
@@ -251,12 +251,14 @@ void PrintGrowth() {
     std::printf("%12.3f", t / n);
   }
   std::printf("%10.2f\n", (lastTotal / nLast) / (firstTotal / nFirst));
-  std::printf("\nsaving the meet workbook (best of 3, wall clock) against deflating its parts alone (level 6, one thread)\n");
+  std::printf(
+      "\nsaving the meet workbook (best of 3, wall clock) against deflating its parts alone (level 6, one thread)\n");
   for (const auto& [n, t] : results)
-    std::printf("N=%-3d  file %.1f MiB, parts %.1f MiB: save %.1f ms, libdeflate alone %.1f ms (save %.2fx), zlib alone "
-                "%.1f ms\n",
-                n, t.bytes / (1 << 20), t.partBytes / (1 << 20), t.saveMs, t.libdeflateMs,
-                t.libdeflateMs > 0 ? t.saveMs / t.libdeflateMs : 0.0, t.zlibMs);
+    std::printf(
+        "N=%-3d  file %.1f MiB, parts %.1f MiB: save %.1f ms, libdeflate alone %.1f ms (save %.2fx), zlib alone "
+        "%.1f ms\n",
+        n, t.bytes / (1 << 20), t.partBytes / (1 << 20), t.saveMs, t.libdeflateMs,
+        t.libdeflateMs > 0 ? t.saveMs / t.libdeflateMs : 0.0, t.zlibMs);
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ std::string StuffedWorkbook(long long cells) {
     std::string cell = "<c><v>1</v></c>";
     std::string row;
     for (int c = 0; c < kCols; ++c) row += cell;
-    std::string sheet = std::string(host::ooxml::kXmlDecl) + "<worksheet xmlns=\"" + host::ooxml::kNsMain + "\"><sheetData>";
+    std::string sheet =
+        std::string(host::ooxml::kXmlDecl) + "<worksheet xmlns=\"" + host::ooxml::kNsMain + "\"><sheetData>";
     for (long long left = cells; left > 0; left -= kCols) {
       const long long n = std::min<long long>(left, kCols);
       sheet += "<row>";
@@ -87,18 +88,20 @@ std::string StuffedWorkbook(long long cells) {
             "<Default Extension=\"xml\" ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
             "ContentType=\"application/vnd.ms-excel.sheet.macroEnabled.main+xml\"/></Types>",
             true);
-    zip.Add("_rels/.rels",
-            "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-            "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>",
-            true);
+    zip.Add(
+        "_rels/.rels",
+        "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>",
+        true);
     zip.Add("xl/workbook.xml", std::string("<?xml version=\"1.0\"?><workbook xmlns=\"") + host::ooxml::kNsMain +
                                    "\" xmlns:r=\"" + host::ooxml::kNsRel +
                                    "\"><sheets><sheet name=\"1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
-    zip.Add("xl/_rels/workbook.xml.rels",
-            "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-            "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
+    zip.Add(
+        "xl/_rels/workbook.xml.rels",
+        "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
     zip.Add("xl/worksheets/sheet1.xml", std::move(sheet));
     const std::string bytes = zip.Finish();
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -130,7 +133,12 @@ void BM_ReadStuffed(benchmark::State& state) {
   state.counters["refused"] = r.status == 1;
   state.counters["file_MiB"] = static_cast<double>(fs::file_size(path)) / (1 << 20);
 }
-BENCHMARK(BM_ReadStuffed)->Arg(10'000'000)->Arg(4'500'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ReadStuffed)
+    ->Arg(10'000'000)
+    ->Arg(4'500'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_CountyRoad(benchmark::State& state) {
   ChildResult r;

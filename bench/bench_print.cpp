@@ -43,8 +43,7 @@ struct CountyBooklet {
 
     host::Workbook& alone = county.program.Host().Add();
     host::Worksheet* last = nullptr;
-    for (const host::Worksheet* ws : sheets)
-      last = &const_cast<host::Worksheet*>(ws)->CopyTo(alone, nullptr, last);
+    for (const host::Worksheet* ws : sheets) last = &const_cast<host::Worksheet*>(ws)->CopyTo(alone, nullptr, last);
     alone.RemoveSheet(alone.Sheet(1));
     bookletFile = folder / "booklet.xlsx";
     alone.SaveAs(bookletFile.string());

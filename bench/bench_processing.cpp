@@ -35,7 +35,8 @@ void BM_Consolidation(benchmark::State& state) {
   meet.Simulate();
   for (auto _ : state) meet.Consolidate();
   ReportMemory(state);
-  state.counters["entrant_rows"] = static_cast<double>(meet::events::EventRow(bench::kGrades * bench::kEventCount * 2) - 2);
+  state.counters["entrant_rows"] =
+      static_cast<double>(meet::events::EventRow(bench::kGrades * bench::kEventCount * 2) - 2);
 }
 
 void BM_SimulatedEntriesAndConsolidation(benchmark::State& state) {
@@ -57,8 +58,9 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   Meet();  // the meet is made before any timing
-  std::printf("county meet ready: %d forms of %d rows, %d events; peak memory %.1f MiB\n", bench::kGrades * bench::kTeamsPerGrade,
-              bench::kRowsPerTeam, bench::kGrades * bench::kEventCount * 2, static_cast<double>(PeakRssKiB()) / 1024.0);
+  std::printf("county meet ready: %d forms of %d rows, %d events; peak memory %.1f MiB\n",
+              bench::kGrades * bench::kTeamsPerGrade, bench::kRowsPerTeam, bench::kGrades * bench::kEventCount * 2,
+              static_cast<double>(PeakRssKiB()) / 1024.0);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("peak memory of the process: %.1f MiB\n", static_cast<double>(PeakRssKiB()) / 1024.0);

@@ -23,9 +23,7 @@ constexpr int kCols = 10;  // 100,000 cells
 
 std::string CellText(int r, int c) { return "运动员" + std::to_string(r) + "-" + std::to_string(c); }
 
-std::string TempPath(const char* name) {
-  return (std::filesystem::temp_directory_path() / name).string();
-}
+std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
 
 // Ten distinct styles: fonts, borders, alignment, fill.
 void StyleFor(int c, Style& s) {
@@ -93,8 +91,7 @@ void BM_Libxlsxwriter_Write(benchmark::State& state) {
       fmts[c] = f;
     }
     for (int r = 0; r < kRows; ++r)
-      for (int c = 0; c < kCols; ++c)
-        worksheet_write_string(ws, r, c, CellText(r + 1, c + 1).c_str(), fmts[c]);
+      for (int c = 0; c < kCols; ++c) worksheet_write_string(ws, r, c, CellText(r + 1, c + 1).c_str(), fmts[c]);
     workbook_close(wb);
   }
 }

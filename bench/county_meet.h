@@ -29,7 +29,7 @@ constexpr int kGrades = 7;
 constexpr int kTeamsPerGrade = 30;
 constexpr int kRowsPerTeam = 40;
 const char* const kGradeNames[kGrades] = {"初一", "初二", "初三", "高一", "高二", "高三", "中专"};
-const char* const kEvents[] = {"100米", "200米",  "400米", "800米", "1500米", "3000米", "100米栏",     "跳高",
+const char* const kEvents[] = {"100米", "200米",    "400米", "800米", "1500米", "3000米", "100米栏",     "跳高",
                                "跳远",  "三级跳远", "铅球",  "铁饼",  "标枪",   "实心球", "4×100米接力", "4×400米接力"};
 constexpr int kEventCount = static_cast<int>(std::size(kEvents));
 
@@ -76,7 +76,8 @@ inline void PrepareMeet(host::Workbook& book, int classes) {
 
   host::Worksheet& form = book.Sheet(std::string(meet::kFormSampleSheet));
   form.Unprotect();
-  for (int e = 0; e < kEventCount; ++e) form.PutValue(meet::form::kHeadingRow, meet::form::kFirstEventCol + e, kEvents[e]);
+  for (int e = 0; e < kEventCount; ++e)
+    form.PutValue(meet::form::kHeadingRow, meet::form::kFirstEventCol + e, kEvents[e]);
   form.Protect();
 
   host::Worksheet& events = book.Sheet(std::string(meet::kEventsSheet));
@@ -101,15 +102,13 @@ inline void PrepareMeet(host::Workbook& book, int classes) {
 struct CountyMeet {
   std::filesystem::path folder;
   BenchUi ui;
-  shell::Program program{std::make_unique<host::WorkbookHost>(), ui,
-                         shell::SettingsStore(folder / "settings.ini")};
+  shell::Program program{std::make_unique<host::WorkbookHost>(), ui, shell::SettingsStore(folder / "settings.ini")};
   host::Workbook* book = nullptr;
   long rssAfterSetup = 0;
 
   // The meet with its registration forms, in a scratch folder of the
   // system's temporary folder named `folderName` (removed at the end).
-  explicit CountyMeet(const std::string& folderName)
-      : folder(std::filesystem::temp_directory_path() / folderName) {
+  explicit CountyMeet(const std::string& folderName) : folder(std::filesystem::temp_directory_path() / folderName) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     program.FillTables();
@@ -127,7 +126,6 @@ struct CountyMeet {
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
   }
-
 
   void Simulate() {
     shell::CommandRandom rng(20240409);

@@ -28,19 +28,23 @@ struct Para {
   std::vector<Run> runs;
   const char* align = "left";  // left, center, right
   const char* font = "楷体";
-  int halfPoints = 44;         // 22 pt
+  int halfPoints = 44;  // 22 pt
   bool bold = false;
-  int before = 0;              // space before, twentieths of a point
-  int firstLineChars = 0;      // first-line indent in hundredths of a character
+  int before = 0;          // space before, twentieths of a point
+  int firstLineChars = 0;  // first-line indent in hundredths of a character
 };
 
 std::string Escape(const std::string& s) {
   std::string out;
   for (char c : s) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else out += c;
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
   }
   return out;
 }
@@ -71,8 +75,7 @@ std::string ParagraphXml(const Para& p) {
 
 // The meet's title and the big word at the top of every certificate.
 std::vector<Para> Heading(const char* word) {
-  return {Para{{{"田径运动会"}}, "center", "黑体", 56, true, 0},
-          Para{{{word}}, "center", "黑体", 112, true, 120}};
+  return {Para{{{"田径运动会"}}, "center", "黑体", 56, true, 0}, Para{{{word}}, "center", "黑体", 112, true, 120}};
 }
 
 // The signature block at the bottom right.
@@ -85,8 +88,8 @@ std::vector<Para> Signature(const char* closing) {
 std::vector<Para> Spirit() {
   std::vector<Para> v = Heading("奖　状");
   v.push_back(Para{{{"《年级》"}, {"（　　　）", true}, {"班："}}, "left", "楷体", 48, true, 480});
-  v.push_back(Para{{{"在本届田径运动会中，遵守纪律，团结友爱，奋力拼搏，表现突出，被评为"}},
-                   "left", "楷体", 44, false, 240, 200});
+  v.push_back(Para{
+      {{"在本届田径运动会中，遵守纪律，团结友爱，奋力拼搏，表现突出，被评为"}}, "left", "楷体", 44, false, 240, 200});
   v.push_back(Para{{{"精神文明奖"}}, "center", "黑体", 64, true, 240});
   auto sig = Signature("特发此状，以资鼓励。");
   v.insert(v.end(), sig.begin(), sig.end());
@@ -106,8 +109,8 @@ std::vector<Para> Team() {
 std::vector<Para> Individual() {
   std::vector<Para> v = Heading("荣誉证书");
   v.push_back(Para{{{"　　　　　　　　", true}, {"同学："}}, "left", "楷体", 48, true, 480});
-  v.push_back(Para{{{"在本届田径运动会《年级》《组别》《项目》比赛中，成绩优异，荣获"}},
-                   "left", "楷体", 44, false, 240, 200});
+  v.push_back(
+      Para{{{"在本届田径运动会《年级》《组别》《项目》比赛中，成绩优异，荣获"}}, "left", "楷体", 44, false, 240, 200});
   v.push_back(Para{{{"第《名次》名"}}, "center", "黑体", 64, true, 240});
   auto sig = Signature("特发此证，以资鼓励。");
   v.insert(v.end(), sig.begin(), sig.end());
@@ -174,14 +177,14 @@ std::vector<std::pair<std::string, std::string>> Package(const std::vector<Para>
            "<w:pPrDefault/></w:docDefaults>"
            "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
            "</w:styles>"},
-      {"word/settings.xml",
-       decl + "<w:settings xmlns:w=\"" + kW + "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                                               "relationships\"><w:zoom w:percent=\"100\"/>"
-                                               "<w:defaultTabStop w:val=\"420\"/>"
-                                               "<w:characterSpacingControl w:val=\"compressPunctuation\"/>"
-                                               "<w:compat><w:compatSetting w:name=\"compatibilityMode\" "
-                                               "w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"15\"/>"
-                                               "</w:compat></w:settings>"},
+      {"word/settings.xml", decl + "<w:settings xmlns:w=\"" + kW +
+                                "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                                "relationships\"><w:zoom w:percent=\"100\"/>"
+                                "<w:defaultTabStop w:val=\"420\"/>"
+                                "<w:characterSpacingControl w:val=\"compressPunctuation\"/>"
+                                "<w:compat><w:compatSetting w:name=\"compatibilityMode\" "
+                                "w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"15\"/>"
+                                "</w:compat></w:settings>"},
   };
 }
 

@@ -111,7 +111,6 @@ void PutRow(Worksheet& ws, int row, int col, std::initializer_list<CellValue> va
   for (const CellValue& v : values) Put(ws, row, col++, v);
 }
 
-
 void PutFormula(Worksheet& ws, const std::string& cell, const std::string& formula, const CellValue& cached) {
   RangeRef r = Area(cell);
   ws.PutFormula(r.r1, r.c1, formula, cached);

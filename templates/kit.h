@@ -26,17 +26,17 @@ RangeRef Area(int r1, int c1, int r2, int c2);
 
 // The look of a cell. Fields left at their defaults are not changed by Format().
 struct Look {
-  std::string font;        // empty: keep
-  double size = 0;         // 0: keep
-  bool bold = false;       // sets bold when true
-  int halign = 0;          // an xl alignment constant; 0: keep
-  int valign = 0;          // an xl alignment constant; 0: keep
-  bool wrap = false;       // sets wrapping when true
-  bool shrink = false;     // sets shrink-to-fit when true
-  int rotation = -1;       // 255 = vertical stacked text; -1: keep
+  std::string font;          // empty: keep
+  double size = 0;           // 0: keep
+  bool bold = false;         // sets bold when true
+  int halign = 0;            // an xl alignment constant; 0: keep
+  int valign = 0;            // an xl alignment constant; 0: keep
+  bool wrap = false;         // sets wrapping when true
+  bool shrink = false;       // sets shrink-to-fit when true
+  int rotation = -1;         // 255 = vertical stacked text; -1: keep
   std::string numberFormat;  // empty: keep
-  std::uint32_t fill = 0;  // ARGB solid fill; 0: keep
-  std::uint32_t color = 0;  // ARGB font colour; 0: keep
+  std::uint32_t fill = 0;    // ARGB solid fill; 0: keep
+  std::uint32_t color = 0;   // ARGB font colour; 0: keep
 };
 
 // Looks used across the templates.

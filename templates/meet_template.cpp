@@ -60,8 +60,8 @@ constexpr CatalogueEvent kCatalogue[] = {
     {"100米", 1, 1, true, true, true, true},       {"200米", 1, 1, true, true, true, true},
     {"400米", 1, 1, true, true, true, true},       {"800米", 3, 1, true, true, false, true},
     {"1500米", 3, 1, false, false, true, false},   {"跳高", 3, 2, true, true, true, true},
-    {"跳远", 3, 3, true, true, true, true},         {"铅球", 3, 3, false, false, true, true},
-    {"实心球", 3, 3, true, true, false, false},     {"跳绳", 3, 4, true, true, false, false},
+    {"跳远", 3, 3, true, true, true, true},        {"铅球", 3, 3, false, false, true, true},
+    {"实心球", 3, 3, true, true, false, false},    {"跳绳", 3, 4, true, true, false, false},
     {"4×100米接力", 1, 1, true, true, true, true},
 };
 constexpr int kEventCount = static_cast<int>(std::size(kCatalogue));
@@ -377,7 +377,7 @@ void BuildEvents(Worksheet& ws, const std::vector<ConfiguredEvent>& events) {
 // Event rows prepared for results: event k owns rows 2k+1 and 2k+2.
 constexpr int kRegisterEvents = 500;
 constexpr int kRegisterLastRow = 2 * kRegisterEvents + 2;
-constexpr int kRegisterFirstEntrantCol = 5;  // E
+constexpr int kRegisterFirstEntrantCol = 5;                                                                  // E
 constexpr int kRegisterLastEntrantCol = kRegisterFirstEntrantCol + layout::events::MaxEntrantsPerEvent - 1;  // CA
 
 void BuildRegister(Worksheet& ws) {
@@ -454,7 +454,8 @@ void FormHeader(Worksheet& ws, int top, int titleTo, int groupLabelFrom, int gro
   if (groupCol - 1 > groupLabelFrom) Merge(ws, Area(r, groupLabelFrom, r, groupCol - 1));
   Format(ws, Area(r, 1, r, 1), Label());
   Format(ws, Area(r, groupLabelFrom, r, groupCol - 1), Label());
-  Format(ws, Area(r, groupCol, r, groupCol + 1), Look{.bold = true, .halign = xl::Center, .valign = xl::Center, .shrink = true});
+  Format(ws, Area(r, groupCol, r, groupCol + 1),
+         Look{.bold = true, .halign = xl::Center, .valign = xl::Center, .shrink = true});
   Format(ws, Area(r, groupCol, r, groupCol), Look{.numberFormat = kGroupNumberFormat});
   Format(ws, Area(r, groupCol + 1, r, groupCol + 1), Look{.numberFormat = kGroupCountFormat});
   Unlock(ws, Area(r, groupCol, r, groupCol + 1));
@@ -477,7 +478,8 @@ void TimedForm(Worksheet& ws, int top, bool relay) {
   Put(ws, lanes, 1, "道次");
   for (int k = 0; k < 8; ++k) Put(ws, lanes, 2 + k, std::string(layout::kNumerals[k]));
   Format(ws, Area(lanes, 1, lanes, 9), Label());
-  Format(ws, Area(lanes, kLastCol, lanes, kLastCol), Look{.size = 9, .halign = xl::Right, .valign = xl::Center, .shrink = true});
+  Format(ws, Area(lanes, kLastCol, lanes, kLastCol),
+         Look{.size = 9, .halign = xl::Right, .valign = xl::Center, .shrink = true});
   std::vector<std::string> labels = relay ? std::vector<std::string>{"队名", "成绩", "名次"}
                                           : std::vector<std::string>{"姓名", "号码", "成绩", "名次"};
   const int first = top + 3;
@@ -523,8 +525,8 @@ void BuildTimedForms(Worksheet& ws) {
 // fourteen bar heights of three attempts each (C:AR), best, place, points,
 // remarks; group cells AT2:AU2.
 void BuildHeightForm(Worksheet& ws) {
-  constexpr int kLastCol = 49;    // AW
-  constexpr int kFirstTry = 3;    // C
+  constexpr int kLastCol = 49;  // AW
+  constexpr int kFirstTry = 3;  // C
   constexpr int kHeights = 14;
   constexpr int kLastTry = kFirstTry + 3 * kHeights - 1;  // AR
   constexpr int kLastRow = 23;
@@ -533,9 +535,9 @@ void BuildHeightForm(Worksheet& ws) {
   Widths(ws, 1, 1, 5.5);
   Widths(ws, 2, 2, 7);
   Widths(ws, kFirstTry, kLastTry, 2);
-  Widths(ws, kLastTry + 1, kLastTry + 1, 6);       // AS
-  Widths(ws, kLastTry + 2, kLastTry + 3, 6.5);     // AT, AU
-  Widths(ws, kLastTry + 4, kLastCol, 5);           // AV, AW
+  Widths(ws, kLastTry + 1, kLastTry + 1, 6);    // AS
+  Widths(ws, kLastTry + 2, kLastTry + 3, 6.5);  // AT, AU
+  Widths(ws, kLastTry + 4, kLastCol, 5);        // AV, AW
 
   Put(ws, "A1", "田赛高度记录表");
   Merge(ws, Area(1, 1, 1, 32));
@@ -592,7 +594,8 @@ void TrialForm(Worksheet& ws, int top, bool counted) {
     Merge(ws, Area(head, 9, head, kLastCol));
     for (int r = head + 1; r <= last; ++r) Merge(ws, Area(r, 9, r, kLastCol));
   } else {
-    PutRow(ws, head, 3, {"第一次", "第二次", "第三次", "第四次", "第五次", "第六次", "最好成绩", "名次", "得分", "备注"});
+    PutRow(ws, head, 3,
+           {"第一次", "第二次", "第三次", "第四次", "第五次", "第六次", "最好成绩", "名次", "得分", "备注"});
   }
   Format(ws, Area(head, 1, head, kLastCol), Label());
   Format(ws, Area(head + 1, 1, last, kLastCol), Look{.halign = xl::Center, .valign = xl::Center, .shrink = true});

@@ -23,12 +23,12 @@ namespace {
 constexpr int kGradeBlocks = 7;
 constexpr int kFirstBlockRow = 3;
 constexpr int kLastBlockRow = kFirstBlockRow + 3 * kGradeBlocks - 1;  // 23
-constexpr int kFirstEventCol = 6;                                    // F
-constexpr int kPreparedEventCols = 80;                               // event cells unlocked up to CB
+constexpr int kFirstEventCol = 6;                                     // F
+constexpr int kPreparedEventCols = 80;                                // event cells unlocked up to CB
 
 constexpr const char* kGroups[] = {"男子组", "女子组", "混合组"};
-constexpr int kTeamPlaces = 3;                        // 团体总分奖: first three classes of a grade
-constexpr int kIndividualPlaces[] = {6, 6, 0};        // 单项奖: first six; no mixed group by default
+constexpr int kTeamPlaces = 3;                  // 团体总分奖: first three classes of a grade
+constexpr int kIndividualPlaces[] = {6, 6, 0};  // 单项奖: first six; no mixed group by default
 
 void BuildSettings(Worksheet& ws) {
   Widths(ws, 1, 1, 8);

@@ -98,7 +98,8 @@ Workbook& BuildScheduleTemplate(WorkbookHost& host) {
   BuildSchedule(book.Sheet(kTrackSheet), "径赛日程安排",
                 {"日期", "时间", "年级", "性别", "项目", "赛次", "组数（人数）"}, {12, 13, 10, 6, 13, 8, 13});
   BuildSchedule(book.Sheet(kFieldSheet), "田赛日程安排",
-                {"日期", "裁判组", "时间", "年级", "性别", "项目", "赛次", "组数（人数）"}, {11, 10, 12, 9, 5, 12, 7, 13});
+                {"日期", "裁判组", "时间", "年级", "性别", "项目", "赛次", "组数（人数）"},
+                {11, 10, 12, 9, 5, 12, 7, 13});
   book.AddName(std::string("'") + kListsSheet + "'!Print_Titles", std::string("=") + kListsSheet + "!$1:$2");
   book.AddName(std::string("'") + kTrackSheet + "'!Print_Titles", std::string("=") + kTrackSheet + "!$1:$1");
   book.AddName(std::string("'") + kFieldSheet + "'!Print_Titles", std::string("=") + kFieldSheet + "!$1:$1");

@@ -25,12 +25,12 @@ namespace korvane::awards {
 inline constexpr int kGradeBlocks = 7;  // the template's blocks, rows 3 to 23
 inline constexpr int kFirstBlockRow = 3;
 inline constexpr int kLastTemplateBlockRow = kFirstBlockRow + 3 * kGradeBlocks - 1;
-inline constexpr int kHeadingRow = 2;      // event headings from F2
-inline constexpr int kFirstEventCol = 6;   // F
-inline constexpr int kGroupCol = 2;        // B
-inline constexpr int kTeamPlacesCol = 4;   // D(3g)
-inline constexpr int kPlacesCol = 5;       // E
-inline constexpr int kMaxPlaces = 10;      // places are named 一 to 十
+inline constexpr int kHeadingRow = 2;     // event headings from F2
+inline constexpr int kFirstEventCol = 6;  // F
+inline constexpr int kGroupCol = 2;       // B
+inline constexpr int kTeamPlacesCol = 4;  // D(3g)
+inline constexpr int kPlacesCol = 5;      // E
+inline constexpr int kMaxPlaces = 10;     // places are named 一 to 十
 inline constexpr std::string_view kNoAward = "／";
 constexpr int BlockRow(int grade) { return 3 * grade; }  // grade 1-based
 

@@ -36,16 +36,13 @@ void DrawBorder(print::PdfDocument& pdf, const docx::DocumentLook& look) {
   const std::uint32_t color = b.color == 0 ? 0 : (0xFF000000u | b.color);
   const double inset = b.fromPageEdge ? b.space : std::max(0.0, std::min(look.marginTop, look.marginLeft) - b.space);
   const print::Pen pen{.width = b.width, .color = color};
-  auto frame = [&](double d) {
-    pdf.StrokeRect({d, d, look.pageWidth - 2 * d, look.pageHeight - 2 * d}, pen);
-  };
+  auto frame = [&](double d) { pdf.StrokeRect({d, d, look.pageWidth - 2 * d, look.pageHeight - 2 * d}, pen); };
   frame(inset);
   if (b.doubleLine) frame(inset + 2 * b.width);
 }
 
 // One paragraph from `y` down; returns the y below it.
-double DrawParagraph(print::PdfDocument& pdf, const docx::DocumentLook& page, const docx::ParagraphLook& p,
-                     double y) {
+double DrawParagraph(print::PdfDocument& pdf, const docx::DocumentLook& page, const docx::ParagraphLook& p, double y) {
   const double left = page.marginLeft;
   const double width = page.pageWidth - page.marginLeft - page.marginRight;
   y += p.spaceBefore;

@@ -13,7 +13,6 @@
 
 namespace korvane::awards {
 
-
 namespace {
 
 bool EndsWith(std::string_view s, std::string_view suffix) {

@@ -39,8 +39,8 @@ std::optional<std::string> RequireDefaultFolder(shell::Program& program) {
 }
 
 std::string PrizeWorkbookPath(const shell::Program& program, const std::string& folder) {
-  return (fs::path(folder) / (std::string(meet::kPrizeWorkbookBaseName) +
-                              std::string(program.tables.extensions.plainWorkbook)))
+  return (fs::path(folder) /
+          (std::string(meet::kPrizeWorkbookBaseName) + std::string(program.tables.extensions.plainWorkbook)))
       .string();
 }
 
@@ -147,7 +147,8 @@ void PrizeList(shell::Program& program) {
     return;
   }
   std::vector<host::Worksheet*> sheets;
-  for (std::string_view name : {meet::kSettingsSheet, meet::kAwardTypes[0], meet::kAwardTypes[1], meet::kAwardTypes[2]}) {
+  for (std::string_view name :
+       {meet::kSettingsSheet, meet::kAwardTypes[0], meet::kAwardTypes[1], meet::kAwardTypes[2]}) {
     host::Worksheet* ws = prize->FindSheet(std::string(name));
     if (ws == nullptr) {
       ui.MessageBox(text::SheetMissing(prize->Name(), name), Icon::Exclamation);
@@ -163,10 +164,9 @@ void PrizeList(shell::Program& program) {
   }
 
   shell::CaptionNote note(program, shell::notes::kPleaseWait);
-  const std::vector<std::vector<std::string>> headings = {
-      {"年级"}, {"年级", "名次"}, {"年级", "组别", "项目", "名次"}};
+  const std::vector<std::vector<std::string>> headings = {{"年级"}, {"年级", "名次"}, {"年级", "组别", "项目", "名次"}};
   const std::vector<std::vector<std::string>>* lines[] = {&expanded.lines.spirit, &expanded.lines.team,
-                                                         &expanded.lines.individual};
+                                                          &expanded.lines.individual};
   for (int i = 0; i < 3; ++i) {
     host::Worksheet& ws = *sheets[static_cast<std::size_t>(i + 1)];
     const int lastRow = ws.LastUsedRow(), lastCol = ws.LastUsedCol();

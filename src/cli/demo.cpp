@@ -107,12 +107,12 @@ std::vector<DemoStep> DemoSteps(const std::string& meetsFolder, const std::strin
                    " press CmdClose\n"
                    "Save\n"
                    "Close\n"});
-  steps.push_back({"新建运动会工作簿，每班一张报名表",
-                   "folder " + Quote(meetsFolder) + "\n"
-                   "New\n"});
-  steps.push_back({"导出报名数据：发给各班的报名登记表",
-                   "folder " + Quote(exportFolder) + "\n"
-                   "Export\n"});
+  steps.push_back({"新建运动会工作簿，每班一张报名表", "folder " + Quote(meetsFolder) +
+                                                           "\n"
+                                                           "New\n"});
+  steps.push_back({"导出报名数据：发给各班的报名登记表", "folder " + Quote(exportFolder) +
+                                                             "\n"
+                                                             "Export\n"});
   steps.push_back({"打印报名表样表(A4)：PDF 存在运动会文件夹中，不送打印机",
                    "answer yes\n"
                    "MyPrint1\n"});
@@ -129,14 +129,14 @@ std::vector<DemoStep> DemoSteps(const std::string& meetsFolder, const std::strin
                    "ScoreEdit\n"
                    "Save\n"});
   steps.push_back({"打印成绩记录表(B4)：四张记录表打成一份 PDF", "answer yes\nMyPrint3\n"});
-  steps.push_back({"导出打印报表：交给别处打印的报表工作簿",
-                   "folder " + Quote(exportFolder) + "\n"
-                   "ExportPRF\n"});
+  steps.push_back({"导出打印报表：交给别处打印的报表工作簿", "folder " + Quote(exportFolder) +
+                                                                 "\n"
+                                                                 "ExportPRF\n"});
   steps.push_back({"赛事奖项：奖项设置、获奖名单明细、每种奖项的证书套打文档和可直接打印的证书PDF",
                    "PrizeSetup\n"
-                   "set 奖项设置.xlsx:设置!D3 2\n"  // 初一: two total-score certificates
-                   "set 奖项设置.xlsx:设置!E3 3\n"  // its boys: three places per event
-                   "set 奖项设置.xlsx:设置!E4 3\n"  // its girls too
+                   "set 奖项设置.xlsx:设置!D3 2\n"   // 初一: two total-score certificates
+                   "set 奖项设置.xlsx:设置!E3 3\n"   // its boys: three places per event
+                   "set 奖项设置.xlsx:设置!E4 3\n"   // its girls too
                    "set 奖项设置.xlsx:设置!F4 ／\n"  // but no individual award for the girls' first event
                    "PrizeList\n"
                    "PrizeCreate\n"

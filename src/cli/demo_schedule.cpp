@@ -21,7 +21,11 @@ int LeadingNumber(const std::string& s) {
 // Expected minutes of a track item: by distance, for each group.
 int TrackMinutes(const schedule::ListRow& item) {
   const int metres = LeadingNumber(item[3]);
-  const int perGroup = schedule::text::Contains(item[3], "接力") ? 6 : metres <= 200 ? 4 : metres <= 400 ? 5 : metres <= 800 ? 7 : 10;
+  const int perGroup = schedule::text::Contains(item[3], "接力") ? 6
+                       : metres <= 200                           ? 4
+                       : metres <= 400                           ? 5
+                       : metres <= 800                           ? 7
+                                                                 : 10;
   return std::clamp(perGroup * std::max(1, LeadingNumber(item[5])), 1, 120);
 }
 
@@ -31,7 +35,8 @@ int FieldMinutes(const schedule::ListRow& item) { return std::clamp(30 * std::ma
 std::string Two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 std::string TypeStart(int minutesOfDay) {
-  return " type tbHours " + std::to_string(minutesOfDay / 60) + "时\n type tbMinutes " + Two(minutesOfDay % 60) + "分\n";
+  return " type tbHours " + std::to_string(minutesOfDay / 60) + "时\n type tbMinutes " + Two(minutesOfDay % 60) +
+         "分\n";
 }
 
 // The items of half day h of n items spread over the half days in order.
@@ -52,8 +57,8 @@ std::string Track(const std::vector<schedule::ListRow>& items) {
     const bool lastHalfDay = h == kHalfDays - 1;
     // Before the next half-day row, or at the end of the list on the last half day.
     const std::string at = lastHalfDay ? " select ListBox21 none\n" : " select ListBox21 " + std::to_string(pos) + "\n";
-    s += at + " select ListBox13 =开始检录\n" + TypeStart(h % 2 == 0 ? 8 * 60 + 30 : 14 * 60) +
-         " type tbTimes 10分钟\n";
+    s +=
+        at + " select ListBox13 =开始检录\n" + TypeStart(h % 2 == 0 ? 8 * 60 + 30 : 14 * 60) + " type tbTimes 10分钟\n";
     if (lastHalfDay) s += " answer yes\n";  // the track list
     s += " press cmdAppend\n";
     ++pos;
@@ -95,9 +100,9 @@ std::string Field(const std::vector<schedule::ListRow>& items) {
       ++pos;
       int clock = start;
       for (std::size_t i = first + g; i < last; i += 4) {
-        s += (lastHalfDay ? at : " select ListBox22 " + std::to_string(pos) + "\n") + " select ListBox12 =" +
-             items[i][0] + "\n" + TypeStart(clock) + " type tbTimes " + std::to_string(FieldMinutes(items[i])) +
-             "分钟\n press cmdAppend\n";
+        s += (lastHalfDay ? at : " select ListBox22 " + std::to_string(pos) + "\n") +
+             " select ListBox12 =" + items[i][0] + "\n" + TypeStart(clock) + " type tbTimes " +
+             std::to_string(FieldMinutes(items[i])) + "分钟\n press cmdAppend\n";
         clock += FieldMinutes(items[i]);
         ++pos;
       }

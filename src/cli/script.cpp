@@ -178,8 +178,7 @@ void ScriptRunner::CheckNothingQueued() {
   auto consider = [&](const std::deque<Queued>& q, const char* kind, const char* box) {
     if (q.empty() || (first && first->line <= q.front().line)) return;
     first = &q.front();
-    what = std::string(kind) + " " + (first->cancel ? "cancel" : first->text) + " was queued but no " + box +
-           " came";
+    what = std::string(kind) + " " + (first->cancel ? "cancel" : first->text) + " was queued but no " + box + " came";
   };
   consider(answers_, "answer", "question");
   consider(folders_, "folder", "folder picker");
@@ -213,8 +212,7 @@ void ScriptRunner::RunStatement(const ScriptLine& line, DialogModel* dialog) {
   }
   if (word == "answer") {
     needArgs(1, 1, "answer yes|no|cancel");
-    if (arg(1).text != "yes" && arg(1).text != "no" && arg(1).text != "cancel")
-      Fail("usage: answer yes|no|cancel");
+    if (arg(1).text != "yes" && arg(1).text != "no" && arg(1).text != "cancel") Fail("usage: answer yes|no|cancel");
     answers_.push_back(Queued{arg(1).text, false, current_});
     return;
   }

@@ -20,8 +20,8 @@
 
 #include <deque>
 #include <functional>
-#include <optional>
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>

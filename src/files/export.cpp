@@ -50,7 +50,8 @@ void WriteExportWorkbook(shell::Program& program, host::Workbook& meetBook, cons
     for (host::Worksheet* ws : out.Sheets())
       if (ws->Name().starts_with(kBlankSheetPrefix)) blanks.push_back(ws);
     if (!blanks.empty()) out.DeleteSheets(blanks);
-    for (host::Worksheet* ws : out.Sheets()) ws->Protect(/*drawingObjects=*/true, /*contents=*/true, /*scenarios=*/true);
+    for (host::Worksheet* ws : out.Sheets())
+      ws->Protect(/*drawingObjects=*/true, /*contents=*/true, /*scenarios=*/true);
     out.Sheet(1).Select();
     out.SaveAs(path, meet::IsNewerFileFamily(host.Version()) ? kMacroEnabledFormat : 0);
   } catch (const host::HostError& e) {
@@ -122,8 +123,8 @@ void Export(shell::Program& program) {
   if (folder == shell::kPickerCancelled) return;
 
   const host::Worksheet& settings = meetBook->Sheet(std::string(meet::kSettingsSheet));
-  const long long teams = settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col)
-                              .ToWhole();
+  const long long teams =
+      settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole();
   if (teams <= 0) {
     program.ui().MessageBox(std::string(text::kNoTeams), Icon::Information);
     return;
@@ -141,8 +142,8 @@ void Export(shell::Program& program) {
   // entries in it, it is replaced only on the user's word, and a copy of it stays.
   std::error_code ec;
   if (fs::exists(path, ec) && HoldsEntries(path)) {
-    if (program.ui().MessageBox(text::ReplaceEntriesQuestion(path), Icon::Exclamation, shell::Buttons::YesNoDefaultNo) !=
-        shell::Answer::Yes)
+    if (program.ui().MessageBox(text::ReplaceEntriesQuestion(path), Icon::Exclamation,
+                                shell::Buttons::YesNoDefaultNo) != shell::Answer::Yes)
       return;
     const fs::path backup = BackupPath(path);
     fs::copy_file(path, backup, ec);

@@ -52,8 +52,8 @@ std::vector<std::filesystem::path> MeetWorkbooksNewestFirst(const std::string& f
 // workbook of that name is open in the host, the next free stamp of the day
 // is taken, so a second workbook made within the same second never replaces
 // the first. Throws host::HostError when no stamp of the day is left.
-std::string FreeMeetWorkbookName(const std::string& folder, const host::WorkbookHost& host,
-                                 const shell::DateTime& now, std::string_view extension);
+std::string FreeMeetWorkbookName(const std::string& folder, const host::WorkbookHost& host, const shell::DateTime& now,
+                                 std::string_view extension);
 
 // The menu items that depend on how far a meet has come, from its team count
 // (设置!B9) and sheet count: entries not yet consolidated allow 导入报名数据;

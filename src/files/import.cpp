@@ -61,11 +61,11 @@ class ReadOnlyBook {
 // Why a returned registration workbook is not the meet's forms, naming the
 // sheet and what differs; none when every form has the meet's shape.
 meet::Refusal FormShapeProblem(const host::Workbook& registration, const host::Worksheet& sample, int teams,
-                             int lastEventCol, int rowsPerTeam) {
+                               int lastEventCol, int rowsPerTeam) {
   for (int i = 1; i <= teams; ++i)
     if (registration.FindSheet(meet::TeamSheetName(i)) == nullptr)
-      return meet::Refusal::Because("缺少工作表“" + meet::TeamSheetName(i) + "”（本次运动会有 " + std::to_string(teams) +
-                                    " 张报名表）。");
+      return meet::Refusal::Because("缺少工作表“" + meet::TeamSheetName(i) + "”（本次运动会有 " +
+                                    std::to_string(teams) + " 张报名表）。");
   for (const host::Worksheet* ws : registration.Sheets()) {
     bool ours = false;
     for (int i = 1; i <= teams && !ours; ++i) ours = host::Workbook::SameSheetName(ws->Name(), meet::TeamSheetName(i));
@@ -83,13 +83,14 @@ meet::Refusal FormShapeProblem(const host::Workbook& registration, const host::W
       const std::string want = sample.ValueAt(headingRow, c).ToText();
       if (got != want)
         return meet::Refusal::Because(where + "第" + std::to_string(headingRow) + "行的表头与本次运动会的报名表不同：" +
-                                      host::RelativeAddress(host::RangeRef{headingRow, c, headingRow, c}) + " 为“" + got +
-                                      "”，应为“" + want + "”。");
+                                      host::RelativeAddress(host::RangeRef{headingRow, c, headingRow, c}) + " 为“" +
+                                      got + "”，应为“" + want + "”。");
     }
     const int closing = LastUsedRowOfColumn(form, 1);
     if (closing != meet::form::ClosingRow(rowsPerTeam))
       return meet::Refusal::Because(where + "报名表的结束行在第" + std::to_string(closing) + "行，应在第" +
-                                    std::to_string(meet::form::ClosingRow(rowsPerTeam)) + "行（运动员行数与本次运动会的不同）。");
+                                    std::to_string(meet::form::ClosingRow(rowsPerTeam)) +
+                                    "行（运动员行数与本次运动会的不同）。");
   }
   return {};
 }
@@ -145,8 +146,8 @@ void Import(shell::Program& program) {
 
   const host::Worksheet& settings = meetBook->Sheet(std::string(meet::kSettingsSheet));
   const host::Worksheet& sample = meetBook->Sheet(std::string(meet::kFormSampleSheet));
-  const long long teams = settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col)
-                              .ToWhole();
+  const long long teams =
+      settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole();
   const int lastEventCol = LastUsedColumnOfRow(sample, meet::form::kHeadingRow);
   const int rowsPerTeam = parameters.RowsPerTeam;
 
@@ -179,8 +180,10 @@ void Import(shell::Program& program) {
     for (std::size_t r = 0; r < entries.back().size(); ++r)
       for (std::size_t c = 0; c < entries.back()[r].size(); ++c)
         if (std::string problem = host::CellContentProblem(entries.back()[r][c], true); !problem.empty()) {
-          const std::string cell = host::ColumnLetters(area.c1 + static_cast<int>(c)) + std::to_string(area.r1 + static_cast<int>(r));
-          ui.MessageBox(text::CannotRead(path, "工作表“" + form.Name() + "”单元格" + cell + "的" + problem), Icon::Exclamation);
+          const std::string cell =
+              host::ColumnLetters(area.c1 + static_cast<int>(c)) + std::to_string(area.r1 + static_cast<int>(r));
+          ui.MessageBox(text::CannotRead(path, "工作表“" + form.Name() + "”单元格" + cell + "的" + problem),
+                        Icon::Exclamation);
           return;
         }
   }

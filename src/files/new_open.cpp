@@ -77,8 +77,8 @@ std::optional<fs::path> NewestMeetWorkbook(const std::string& folder, std::strin
   return files.front();
 }
 
-std::string FreeMeetWorkbookName(const std::string& folder, const host::WorkbookHost& host,
-                                 const shell::DateTime& now, std::string_view extension) {
+std::string FreeMeetWorkbookName(const std::string& folder, const host::WorkbookHost& host, const shell::DateTime& now,
+                                 std::string_view extension) {
   for (int stamp = now.SecondsOfDay(); stamp < kSecondsPerDay; ++stamp) {
     std::string name = meet::MeetWorkbookFileName(now.Date(), stamp, extension);
     if (!PathTaken(fs::path(folder) / name) && host.FindWorkbook(name) == nullptr) return name;
@@ -245,8 +245,9 @@ void Open(shell::Program& program) {
   shell::MenuState& menu = program.Menu();
   EnableMeetOpen(menu);
   const int teams = WholeAt(*settingsSheet, meet::settings::TeamSheetCount);
-  const bool teamMode = settingsSheet->ValueAt(meet::settings::kTeamModeFlag.row, meet::settings::kTeamModeFlag.col)
-                            .ToText() == meet::settings::kTeamModeMark;
+  const bool teamMode =
+      settingsSheet->ValueAt(meet::settings::kTeamModeFlag.row, meet::settings::kTeamModeFlag.col).ToText() ==
+      meet::settings::kTeamModeMark;
   ApplyStageMenu(menu, teams, book->Count(), teamMode);
 
   // Reports opened with a first page number other than the one 设置!C1 asks
@@ -258,6 +259,5 @@ void Open(shell::Program& program) {
       meet::ResetPage(program.Host());
   }
 }
-
 
 }  // namespace korvane::files

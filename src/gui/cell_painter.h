@@ -23,8 +23,8 @@ class CellPainter : public QStyledItemDelegate {
   // The rectangle a cell's text may use: the cell, and for text that runs on,
   // the empty cells to its right that it needs.
   QRect RunOnRect(const QModelIndex& index, const QRect& cell, const QString& text) const;
-  void PaintText(QPainter* painter, const QModelIndex& index, const QRect& area, const QRect& clip,
-                 const QString& text, const QColor& fallbackColor) const;
+  void PaintText(QPainter* painter, const QModelIndex& index, const QRect& area, const QRect& clip, const QString& text,
+                 const QColor& fallbackColor) const;
   bool gridLines_ = true;
 };
 

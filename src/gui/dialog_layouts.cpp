@@ -42,15 +42,9 @@ DialogLayout EventsLayout() {
 DialogLayout GradeMergeLayout() {
   DialogLayout l;
   l.places = {
-      {"Frame1", "", 0, 0, 1, 1, 130},
-      {"Frame2", "", 0, 1, 1, 1, 130},
-      {"Label1", "", 1, 0, 1, 2},
-      {"OKButton", "", 2, 0},
-      {"CancelButton", "", 2, 1},
-      {"Option#0", "Frame1", 0, 0},
-      {"Option#1", "Frame1", 1, 0},
-      {"Option#2", "Frame2", 0, 0},
-      {"Option#3", "Frame2", 1, 0},
+      {"Frame1", "", 0, 0, 1, 1, 130}, {"Frame2", "", 0, 1, 1, 1, 130}, {"Label1", "", 1, 0, 1, 2},
+      {"OKButton", "", 2, 0},          {"CancelButton", "", 2, 1},      {"Option#0", "Frame1", 0, 0},
+      {"Option#1", "Frame1", 1, 0},    {"Option#2", "Frame2", 0, 0},    {"Option#3", "Frame2", 1, 0},
   };
   return l;
 }

@@ -105,8 +105,10 @@ DialogView::DialogView(shell::DialogModel& model, const DialogLayout& layout, QW
         const Placement* p = placementOf(key);
         QGridLayout* g = gridOf(p);
         QWidget* radio = widgets_[key];
-        if (p) g->addWidget(radio, p->row, p->column, p->rowSpan, p->columnSpan);
-        else g->addWidget(radio, fallbackRow++, 0, 1, -1);
+        if (p)
+          g->addWidget(radio, p->row, p->column, p->rowSpan, p->columnSpan);
+        else
+          g->addWidget(radio, fallbackRow++, 0, 1, -1);
       }
       continue;
     }
@@ -308,8 +310,7 @@ QWidget* DialogView::Build(shell::Control& control) {
       w = label;
       break;
     }
-    case ControlKind::Frame:
-      break;
+    case ControlKind::Frame: break;
   }
   w->setObjectName(Q(control.Name()));
   widgets_[control.Name()] = w;
@@ -400,8 +401,10 @@ void DialogView::Sync() {
         auto* tabs = static_cast<QTabBar*>(w);
         while (tabs->count() > static_cast<int>(m.tabs.size())) tabs->removeTab(tabs->count() - 1);
         for (int i = 0; i < static_cast<int>(m.tabs.size()); ++i) {
-          if (i < tabs->count()) tabs->setTabText(i, Q(m.tabs[static_cast<std::size_t>(i)]));
-          else tabs->addTab(Q(m.tabs[static_cast<std::size_t>(i)]));
+          if (i < tabs->count())
+            tabs->setTabText(i, Q(m.tabs[static_cast<std::size_t>(i)]));
+          else
+            tabs->addTab(Q(m.tabs[static_cast<std::size_t>(i)]));
         }
         tabs->setCurrentIndex(m.Index());
         break;

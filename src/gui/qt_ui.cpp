@@ -130,8 +130,6 @@ void QtUi::ShowDialog(shell::DialogModel& dialog) {
   if (view.Failure()) std::rethrow_exception(view.Failure());
 }
 
-bool QtUi::OpenHelp(const std::string& path) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
-}
+bool QtUi::OpenHelp(const std::string& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path))); }
 
 }  // namespace korvane::gui

@@ -30,9 +30,7 @@ int MaxDigitWidth(const host::Worksheet& ws) {
   return host::print::MaxDigitWidthPixels(ws.Book().defaultFontName, ws.Book().defaultFontSize);
 }
 
-QColor Argb(std::uint32_t argb) {
-  return QColor((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-}
+QColor Argb(std::uint32_t argb) { return QColor((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
 
 }  // namespace
 
@@ -121,8 +119,7 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
       const std::string& fmt = cf && !cf->numberFormat.empty() ? cf->numberFormat : s.numberFormat;
       return QString::fromStdString(host::FormatValue(ws_->ValueAt(row, col), fmt, ws_->Book().date1904));
     }
-    case Qt::EditRole:
-      return EditText(row, col);
+    case Qt::EditRole: return EditText(row, col);
     case Qt::FontRole: {
       std::optional<host::DiffStyle> cf;
       if (!ws_->ConditionalFormats().empty()) cf = host::ConditionalStyleAt(*ws_, row, col);
@@ -162,12 +159,9 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
                                                            : Qt::AlignVCenter;
       return QVariant::fromValue(h | v);
     }
-    case WrapRole:
-      return ws_->StyleAt(row, col).wrap;
-    case ShrinkRole:
-      return ws_->StyleAt(row, col).shrink;
-    case RotationRole:
-      return ws_->StyleAt(row, col).rotation;
+    case WrapRole: return ws_->StyleAt(row, col).wrap;
+    case ShrinkRole: return ws_->StyleAt(row, col).shrink;
+    case RotationRole: return ws_->StyleAt(row, col).rotation;
     case BordersRole: {
       // A merged area shows the outer edges of its corner cells.
       host::RangeRef area{row, col, row, col};
@@ -184,10 +178,8 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
         b.bottom = ws_->StyleAt(area.r2 + 1, area.c1).top;
       return QVariant::fromValue(b);
     }
-    case Qt::ToolTipRole:
-      return {};
-    default:
-      return {};
+    case Qt::ToolTipRole: return {};
+    default: return {};
   }
 }
 
@@ -207,9 +199,7 @@ bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int ro
   return TypeInto(index.row() + 1, index.column() + 1, value.toString());
 }
 
-bool SheetModel::TypeInto(int row, int col, const QString& text) {
-  return TypeBlock(row, col, {{text}});
-}
+bool SheetModel::TypeInto(int row, int col, const QString& text) { return TypeBlock(row, col, {{text}}); }
 
 bool SheetModel::TypeBlock(int row, int col, const std::vector<std::vector<QString>>& block) {
   if (!ws_ || block.empty()) return false;

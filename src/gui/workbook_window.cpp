@@ -161,7 +161,8 @@ void SheetView::MoveCurrent(int dRow, int dCol) {
   int row = std::clamp(i.row() + dRow, 0, model()->rowCount() - 1);
   int col = std::clamp(i.column() + dCol, 0, model()->columnCount() - 1);
   // Step over the rest of a merged area and over hidden lines.
-  while (dRow > 0 && row < model()->rowCount() - 1 && (rowSpan(i.row(), i.column()) > row - i.row() || isRowHidden(row)))
+  while (dRow > 0 && row < model()->rowCount() - 1 &&
+         (rowSpan(i.row(), i.column()) > row - i.row() || isRowHidden(row)))
     ++row;
   while (dCol > 0 && col < model()->columnCount() - 1 &&
          (columnSpan(i.row(), i.column()) > col - i.column() || isColumnHidden(col)))
@@ -182,21 +183,12 @@ void SheetView::keyPressEvent(QKeyEvent* event) {
       return;
     }
     switch (event->key()) {
-      case Qt::Key_Delete:
-        ClearSelection();
-        return;
+      case Qt::Key_Delete: ClearSelection(); return;
       case Qt::Key_Return:
-      case Qt::Key_Enter:
-        MoveCurrent(event->modifiers() & Qt::ShiftModifier ? -1 : 1, 0);
-        return;
-      case Qt::Key_Tab:
-        MoveCurrent(0, 1);
-        return;
-      case Qt::Key_Backtab:
-        MoveCurrent(0, -1);
-        return;
-      default:
-        break;
+      case Qt::Key_Enter: MoveCurrent(event->modifiers() & Qt::ShiftModifier ? -1 : 1, 0); return;
+      case Qt::Key_Tab: MoveCurrent(0, 1); return;
+      case Qt::Key_Backtab: MoveCurrent(0, -1); return;
+      default: break;
     }
   }
   QTableView::keyPressEvent(event);
@@ -205,9 +197,12 @@ void SheetView::keyPressEvent(QKeyEvent* event) {
 void SheetView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
   QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
   // Enter moves down, Tab right, Shift+Tab left, as in a spreadsheet.
-  if (hint == QAbstractItemDelegate::SubmitModelCache) MoveCurrent(1, 0);
-  else if (hint == QAbstractItemDelegate::EditNextItem) MoveCurrent(0, 1);
-  else if (hint == QAbstractItemDelegate::EditPreviousItem) MoveCurrent(0, -1);
+  if (hint == QAbstractItemDelegate::SubmitModelCache)
+    MoveCurrent(1, 0);
+  else if (hint == QAbstractItemDelegate::EditNextItem)
+    MoveCurrent(0, 1);
+  else if (hint == QAbstractItemDelegate::EditPreviousItem)
+    MoveCurrent(0, -1);
   setFocus();
 }
 
@@ -316,7 +311,8 @@ void WorkbookWindow::Refresh(host::WorkbookHost* host) {
   }
   if (!shown && !tabSheets_.empty()) shown = tabSheets_.front();
   if (shown)
-    tabs_->setCurrentIndex(static_cast<int>(std::find(tabSheets_.begin(), tabSheets_.end(), shown) - tabSheets_.begin()));
+    tabs_->setCurrentIndex(
+        static_cast<int>(std::find(tabSheets_.begin(), tabSheets_.end(), shown) - tabSheets_.begin()));
 
   // The same sheet keeps its scroll position and current cell.
   const bool same = shown == model_->Sheet();
@@ -360,8 +356,10 @@ void WorkbookWindow::ApplySheetLayout() {
   rows->setDefaultSectionSize(RowHeightPixels(ws->DefaultRowHeight()));
   for (const auto& [r, row] : ws->RowMap()) {
     if (r > rowCount) break;
-    if (row.hidden) grid_->setRowHidden(r - 1, true);
-    else if (row.height >= 0) rows->resizeSection(r - 1, RowHeightPixels(row.height));
+    if (row.hidden)
+      grid_->setRowHidden(r - 1, true);
+    else if (row.height >= 0)
+      rows->resizeSection(r - 1, RowHeightPixels(row.height));
   }
   for (const host::RangeRef& m : ws->Merges()) {
     if (m.r1 > rowCount || m.c1 > colCount) continue;
@@ -413,8 +411,10 @@ void WorkbookWindow::RowResized(int row, int oldSize, int newSize) {
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {
-  if (closeAllowed_) event->accept();
-  else event->ignore();
+  if (closeAllowed_)
+    event->accept();
+  else
+    event->ignore();
 }
 
 }  // namespace korvane::gui

@@ -99,8 +99,7 @@ std::optional<RangeRef> ParseA1(std::string_view text) {
 }
 
 std::string AbsoluteAddress(const RangeRef& r) {
-  if (r.c1 == 1 && r.c2 == kMaxCols)
-    return "$" + std::to_string(r.r1) + ":$" + std::to_string(r.r2);
+  if (r.c1 == 1 && r.c2 == kMaxCols) return "$" + std::to_string(r.r1) + ":$" + std::to_string(r.r2);
   if (r.r1 == 1 && r.r2 == kMaxRows) return "$" + ColumnLetters(r.c1) + ":$" + ColumnLetters(r.c2);
   std::string s = "$" + ColumnLetters(r.c1) + "$" + std::to_string(r.r1);
   if (!r.IsSingleCell()) s += ":$" + ColumnLetters(r.c2) + "$" + std::to_string(r.r2);

@@ -22,9 +22,7 @@ struct RangeRef {
   int Cols() const { return c2 - c1 + 1; }
   long long Count() const { return static_cast<long long>(Rows()) * Cols(); }
   bool Contains(int r, int c) const { return r >= r1 && r <= r2 && c >= c1 && c <= c2; }
-  bool Intersects(const RangeRef& o) const {
-    return !(o.r2 < r1 || o.r1 > r2 || o.c2 < c1 || o.c1 > c2);
-  }
+  bool Intersects(const RangeRef& o) const { return !(o.r2 < r1 || o.r1 > r2 || o.c2 < c1 || o.c1 > c2); }
   bool IsSingleCell() const { return r1 == r2 && c1 == c2; }
   bool operator==(const RangeRef&) const = default;
 };

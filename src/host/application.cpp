@@ -76,8 +76,7 @@ Workbook& WorkbookHost::Open(const std::string& path, bool editable) {
       Activate(*b);
       return *b;
     }
-    if (Workbook::SameSheetName(b->Name(), name))
-      throw HostError("不能同时打开两个同名的工作簿“" + name + "”。");
+    if (Workbook::SameSheetName(b->Name(), name)) throw HostError("不能同时打开两个同名的工作簿“" + name + "”。");
   }
   auto book = WorkbookFiles().ReadFile(full, tables_, this);
   book->SetFileIdentity(fs::path(full).parent_path().string(), name);

@@ -21,9 +21,12 @@ int FormulaNesting(std::string_view f) {
       if (c == quote) quote = 0;  // a doubled quote closes and reopens: same result
       continue;
     }
-    if (c == '"' || c == '\'') quote = c;
-    else if (c == '(') deepest = std::max(deepest, ++depth);
-    else if (c == ')' && depth > 0) --depth;
+    if (c == '"' || c == '\'')
+      quote = c;
+    else if (c == '(')
+      deepest = std::max(deepest, ++depth);
+    else if (c == ')' && depth > 0)
+      --depth;
   }
   return deepest;
 }

@@ -186,14 +186,14 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
   // it (the folder's permission allows the rename): refuse as the office
   // programs do. Write bits are checked as well, since access() lets the
   // super-user through.
-  if (exists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
-    SaveFailed(path, "文件是只读的。");
+  if (exists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) SaveFailed(path, "文件是只读的。");
 
   fs::path folder = fs::path(target).parent_path();
   if (folder.empty()) folder = ".";
   {
     struct stat fst {};
-    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode)) SaveFailed(path, "文件夹“" + folder.string() + "”不存在。");
+    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode))
+      SaveFailed(path, "文件夹“" + folder.string() + "”不存在。");
   }
 
   // Temporary files that a save killed half way left behind go first; the

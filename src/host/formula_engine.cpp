@@ -16,7 +16,7 @@ const FormulaEngine& Formulas() {
 void InstallFormulaEngine(const FormulaEngine& engine) { g_engine = &engine; }
 
 const std::optional<CellValue>* FormulaValueCache::Find(const Worksheet* sheet, int row, int col,
-                                                       std::string_view text) const {
+                                                        std::string_view text) const {
   if (entries_.empty()) return nullptr;
   auto it = entries_.find(Key{sheet, row, col, std::hash<std::string_view>()(text)});
   return it != entries_.end() && it->second.text == text ? &it->second.value : nullptr;

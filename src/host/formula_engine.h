@@ -48,8 +48,7 @@ class FormulaEngine {
   virtual std::string AdjustForShift(std::string_view text, std::string_view home, const SheetShift& shift,
                                      bool absoluteOnly) const = 0;
   // A sheet renamed: references naming it follow.
-  virtual std::string RenameSheet(std::string_view text, std::string_view oldName,
-                                  std::string_view newName) const = 0;
+  virtual std::string RenameSheet(std::string_view text, std::string_view oldName, std::string_view newName) const = 0;
   // A sheet deleted: references into it become #REF!.
   virtual std::string InvalidateSheet(std::string_view text, std::string_view deletedName) const = 0;
   // A formula copied by (dRow, dCol) cells.

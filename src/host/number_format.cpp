@@ -77,9 +77,12 @@ std::vector<Token> Tokenize(std::string_view s) {
       if (end == std::string_view::npos) end = s.size();
       std::string inner;
       for (char x : s.substr(i + 1, end - i - 1)) inner += Lower(x);
-      if (inner == "h" || inner == "hh") toks.push_back({Tok::Date, "[h]"});
-      else if (inner == "m" || inner == "mm") toks.push_back({Tok::Date, "[m]"});
-      else if (inner == "s" || inner == "ss") toks.push_back({Tok::Date, "[s]"});
+      if (inner == "h" || inner == "hh")
+        toks.push_back({Tok::Date, "[h]"});
+      else if (inner == "m" || inner == "mm")
+        toks.push_back({Tok::Date, "[m]"});
+      else if (inner == "s" || inner == "ss")
+        toks.push_back({Tok::Date, "[s]"});
       i = end + 1;  // colours, conditions and locales are not shown
     } else if (c == '0' || c == '#' || c == '?') {
       toks.push_back({Tok::Digit, std::string(1, c)});
@@ -180,7 +183,7 @@ std::string FormatDate(double serial, const std::vector<Token>& toks, bool date1
 
   static const char* const kWeekdays[] = {"日", "一", "二", "三", "四", "五", "六"};
   static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                         "July",    "August",   "September", "October", "November", "December"};
+                                        "July",    "August",   "September", "October", "November", "December"};
   std::string out;
   for (std::size_t i = 0; i < toks.size(); ++i) {
     const Token& t = toks[i];
@@ -192,8 +195,9 @@ std::string FormatDate(double serial, const std::vector<Token>& toks, bool date1
     if (p[0] == 'y') {
       out += p.size() <= 2 ? TwoDigits(y % 100) : std::to_string(y);
     } else if (p[0] == 'm' && p != "mm" && p != "m") {
-      out += p.size() == 3 ? std::string(kMonths[mo - 1]).substr(0, 3)
-             : p.size() == 4 ? kMonths[mo - 1] : std::string(1, kMonths[mo - 1][0]);
+      out += p.size() == 3   ? std::string(kMonths[mo - 1]).substr(0, 3)
+             : p.size() == 4 ? kMonths[mo - 1]
+                             : std::string(1, kMonths[mo - 1][0]);
     } else if (p == "m" || p == "mm") {
       // Minutes after an hour or before a second, else the month.
       bool minute = false;
@@ -211,8 +215,10 @@ std::string FormatDate(double serial, const std::vector<Token>& toks, bool date1
       out += p.size() == 2 ? TwoDigits(v) : std::to_string(v);
     } else if (p[0] == 'd') {
       static const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-      if (p.size() <= 2) out += p.size() == 2 ? TwoDigits(d) : std::to_string(d);
-      else out += p.size() == 3 ? std::string(kDays[weekday]).substr(0, 3) : kDays[weekday];
+      if (p.size() <= 2)
+        out += p.size() == 2 ? TwoDigits(d) : std::to_string(d);
+      else
+        out += p.size() == 3 ? std::string(kDays[weekday]).substr(0, 3) : kDays[weekday];
     } else if (p == "ampm") {
       out += hours < 12 ? "AM" : "PM";
     } else if (p[0] == 'a') {
@@ -289,15 +295,17 @@ std::string FormatNumber(double v, const std::vector<Token>& toks) {
   while (static_cast<int>(intPart.size()) < intZeros) intPart.insert(0, "0");
   if (grouping) intPart = GroupThousands(intPart);
   std::string number = intPart;
-  if (point && (decimals > 0 || !decPart.empty())) number += "." + decPart;
-  else if (point) number += ".";
+  if (point && (decimals > 0 || !decPart.empty()))
+    number += "." + decPart;
+  else if (point)
+    number += ".";
 
   std::string out;
   bool placed = false;
   for (std::size_t i = 0; i < toks.size(); ++i) {
     const Token& t = toks[i];
-    bool inNumber = i >= firstDigit && i <= lastDigit &&
-                    (t.kind == Tok::Digit || t.kind == Tok::Point || t.kind == Tok::Comma);
+    bool inNumber =
+        i >= firstDigit && i <= lastDigit && (t.kind == Tok::Digit || t.kind == Tok::Point || t.kind == Tok::Comma);
     if (inNumber) {
       if (!placed) out += number;
       placed = true;
@@ -319,8 +327,10 @@ std::string FormatValue(const CellValue& value, std::string_view format, bool da
   if (value.IsText()) {
     // A text section (the fourth, or a single one with @) shows the text in it.
     const std::string* textSection = nullptr;
-    if (sections.size() >= 4) textSection = &sections[3];
-    else if (sections.size() == 1 && sections[0].find('@') != std::string::npos) textSection = &sections[0];
+    if (sections.size() >= 4)
+      textSection = &sections[3];
+    else if (sections.size() == 1 && sections[0].find('@') != std::string::npos)
+      textSection = &sections[0];
     if (!textSection) return value.Text();
     std::string out;
     for (const Token& t : Tokenize(*textSection)) out += t.kind == Tok::At ? value.Text() : t.text;

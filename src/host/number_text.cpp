@@ -90,7 +90,8 @@ bool LooksLikeDateOrTime(std::string_view s) {
     if (c == '-' && i > 0) return true;
   }
   // 年 月 日 时 分 秒 in UTF-8
-  for (const char* unit : {"\xE5\xB9\xB4", "\xE6\x9C\x88", "\xE6\x97\xA5", "\xE6\x97\xB6", "\xE5\x88\x86", "\xE7\xA7\x92"}) {
+  for (const char* unit :
+       {"\xE5\xB9\xB4", "\xE6\x9C\x88", "\xE6\x97\xA5", "\xE6\x97\xB6", "\xE5\x88\x86", "\xE7\xA7\x92"}) {
     if (s.find(unit) != std::string_view::npos) return true;
   }
   return false;
@@ -205,9 +206,7 @@ bool EqualsFolded(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool HasWildcards(std::string_view pattern) {
-  return pattern.find_first_of("*?~") != std::string_view::npos;
-}
+bool HasWildcards(std::string_view pattern) { return pattern.find_first_of("*?~") != std::string_view::npos; }
 
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
   // Compile the pattern into items: 0 = "*", 1 = "?", 2 = a literal code point.

@@ -8,8 +8,8 @@
 // print inside those margins and take nothing from the body. A 0.01 pt
 // tolerance absorbs floating-point error and nothing more.
 
-#include "host/ascii.h"
 #include "host/pagination.h"
+#include "host/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -105,8 +105,10 @@ struct FontMetrics {
 
 constexpr FontMetrics kHalfEm{{6, 6, 7, 7, 8, 8, 10, 11, 12, 14, 15, 16, 18, 19, 24, 32, 48}, 0.5, false, 11, 18};
 constexpr FontMetrics kDengXian{{6, 6, 7, 7, 8, 8, 10, 11, 12, 14, 15, 16, 18, 19, 24, 32, 48}, 0.5, false, 11, 19};
-constexpr FontMetrics kCalibri{{5, 6, 6, 7, 7, 8, 9, 10, 12, 13, 14, 16, 17, 18, 24, 32, 48}, 1038.0 / 2048, true, 11, 20};
-constexpr FontMetrics kArial{{6, 7, 7, 8, 8, 9, 11, 12, 13, 15, 16, 18, 19, 21, 27, 36, 53}, 1139.0 / 2048, false, 10, 17};
+constexpr FontMetrics kCalibri{
+    {5, 6, 6, 7, 7, 8, 9, 10, 12, 13, 14, 16, 17, 18, 24, 32, 48}, 1038.0 / 2048, true, 11, 20};
+constexpr FontMetrics kArial{
+    {6, 7, 7, 8, 8, 9, 11, 12, 13, 15, 16, 18, 19, 21, 27, 36, 53}, 1139.0 / 2048, false, 10, 17};
 
 const FontMetrics& MetricsOf(std::string_view name) {
   struct Alias {
@@ -114,12 +116,15 @@ const FontMetrics& MetricsOf(std::string_view name) {
     const FontMetrics* metrics;
   };
   static constexpr std::array kAliases{
-      Alias{"宋体", &kHalfEm},          Alias{"SimSun", &kHalfEm},         Alias{"新宋体", &kHalfEm},
-      Alias{"NSimSun", &kHalfEm},       Alias{"黑体", &kHalfEm},           Alias{"SimHei", &kHalfEm},
-      Alias{"仿宋", &kHalfEm},          Alias{"FangSong", &kHalfEm},       Alias{"仿宋_GB2312", &kHalfEm},
-      Alias{"FangSong_GB2312", &kHalfEm}, Alias{"楷体", &kHalfEm},         Alias{"KaiTi", &kHalfEm},
-      Alias{"楷体_GB2312", &kHalfEm},   Alias{"KaiTi_GB2312", &kHalfEm},   Alias{"等线", &kDengXian},
-      Alias{"DengXian", &kDengXian},    Alias{"Calibri", &kCalibri},       Alias{"Arial", &kArial},
+      Alias{"宋体", &kHalfEm},        Alias{"SimSun", &kHalfEm},
+      Alias{"新宋体", &kHalfEm},      Alias{"NSimSun", &kHalfEm},
+      Alias{"黑体", &kHalfEm},        Alias{"SimHei", &kHalfEm},
+      Alias{"仿宋", &kHalfEm},        Alias{"FangSong", &kHalfEm},
+      Alias{"仿宋_GB2312", &kHalfEm}, Alias{"FangSong_GB2312", &kHalfEm},
+      Alias{"楷体", &kHalfEm},        Alias{"KaiTi", &kHalfEm},
+      Alias{"楷体_GB2312", &kHalfEm}, Alias{"KaiTi_GB2312", &kHalfEm},
+      Alias{"等线", &kDengXian},      Alias{"DengXian", &kDengXian},
+      Alias{"Calibri", &kCalibri},    Alias{"Arial", &kArial},
   };
   for (const auto& a : kAliases) {
     if (EqualsAsciiNoCase(a.name, name)) return *a.metrics;
@@ -137,7 +142,7 @@ double PixelEm(double points) { return std::max(1.0, std::round(points * 96.0 / 
 // Consecutive rows (or columns) of equal size; size 0 takes no space (hidden).
 struct Run {
   int first, last;
-  double size;             // points at 100%
+  double size;              // points at 100%
   bool breakAfter = false;  // a manual page break follows `last`
 };
 
@@ -228,7 +233,8 @@ std::vector<Band> Pack(const std::vector<Run>& runs, double body, double scale, 
         if (!open) openAt(line);
         const long long remaining = static_cast<long long>(r.last) - line + 1;
         const double room = std::floor((capacity - used) / r.size);
-        long long take = room <= 0 ? 0 : (room >= static_cast<double>(remaining) ? remaining : static_cast<long long>(room));
+        long long take =
+            room <= 0 ? 0 : (room >= static_cast<double>(remaining) ? remaining : static_cast<long long>(room));
         if (take == 0) {
           if (visible > 0) {
             close();
@@ -252,9 +258,7 @@ std::vector<Band> Pack(const std::vector<Run>& runs, double body, double scale, 
 // `maxPages` pages; 10 when even that is too many. Fewer lines per page never
 // gives fewer pages, so the page count falls as the scale falls.
 int FitPercent(const std::vector<Run>& runs, double body, double titleSize, int titleLast, int maxPages) {
-  auto pagesAt = [&](int percent) {
-    return Pack(runs, body, percent / 100.0, titleSize, titleLast, false).size();
-  };
+  auto pagesAt = [&](int percent) { return Pack(runs, body, percent / 100.0, titleSize, titleLast, false).size(); };
   const auto limit = static_cast<std::size_t>(maxPages);
   if (pagesAt(100) <= limit) return 100;
   int lo = kMinScalePercent, hi = 100;  // hi never fits

@@ -28,13 +28,13 @@ struct Band {
 };
 
 struct Pagination {
-  double pageWidth = 0, pageHeight = 0;        // points, with orientation
-  double bodyWidth = 0, bodyHeight = 0;        // printable area for rows/columns (points)
-  double scale = 1.0;                          // zoom or fit-to-page factor
-  int titleRow1 = 0, titleRow2 = 0;            // repeated rows (0 = none)
-  int titleCol1 = 0, titleCol2 = 0;            // repeated columns (0 = none)
-  std::vector<Band> rowBands;                  // body rows of each page row
-  std::vector<Band> colBands;                  // body columns of each page column
+  double pageWidth = 0, pageHeight = 0;  // points, with orientation
+  double bodyWidth = 0, bodyHeight = 0;  // printable area for rows/columns (points)
+  double scale = 1.0;                    // zoom or fit-to-page factor
+  int titleRow1 = 0, titleRow2 = 0;      // repeated rows (0 = none)
+  int titleCol1 = 0, titleCol2 = 0;      // repeated columns (0 = none)
+  std::vector<Band> rowBands;            // body rows of each page row
+  std::vector<Band> colBands;            // body columns of each page column
   bool overThenDown = false;
   int PageCount() const { return static_cast<int>(rowBands.size() * colBands.size()); }
   // Title rows (columns) print above (left of) a band that starts after them;

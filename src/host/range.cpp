@@ -16,8 +16,7 @@ constexpr long long kCellLoopLimit = 20'000'000;  // guards accidental whole-she
 
 Range::Range(Worksheet* ws, RangeRef ref, bool entireRows, bool entireCols)
     : ws_(ws), ref_(ref), entireRows_(entireRows), entireCols_(entireCols) {
-  if (ref_.r1 < 1 || ref_.c1 < 1 || ref_.r2 > kMaxRows || ref_.c2 > kMaxCols || ref_.r1 > ref_.r2 ||
-      ref_.c1 > ref_.c2)
+  if (ref_.r1 < 1 || ref_.c1 < 1 || ref_.r2 > kMaxRows || ref_.c2 > kMaxCols || ref_.r1 > ref_.r2 || ref_.c1 > ref_.c2)
     throw HostError("区域超出工作表范围。");
 }
 
@@ -52,8 +51,7 @@ Range Range::Resize(int rows, int cols) const {
 }
 
 Range Range::Offset(int rows, int cols) const {
-  return Range(ws_, RangeRef{ref_.r1 + rows, ref_.c1 + cols, ref_.r2 + rows, ref_.c2 + cols}, entireRows_,
-               entireCols_);
+  return Range(ws_, RangeRef{ref_.r1 + rows, ref_.c1 + cols, ref_.r2 + rows, ref_.c2 + cols}, entireRows_, entireCols_);
 }
 
 CellValue Range::Value() const { return ws_->ValueAt(ref_.r1, ref_.c1); }
@@ -144,7 +142,8 @@ void Range::WriteGrid(const ValueGrid& grid, bool literal) {
   if (target.r2 > kMaxRows || target.c2 > kMaxCols) throw HostError("区域超出工作表范围。");
   ws_->CheckWritable(target);
   for (int i = 0; i < rows; ++i)
-    for (int j = 0; j < static_cast<int>(grid[i].size()); ++j) CheckContent(*ws_, ref_.r1 + i, ref_.c1 + j, grid[i][j], literal);
+    for (int j = 0; j < static_cast<int>(grid[i].size()); ++j)
+      CheckContent(*ws_, ref_.r1 + i, ref_.c1 + j, grid[i][j], literal);
   for (int i = 0; i < rows; ++i)
     for (int j = 0; j < static_cast<int>(grid[i].size()); ++j)
       AssignValue(*ws_, ref_.r1 + i, ref_.c1 + j, grid[i][j], literal);
@@ -260,7 +259,8 @@ void Range::Copy(const Range& destination) const {
   }
   std::vector<RangeRef> merges;
   for (const RangeRef& m : ws_->Merges())
-    if (ref_.Contains(m.r1, m.c1) && ref_.Contains(m.r2, m.c2)) merges.push_back({m.r1 + dr, m.c1 + dc, m.r2 + dr, m.c2 + dc});
+    if (ref_.Contains(m.r1, m.c1) && ref_.Contains(m.r2, m.c2))
+      merges.push_back({m.r1 + dr, m.c1 + dc, m.r2 + dr, m.c2 + dc});
   std::vector<std::pair<int, double>> heights;
   if (entireRows_)
     for (int r = ref_.r1; r <= r2; ++r) {
@@ -269,8 +269,10 @@ void Range::Copy(const Range& destination) const {
     }
   dst.RemoveMergesIn(target);
   for (Item& it : items) {
-    if (!it.formula.empty()) dst.PutFormula(it.r, it.c, it.formula, it.value);
-    else dst.PutValue(it.r, it.c, it.value);
+    if (!it.formula.empty())
+      dst.PutFormula(it.r, it.c, it.formula, it.value);
+    else
+      dst.PutValue(it.r, it.c, it.value);
     dst.PutStyle(it.r, it.c, it.style);
   }
   // The source's merges lie inside the copied area and never overlap, and the
@@ -432,19 +434,29 @@ void Range::SetColumnWidth(double chars) {
   for (int c = ref_.c1; c <= ref_.c2; ++c) ws_->SetColumnWidth(c, chars);
 }
 
-void Range::SetWrapText(bool on) { ModifyStyle([on](Style& s) { s.wrap = on; }); }
+void Range::SetWrapText(bool on) {
+  ModifyStyle([on](Style& s) { s.wrap = on; });
+}
 bool Range::WrapText() const { return ws_->StyleAt(ref_.r1, ref_.c1).wrap; }
-void Range::SetShrinkToFit(bool on) { ModifyStyle([on](Style& s) { s.shrink = on; }); }
+void Range::SetShrinkToFit(bool on) {
+  ModifyStyle([on](Style& s) { s.shrink = on; });
+}
 bool Range::ShrinkToFit() const { return ws_->StyleAt(ref_.r1, ref_.c1).shrink; }
 
 void Range::SetOrientation(int o) {
   int rotation;
-  if (o == xl::Vertical) rotation = 255;
-  else if (o == xl::Horizontal) rotation = 0;
-  else if (o == xl::Upward) rotation = 90;
-  else if (o == xl::Downward) rotation = 180;
-  else if (o >= -90 && o <= 90) rotation = o >= 0 ? o : 90 - o;
-  else throw HostError("文字方向参数无效。");
+  if (o == xl::Vertical)
+    rotation = 255;
+  else if (o == xl::Horizontal)
+    rotation = 0;
+  else if (o == xl::Upward)
+    rotation = 90;
+  else if (o == xl::Downward)
+    rotation = 180;
+  else if (o >= -90 && o <= 90)
+    rotation = o >= 0 ? o : 90 - o;
+  else
+    throw HostError("文字方向参数无效。");
   ModifyStyle([rotation](Style& s) { s.rotation = rotation; });
 }
 
@@ -467,7 +479,9 @@ void Range::SetVerticalAlignment(int a) {
 }
 int Range::VerticalAlignment() const { return VAlignCode(ws_->StyleAt(ref_.r1, ref_.c1).valign); }
 
-void Range::SetFontName(const std::string& name) { ModifyStyle([&name](Style& s) { s.font.name = name; }); }
+void Range::SetFontName(const std::string& name) {
+  ModifyStyle([&name](Style& s) { s.font.name = name; });
+}
 std::string Range::FontName() const {
   const Style& s = ws_->StyleAt(ref_.r1, ref_.c1);
   return s.font.name.empty() ? ws_->Book().defaultFontName : s.font.name;
@@ -480,12 +494,22 @@ double Range::FontSize() const {
   const Style& s = ws_->StyleAt(ref_.r1, ref_.c1);
   return s.font.size > 0 ? s.font.size : ws_->Book().defaultFontSize;
 }
-void Range::SetFontBold(bool bold) { ModifyStyle([bold](Style& s) { s.font.bold = bold; }); }
-void Range::SetFontColor(std::uint32_t argb) { ModifyStyle([argb](Style& s) { s.font.color = argb; }); }
-void Range::SetFillColor(std::uint32_t argb) { ModifyStyle([argb](Style& s) { s.fill = argb; }); }
-void Range::SetNumberFormat(const std::string& fmt) { ModifyStyle([&fmt](Style& s) { s.numberFormat = fmt; }); }
+void Range::SetFontBold(bool bold) {
+  ModifyStyle([bold](Style& s) { s.font.bold = bold; });
+}
+void Range::SetFontColor(std::uint32_t argb) {
+  ModifyStyle([argb](Style& s) { s.font.color = argb; });
+}
+void Range::SetFillColor(std::uint32_t argb) {
+  ModifyStyle([argb](Style& s) { s.fill = argb; });
+}
+void Range::SetNumberFormat(const std::string& fmt) {
+  ModifyStyle([&fmt](Style& s) { s.numberFormat = fmt; });
+}
 std::string Range::NumberFormat() const { return ws_->StyleAt(ref_.r1, ref_.c1).numberFormat; }
-void Range::SetLocked(bool locked) { ModifyStyle([locked](Style& s) { s.locked = locked; }); }
+void Range::SetLocked(bool locked) {
+  ModifyStyle([locked](Style& s) { s.locked = locked; });
+}
 bool Range::Locked() const { return ws_->StyleAt(ref_.r1, ref_.c1).locked; }
 
 void Range::SetBorder(int edge, int lineStyleCode) {

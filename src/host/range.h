@@ -118,8 +118,7 @@ class Range {
 
 template <typename F>
 void Range::ModifyStyle(F&& change) {
-  ModifyStyleImpl([](Style& s, const void* c) { (*static_cast<const std::remove_reference_t<F>*>(c))(s); },
-                  &change);
+  ModifyStyleImpl([](Style& s, const void* c) { (*static_cast<const std::remove_reference_t<F>*>(c))(s); }, &change);
 }
 
 }  // namespace korvane::host

@@ -4,17 +4,14 @@ namespace korvane::host {
 
 namespace {
 inline void Mix(std::size_t& h, std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); }
-inline std::size_t EdgeHash(const BorderEdge& e) {
-  return static_cast<std::size_t>(e.style) * 1315423911u ^ e.color;
-}
+inline std::size_t EdgeHash(const BorderEdge& e) { return static_cast<std::size_t>(e.style) * 1315423911u ^ e.color; }
 }  // namespace
 
 std::size_t StyleHash::operator()(const Style& s) const {
   std::size_t h = std::hash<std::string>()(s.font.name);
   Mix(h, std::hash<double>()(s.font.size));
-  Mix(h, (s.font.bold << 0) | (s.font.italic << 1) | (s.font.underline << 2) | (s.font.strike << 3) |
-             (s.wrap << 4) | (s.shrink << 5) | (s.locked << 6) | (s.hiddenFormula << 7) | (s.diagonalUp << 8) |
-             (s.diagonalDown << 9));
+  Mix(h, (s.font.bold << 0) | (s.font.italic << 1) | (s.font.underline << 2) | (s.font.strike << 3) | (s.wrap << 4) |
+             (s.shrink << 5) | (s.locked << 6) | (s.hiddenFormula << 7) | (s.diagonalUp << 8) | (s.diagonalDown << 9));
   Mix(h, s.font.color);
   Mix(h, static_cast<std::size_t>(s.halign) * 31 + static_cast<std::size_t>(s.valign));
   Mix(h, static_cast<std::size_t>(s.rotation) * 131 + static_cast<std::size_t>(s.indent));

@@ -15,8 +15,20 @@ namespace korvane::host {
 // Line styles of a border edge. The numeric values of the application's
 // constants are mapped by LineStyleFromCode / LineStyleCode.
 enum class LineStyle : std::uint8_t {
-  None, Thin, Medium, Thick, Double, Dashed, Dotted, Hair,
-  MediumDashed, DashDot, MediumDashDot, DashDotDot, MediumDashDotDot, SlantDashDot
+  None,
+  Thin,
+  Medium,
+  Thick,
+  Double,
+  Dashed,
+  Dotted,
+  Hair,
+  MediumDashed,
+  DashDot,
+  MediumDashDot,
+  DashDotDot,
+  MediumDashDotDot,
+  SlantDashDot
 };
 
 enum class HAlign : std::uint8_t { General, Left, Center, Right, Fill, Justify, CenterContinuous, Distributed };
@@ -29,8 +41,8 @@ struct BorderEdge {
 };
 
 struct Font {
-  std::string name;      // empty = the workbook's default font
-  double size = 0;       // 0 = the workbook's default size
+  std::string name;  // empty = the workbook's default font
+  double size = 0;   // 0 = the workbook's default size
   bool bold = false, italic = false, underline = false, strike = false;
   std::uint32_t color = 0;  // ARGB; 0 = automatic
   bool operator==(const Font&) const = default;
@@ -111,8 +123,8 @@ struct SharedTables {
 namespace xl {
 inline constexpr int Center = -4108, Left = -4131, Right = -4152, General = 1, Top = -4160, Bottom = -4107,
                      Justify = -4130, Distributed = -4117, Fill = 5, CenterAcrossSelection = 7;
-inline constexpr int Continuous = 1, Double = -4119, LineNone = -4142, Dash = -4115, Dot = -4118,
-                     DashDot = 4, DashDotDot = 5, SlantDashDot = 13;
+inline constexpr int Continuous = 1, Double = -4119, LineNone = -4142, Dash = -4115, Dot = -4118, DashDot = 4,
+                     DashDotDot = 5, SlantDashDot = 13;
 inline constexpr int EdgeLeft = 7, EdgeTop = 8, EdgeBottom = 9, EdgeRight = 10, InsideVertical = 11,
                      InsideHorizontal = 12, DiagonalDown = 5, DiagonalUp = 6;
 inline constexpr int Up = -4162, Down = -4121, ToLeft = -4159, ToRight = -4161;

@@ -11,7 +11,7 @@ namespace korvane::host {
 
 enum class ErrorCode : std::uint8_t { Null, Div0, Value, Ref, Name, Num, NA };
 
-const char* ErrorText(ErrorCode e);             // "#DIV/0!" ...
+const char* ErrorText(ErrorCode e);  // "#DIV/0!" ...
 bool ParseErrorText(std::string_view s, ErrorCode& out);
 
 struct Empty {

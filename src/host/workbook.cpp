@@ -148,9 +148,12 @@ Worksheet& Workbook::AddSheet(Worksheet* before, Worksheet* after, const std::st
     if (FindSheet(name)) throw HostError("工作表名称“" + name + "”已被占用，请另换一个名称。");
   }
   int pos;
-  if (before) pos = IndexOf(*before) - 1;
-  else if (after) pos = IndexOf(*after);
-  else pos = sheets_.empty() ? 0 : active_;
+  if (before)
+    pos = IndexOf(*before) - 1;
+  else if (after)
+    pos = IndexOf(*after);
+  else
+    pos = sheets_.empty() ? 0 : active_;
   Worksheet& ws = InsertSheetAt(std::make_unique<Worksheet>(this, n), pos);
   SetActiveSheet(ws);
   return ws;
@@ -192,7 +195,10 @@ void Workbook::RemoveSheet(Worksheet& ws) {
     // The application activates the next visible sheet (or the previous one).
     int pick = -1;
     for (int i = idx; i < Count(); ++i)
-      if (sheets_[i]->Visible()) { pick = i; break; }
+      if (sheets_[i]->Visible()) {
+        pick = i;
+        break;
+      }
     for (int i = idx - 1; pick < 0 && i >= 0; --i)
       if (sheets_[i]->Visible()) pick = i;
     active_ = pick < 0 ? 0 : pick;
@@ -247,8 +253,7 @@ void Workbook::AddName(DefinedName n) {
   fault::Point("定义名称");
   if (n.name.empty()) throw HostError("名称不能为空。");
   unsigned char first = n.name[0];
-  if (std::isdigit(first) || first == '.' || ParseA1(n.name))
-    throw HostError("名称“" + n.name + "”无效。");
+  if (std::isdigit(first) || first == '.' || ParseA1(n.name)) throw HostError("名称“" + n.name + "”无效。");
   for (unsigned char ch : n.name)
     if (ch < 0x80 && !(std::isalnum(ch) || ch == '_' || ch == '.' || ch == '\\'))
       throw HostError("名称“" + n.name + "”无效。");
@@ -344,7 +349,8 @@ void Workbook::SaveAs(const std::string& fullPath, int fileFormat) {
   bool knownExt = ext == ".xlsx" || ext == ".xlsm" || ext == ".xltx" || ext == ".xltm";
   if (fileFormat != 0) {
     kind = FileKindFromFormat(fileFormat);
-    if (!knownExt) path += FileKindExtension(kind);
+    if (!knownExt)
+      path += FileKindExtension(kind);
     else if (FileKindFromExtension(path) != kind)
       throw HostError("文件格式与扩展名“" + ext + "”不符。");
   } else {

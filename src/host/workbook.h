@@ -22,8 +22,8 @@ const char* FileKindExtension(FileKind k);                // ".xlsx" ...
 FileKind FileKindFromFormat(int fileFormat);              // 51 -> Xlsx, 52 -> Xlsm, ...
 
 struct DefinedName {
-  std::string name;       // without sheet prefix; "Print_Titles" for print titles
-  std::string refersTo;   // formula text with its leading "=", kept exactly
+  std::string name;            // without sheet prefix; "Print_Titles" for print titles
+  std::string refersTo;        // formula text with its leading "=", kept exactly
   Worksheet* scope = nullptr;  // sheet-level name, or null for workbook-level
   bool hidden = false;
   std::string comment;
@@ -52,7 +52,10 @@ class Workbook {
   const std::string& Path() const { return path_; }
   std::string FullName() const;
   void SetFileIdentity(const std::string& folder, const std::string& name);
-  void SetUnsavedName(const std::string& name) { name_ = name; path_.clear(); }
+  void SetUnsavedName(const std::string& name) {
+    name_ = name;
+    path_.clear();
+  }
   FileKind Kind() const { return kind_; }
   void SetKind(FileKind k) { kind_ = k; }
   bool Saved() const { return saved_; }
@@ -60,10 +63,10 @@ class Workbook {
 
   // Sheets, 1-based like the application.
   int Count() const { return static_cast<int>(sheets_.size()); }
-  Worksheet& Sheet(int index);              // throws HostError when out of range
-  Worksheet& Sheet(const std::string& name);  // throws HostError when missing
+  Worksheet& Sheet(int index);                          // throws HostError when out of range
+  Worksheet& Sheet(const std::string& name);            // throws HostError when missing
   Worksheet* FindSheet(const std::string& name) const;  // null when missing
-  int IndexOf(const Worksheet& ws) const;     // 1-based; 0 when not here
+  int IndexOf(const Worksheet& ws) const;               // 1-based; 0 when not here
   // Adds a new empty sheet before/after the given one (both null: before the
   // active sheet, as the application does). The new sheet becomes active.
   Worksheet& AddSheet(Worksheet* before = nullptr, Worksheet* after = nullptr, const std::string& name = "");
@@ -102,7 +105,9 @@ class Workbook {
   const std::vector<DefinedName>& Names() const { return names_; }
   // Print titles of a sheet from its Print_Titles name: first/last title row
   // and column (0 when none).
-  struct PrintTitles { int row1 = 0, row2 = 0, col1 = 0, col2 = 0; };
+  struct PrintTitles {
+    int row1 = 0, row2 = 0, col1 = 0, col2 = 0;
+  };
   PrintTitles PrintTitlesOf(const Worksheet& ws) const;
 
   void Protect(bool structure = true, bool windows = false);

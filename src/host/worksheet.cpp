@@ -16,8 +16,7 @@ namespace korvane::host {
 
 namespace {
 
-const char kProtectedCell[] =
-    "您试图更改的单元格或图表位于受保护的工作表中。若要进行更改，请取消工作表保护。";
+const char kProtectedCell[] = "您试图更改的单元格或图表位于受保护的工作表中。若要进行更改，请取消工作表保护。";
 
 bool VisibleFormat(const Style& s) {
   return s.left.style != LineStyle::None || s.right.style != LineStyle::None || s.top.style != LineStyle::None ||
@@ -84,7 +83,8 @@ Range Worksheet::RangeAt(const std::string& address) {
   if (!sheet.empty()) target = &book_->Sheet(sheet);
   auto ref = ParseA1(addr);
   if (!ref) throw HostError("无效的单元格地址：" + address);
-  bool rows = ref->c1 == 1 && ref->c2 == kMaxCols && addr.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") == std::string::npos;
+  bool rows = ref->c1 == 1 && ref->c2 == kMaxCols &&
+              addr.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") == std::string::npos;
   bool cols = ref->r1 == 1 && ref->r2 == kMaxRows && addr.find_first_of("0123456789") == std::string::npos;
   return Range(target, *ref, rows, cols);
 }
@@ -464,8 +464,7 @@ std::optional<RangeRef> Worksheet::PrintedArea() const {
   // A print area (the sheet's Print_Area name, one area) is what prints.
   if (const DefinedName* area = book_->FindName("Print_Area", this)) {
     std::string sheet, address;
-    SplitSheetRef(area->refersTo.substr(!area->refersTo.empty() && area->refersTo[0] == '=' ? 1 : 0), sheet,
-                  address);
+    SplitSheetRef(area->refersTo.substr(!area->refersTo.empty() && area->refersTo[0] == '=' ? 1 : 0), sheet, address);
     if (address.find(',') == std::string::npos)
       if (std::optional<RangeRef> r = ParseA1(address)) return r;
   }
@@ -636,15 +635,14 @@ void Worksheet::ShiftColsStorage(int at, int count) {
     if (count > 0) {
       for (Cell& c : cells)
         if (static_cast<int>(c.col) >= at) c.col += count;
-      cells.erase(std::remove_if(cells.begin(), cells.end(),
-                                 [](const Cell& c) { return static_cast<int>(c.col) > kMaxCols; }),
-                  cells.end());
+      cells.erase(
+          std::remove_if(cells.begin(), cells.end(), [](const Cell& c) { return static_cast<int>(c.col) > kMaxCols; }),
+          cells.end());
     } else {
       int n = -count;
-      cells.erase(std::remove_if(cells.begin(), cells.end(),
-                                 [&](const Cell& c) {
-                                   return static_cast<int>(c.col) >= at && static_cast<int>(c.col) < at + n;
-                                 }),
+      cells.erase(std::remove_if(
+                      cells.begin(), cells.end(),
+                      [&](const Cell& c) { return static_cast<int>(c.col) >= at && static_cast<int>(c.col) < at + n; }),
                   cells.end());
       for (Cell& c : cells)
         if (static_cast<int>(c.col) >= at + n) c.col -= n;
@@ -660,8 +658,10 @@ void Worksheet::ShiftColsStorage(int at, int count) {
       }
     } else {
       int n = -count;
-      if (c < at) moved[c] = info;
-      else if (c >= at + n) moved[c - n] = info;
+      if (c < at)
+        moved[c] = info;
+      else if (c >= at + n)
+        moved[c - n] = info;
     }
   }
   cols_.swap(moved);
@@ -748,8 +748,10 @@ void Worksheet::DeleteRows(int at, int count) {
                      validations_.end());
   std::vector<int> breaks;
   for (int b : page_.rowBreaks) {
-    if (b < at) breaks.push_back(b);
-    else if (b >= at + count) breaks.push_back(b - count);
+    if (b < at)
+      breaks.push_back(b);
+    else if (b >= at + count)
+      breaks.push_back(b - count);
   }
   page_.rowBreaks.swap(breaks);
   book_->AdjustReferences(*this, true, at, -count);
@@ -838,8 +840,10 @@ void Worksheet::DeleteColumns(int at, int count) {
                      validations_.end());
   std::vector<int> breaks;
   for (int b : page_.colBreaks) {
-    if (b < at) breaks.push_back(b);
-    else if (b >= at + count) breaks.push_back(b - count);
+    if (b < at)
+      breaks.push_back(b);
+    else if (b >= at + count)
+      breaks.push_back(b - count);
   }
   page_.colBreaks.swap(breaks);
   book_->AdjustReferences(*this, false, at, -count);

@@ -83,9 +83,9 @@ struct ConditionalFormat {
 // the applications that open the file; typing into the host is not checked.
 struct DataValidation {
   std::vector<RangeRef> areas;
-  std::string type = "list";   // none, whole, decimal, list, date, time, textLength, custom
-  std::string operatorText;    // empty: between (the file's default)
-  std::string formula1;        // without "="; a list of values is one quoted text: "\"√\""
+  std::string type = "list";  // none, whole, decimal, list, date, time, textLength, custom
+  std::string operatorText;   // empty: between (the file's default)
+  std::string formula1;       // without "="; a list of values is one quoted text: "\"√\""
   std::string formula2;
   std::string errorStyle = "stop";  // stop (refuses), warning (asks), information (tells, accepts)
   bool allowBlank = true;
@@ -106,9 +106,9 @@ struct PageSetup {
   bool centerHorizontally = false, centerVertically = false;
   std::string leftHeader, centerHeader, rightHeader;
   std::string leftFooter, centerFooter, rightFooter;
-  std::optional<int> firstPageNumber;  // nullopt = automatic (1)
-  int zoom = 100;                      // percent
-  std::optional<int> fitWide, fitTall; // fit to pages; nullopt = zoom
+  std::optional<int> firstPageNumber;   // nullopt = automatic (1)
+  int zoom = 100;                       // percent
+  std::optional<int> fitWide, fitTall;  // fit to pages; nullopt = zoom
   bool printGridlines = false;
   bool printHeadings = false;
   bool blackAndWhite = false;
@@ -178,7 +178,7 @@ class Worksheet {
   CellValue ValueAt(int row, int col) const;
   // Stored cached/constant value, without evaluation.
   CellValue StoredValue(int row, int col) const;
-  CellValue ValueOfCell(const Cell& c) const;  // a stored cell's constant or cached value
+  CellValue ValueOfCell(const Cell& c) const;     // a stored cell's constant or cached value
   std::string FormulaAt(int row, int col) const;  // without "="; empty when none
   bool HasContent(int row, int col) const;
   const Cell* FindCell(int row, int col) const;
@@ -231,7 +231,7 @@ class Worksheet {
 
   // Merged areas.
   const std::vector<RangeRef>& Merges() const { return merges_; }
-  void AddMerge(const RangeRef& r);      // removes merges it overlaps
+  void AddMerge(const RangeRef& r);        // removes merges it overlaps
   void RemoveMergesIn(const RangeRef& r);  // every merge intersecting r
   // Adds merges that overlap neither each other nor any merge of the sheet
   // (the caller has cleared their area), without searching the existing ones.

@@ -10,8 +10,14 @@ namespace korvane::meet {
 namespace {
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kCodes{{
-    {"高一", "1"}, {"高二", "2"}, {"高三", "3"}, {"初一", "7"},
-    {"初二", "8"}, {"初三", "9"}, {"初中", "C"}, {"高中", "G"},
+    {"高一", "1"},
+    {"高二", "2"},
+    {"高三", "3"},
+    {"初一", "7"},
+    {"初二", "8"},
+    {"初三", "9"},
+    {"初中", "C"},
+    {"高中", "G"},
 }};
 constexpr std::string_view kOtherGradeCode = "T";
 

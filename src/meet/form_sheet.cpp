@@ -22,7 +22,8 @@ bool EventHeadingFitsAcross(std::string_view name, double widthChars) {
   // column adds some 4 points of padding; the text keeps 3 points of room.
   // An ideograph is as wide as the font size, a digit or "×" half of it.
   double textPoints = 0;
-  for (char32_t c : host::utf8::Decode(name)) textPoints += c < 0x2E80 ? kEventHeadingFontSize / 2 : kEventHeadingFontSize;
+  for (char32_t c : host::utf8::Decode(name))
+    textPoints += c < 0x2E80 ? kEventHeadingFontSize / 2 : kEventHeadingFontSize;
   return textPoints <= widthChars * 6 + 4 - 3;
 }
 

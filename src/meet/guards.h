@@ -61,8 +61,8 @@ enum class AtEnd {
 
 // Lifts the workbook's structure protection for the scope (AtEnd::Restore
 // touches an unprotected workbook not at all). At the end it is either put
-// back as it was (password included) or set to structure and windows. Restore() may put it back earlier, e.g. before the workbook is
-// saved.
+// back as it was (password included) or set to structure and windows. Restore() may put it back earlier, e.g. before
+// the workbook is saved.
 class StructureOpen {
  public:
   StructureOpen(host::Workbook& book, AtEnd atEnd) : book_(book), atEnd_(atEnd), before_(book.Protection()) {
@@ -72,8 +72,10 @@ class StructureOpen {
   void Restore() {
     if (done_) return;
     done_ = true;
-    if (atEnd_ == AtEnd::Protect) book_.Protect(/*structure=*/true, /*windows=*/true);
-    else if (before_.structure || before_.windows) book_.MutableProtection() = before_;
+    if (atEnd_ == AtEnd::Protect)
+      book_.Protect(/*structure=*/true, /*windows=*/true);
+    else if (before_.structure || before_.windows)
+      book_.MutableProtection() = before_;
   }
   StructureOpen(const StructureOpen&) = delete;
   StructureOpen& operator=(const StructureOpen&) = delete;

@@ -1,5 +1,5 @@
-#include "host/ascii.h"
 #include "meet/layout.h"
+#include "host/ascii.h"
 
 #include <charconv>
 #include <climits>

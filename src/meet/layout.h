@@ -94,10 +94,10 @@ inline constexpr int kTeamTotalCol = 3;  // C2:C8: running total of teams
 inline constexpr int kFirstGradeRow = 2;
 inline constexpr int kMaxGrades = 7;
 inline constexpr int kLastGradeRow = kFirstGradeRow + kMaxGrades - 1;  // row 8
-inline constexpr CellPos TeamSheetCount{9, 2};                          // B9
-inline constexpr CellPos FirstReportPage{1, 3};                         // C1
-inline constexpr int kTeamNameCol = 4;    // D: team t in row t + 1
-inline constexpr int kTeamLeaderCol = 5;  // E: leader and coach of team t in row t + 1
+inline constexpr CellPos TeamSheetCount{9, 2};                         // B9
+inline constexpr CellPos FirstReportPage{1, 3};                        // C1
+inline constexpr int kTeamNameCol = 4;                                 // D: team t in row t + 1
+inline constexpr int kTeamLeaderCol = 5;                               // E: leader and coach of team t in row t + 1
 constexpr int TeamRow(int team) { return team + 1; }
 inline constexpr int kParameterCol = 8;  // H2:H5
 inline constexpr CellPos RowsPerTeam{2, 8};
@@ -107,8 +107,8 @@ inline constexpr CellPos MaxPerGroup{5, 8};
 // Team mode: names and second texts of the teams of the first grade in L:M,
 // of the second grade in O:P, from row 6.
 inline constexpr int kTeamModeFirstRow = 6;
-inline constexpr int kTeamModeGrade1Col = 12;  // L (M beside it)
-inline constexpr int kTeamModeGrade2Col = 15;  // O (P beside it)
+inline constexpr int kTeamModeGrade1Col = 12;   // L (M beside it)
+inline constexpr int kTeamModeGrade2Col = 15;   // O (P beside it)
 inline constexpr CellPos kTeamModeFlag{1, 13};  // M1
 inline constexpr std::string_view kTeamModeMark = "√";
 // A grade name whose first character is 初 is a junior grade.
@@ -119,13 +119,13 @@ std::string TeamTotalMismatchText(long long total, long long sum);
 
 // ---- sheet 报名表样表 and the team sheets copied from it ----
 namespace form {
-inline constexpr int kTitleRow = 1;             // merged from A1 to the last event column
-inline constexpr CellPos kTitleLine{2, 1};      // A2: computed by the template, frozen on creation
-inline constexpr CellPos kTeamName{2, 3};       // C2: the sheet's own team
-inline constexpr int kHeadingRow = 3;           // event catalogue from D3 rightward
-inline constexpr int kFirstEventCol = 4;        // D
-inline constexpr int kRowNumberCol = 2;         // B: 1..RowsPerTeam/2 in each block
-inline constexpr int kAthleteNameCol = 3;       // C
+inline constexpr int kTitleRow = 1;         // merged from A1 to the last event column
+inline constexpr CellPos kTitleLine{2, 1};  // A2: computed by the template, frozen on creation
+inline constexpr CellPos kTeamName{2, 3};   // C2: the sheet's own team
+inline constexpr int kHeadingRow = 3;       // event catalogue from D3 rightward
+inline constexpr int kFirstEventCol = 4;    // D
+inline constexpr int kRowNumberCol = 2;     // B: 1..RowsPerTeam/2 in each block
+inline constexpr int kAthleteNameCol = 3;   // C
 inline constexpr int kFirstAthleteRow = 4;
 inline constexpr std::string_view kEntryMark = "√";
 inline constexpr std::string_view kRelaySuffix = "接力";

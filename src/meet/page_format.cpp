@@ -39,8 +39,10 @@ NumberReportColumns NumberReportColumnsFor(int rowsPerTeam) {
   // the even neighbour, as the application's rounding does.
   const double exact = rowsPerTeam / 2.0 + 2;
   double k = std::floor(exact);
-  if (exact - k == 0.5 && std::fmod(k, 2.0) != 0) k += 1;
-  else if (exact - k > 0.5) k += 1;
+  if (exact - k == 0.5 && std::fmod(k, 2.0) != 0)
+    k += 1;
+  else if (exact - k > 0.5)
+    k += 1;
   NumberReportColumns out;
   out.count = k < 1 ? 1 : static_cast<int>(k);
   out.width = std::floor(8100.0 / out.count) / 100.0;
@@ -107,8 +109,7 @@ void ResetPage(host::WorkbookHost& application) {
   host::Worksheet* numbers = book->FindSheet(std::string(kNumberReportSheet));
   host::Worksheet* rosters = book->FindSheet(std::string(kRosterReportSheet));
   if (!settings || !numbers || !rosters) return;
-  const long long c =
-      settings->ValueAt(settings::FirstReportPage.row, settings::FirstReportPage.col).ToWhole();
+  const long long c = settings->ValueAt(settings::FirstReportPage.row, settings::FirstReportPage.col).ToWhole();
   if (c < 1 || c > 1'000'000) return;
   // An automatic first page number is page 1.
   const long long r = rosters->Page().firstPageNumber.value_or(1);

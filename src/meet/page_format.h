@@ -36,12 +36,12 @@ inline constexpr const char* kPageFooter = "第 &P 页";
 // for the rosters, and the input and output of confirm_pos. All rows are
 // sheet rows, 1-based; pages are counted from FirstPage.
 struct ReportLayout {
-  int FirstPage = 1;    // page number of the report's first page
-  int LastRow = 0;      // last row used so far (0 before the first block)
+  int FirstPage = 1;  // page number of the report's first page
+  int LastRow = 0;    // last row used so far (0 before the first block)
   int RowsPerPage = kRosterRowsPerPage;
-  int BlockRows = 0;    // rows of the block about to be placed
-  int BlockTop = 0;     // first row of the placed block (set by confirm_pos)
-  int ColShift = 0;     // 0 or 1: the placed block starts in column 1 + ColShift
+  int BlockRows = 0;  // rows of the block about to be placed
+  int BlockTop = 0;   // first row of the placed block (set by confirm_pos)
+  int ColShift = 0;   // 0 or 1: the placed block starts in column 1 + ColShift
 };
 
 // A4 portrait page setup: footer "第 &P 页", margins 1 cm left and right, 2 cm

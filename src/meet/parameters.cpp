@@ -122,7 +122,8 @@ std::string FractionalCountText(const host::Workbook& book) {
     double d = 0;
     if (v.IsBool() || !v.ToNumber(d)) continue;
     if (!std::isfinite(d) || d != std::floor(d))
-      return "设置!" + host::ColumnLetters(at.col) + std::to_string(at.row) + " 的值" + v.ToText() + "不是整数，请改为整数后再试。";
+      return "设置!" + host::ColumnLetters(at.col) + std::to_string(at.row) + " 的值" + v.ToText() +
+             "不是整数，请改为整数后再试。";
   }
   return {};
 }

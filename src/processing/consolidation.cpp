@@ -1,8 +1,8 @@
 #include "processing/consolidation.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -68,7 +68,7 @@ int FormEventCount(const host::Worksheet& form) {
 bool TeamMode(const host::Workbook& book) {
   const host::Worksheet& settings = *book.FindSheet(std::string(meet::kSettingsSheet));
   return meet::IsText(settings.ValueAt(meet::settings::kTeamModeFlag.row, meet::settings::kTeamModeFlag.col),
-                meet::settings::kTeamModeMark);
+                      meet::settings::kTeamModeMark);
 }
 
 // Everything consolidation needs is there and consistent; else the refusal.
@@ -109,8 +109,8 @@ meet::Refusal CheckMeet(const host::Workbook& book, meet::Parameters& p) {
     const host::Worksheet& ws = *sheets[t - 1];
     for (int r = f::kFirstAthleteRow; r <= f::LastAthleteRow(p.RowsPerTeam); ++r)
       if (IsBlanksOnly(ws.ValueAt(r, f::kAthleteNameCol)))
-        return Refusal::Because(
-            BlankNameText(ws.Name(), host::RelativeAddress(host::RangeRef{r, f::kAthleteNameCol, r, f::kAthleteNameCol})));
+        return Refusal::Because(BlankNameText(
+            ws.Name(), host::RelativeAddress(host::RangeRef{r, f::kAthleteNameCol, r, f::kAthleteNameCol})));
   }
   return {};
 }
@@ -119,10 +119,10 @@ std::string CellName(int row, int col) { return host::RelativeAddress(host::Rang
 
 // One team sheet as consolidation reads it, after its surplus ticks are gone.
 struct TeamEntries {
-  bool takesPart = false;  // C4 holds a name
-  CellValue teamName;      // C2
-  std::vector<CellValue> names;      // form rows 4 .. RowsPerTeam + 3
-  std::vector<std::uint8_t> ticks;   // row-major, rows x events: "√" under the event
+  bool takesPart = false;           // C4 holds a name
+  CellValue teamName;               // C2
+  std::vector<CellValue> names;     // form rows 4 .. RowsPerTeam + 3
+  std::vector<std::uint8_t> ticks;  // row-major, rows x events: "√" under the event
 };
 
 // The scratch state of one consolidation.
@@ -148,7 +148,8 @@ TeamEntries TidyTeam(host::Worksheet& ws, Run& run) {
   const int rowsPerTeam = run.rowsPerTeam, e = run.events;
   // Rows 3 (headings) to the last athlete row, columns C (names) to the last event.
   const ValueGrid cells =
-      host::Range(&ws, {f::kHeadingRow, f::kAthleteNameCol, f::LastAthleteRow(rowsPerTeam), f::kFirstEventCol + e - 1}).Values();
+      host::Range(&ws, {f::kHeadingRow, f::kAthleteNameCol, f::LastAthleteRow(rowsPerTeam), f::kFirstEventCol + e - 1})
+          .Values();
   constexpr int kEventAt = f::kFirstEventCol - f::kAthleteNameCol;  // D within C:..
   std::vector<bool> relay(e);
   for (int j = 0; j < e; ++j) relay[j] = cells[0][kEventAt + j].ToText().ends_with(f::kRelaySuffix);
@@ -265,12 +266,8 @@ std::string NotATickErased(std::string_view mark) {
 std::string OverEventLimit(int maxEvents) {
   return "超过每人限报 " + std::to_string(maxEvents) + " 项，已从报名表删除";
 }
-std::string OverTeamLimit(int maxPerTeam) {
-  return "超过每项每队限报 " + std::to_string(maxPerTeam) + " 人，没有计入";
-}
-std::string OverEventCapacity(int capacity) {
-  return "该项目已满 " + std::to_string(capacity) + " 人，没有计入";
-}
+std::string OverTeamLimit(int maxPerTeam) { return "超过每项每队限报 " + std::to_string(maxPerTeam) + " 人，没有计入"; }
+std::string OverEventCapacity(int capacity) { return "该项目已满 " + std::to_string(capacity) + " 人，没有计入"; }
 std::string EntryIssuesSummary(int notTicks, int dropped) {
   std::string s = "汇总完成，但有些报名没有计入：";
   if (notTicks > 0) s += "\n" + std::to_string(notTicks) + " 个报名格中填的不是“√”；";
@@ -280,9 +277,7 @@ std::string EntryIssuesSummary(int notTicks, int dropped) {
 std::string IssuesWritten(std::string_view path) {
   return "\n每一处（工作表、单元格、姓名、项目、原因）都列在“" + std::string(path) + "”中。";
 }
-std::string IssuesNotWritten(std::string_view reason) {
-  return "\n无法写出检查清单：" + std::string(reason);
-}
+std::string IssuesNotWritten(std::string_view reason) { return "\n无法写出检查清单：" + std::string(reason); }
 }  // namespace text
 
 bool IsEntryTick(const CellValue& v) {
@@ -427,7 +422,8 @@ void SJHZ(shell::Program& program, host::Workbook& book, const meet::Parameters&
       for (int t = 1; t <= run.teamCount; ++t) {
         const TeamEntries& team = run.teams[t - 1];
         if (!team.takesPart) continue;
-        for (int i = 0; i < rowsPerTeam; ++i) names[static_cast<std::size_t>(t - 1) * rowsPerTeam + i][0] = team.names[i];
+        for (int i = 0; i < rowsPerTeam; ++i)
+          names[static_cast<std::size_t>(t - 1) * rowsPerTeam + i][0] = team.names[i];
       }
       table.Cells(nt::kFirstRow, nt::kNameCol).SetLiterals(names);
     }

@@ -82,7 +82,8 @@ std::string BlankNameText(std::string_view sheet, std::string_view cell);
 inline constexpr std::string_view kRowsPerTeamNotEven = "设置!H2 的每队人数必须是正偶数。";
 inline constexpr std::string_view kMaxPerTeamNotPositive = "设置!H3 的每项每队限报人数必须是正整数。";
 inline constexpr std::string_view kMaxEventsNotPositive = "设置!H4 的每人限报项数必须是正整数。";
-inline constexpr std::string_view kTooManyAthleteRows = "设置!H2 的每队人数乘以参赛队数，超出了号码对照表能容纳的行数。";
+inline constexpr std::string_view kTooManyAthleteRows =
+    "设置!H2 的每队人数乘以参赛队数，超出了号码对照表能容纳的行数。";
 std::string MissingTeamSheetText(int team);
 
 }  // namespace korvane::processing

@@ -156,14 +156,13 @@ std::string MergeMissingSheetText(std::string_view sheet) {
 }
 
 std::string KeptApartText(const std::vector<KeptApart>& events) {
-  std::string s = "下列项目两个年级的报名人数合计超过" + std::to_string(ev::MaxEntrantsPerEvent) +
-                  "人（每个项目最多" + std::to_string(ev::MaxEntrantsPerEvent) + "人），未合并，仍按年级分别比赛：";
+  std::string s = "下列项目两个年级的报名人数合计超过" + std::to_string(ev::MaxEntrantsPerEvent) + "人（每个项目最多" +
+                  std::to_string(ev::MaxEntrantsPerEvent) + "人），未合并，仍按年级分别比赛：";
   for (const KeptApart& k : events)
     s += "\n" + k.firstTitle + "（" + std::to_string(k.firstCount) + "人）与" + k.secondTitle + "（" +
          std::to_string(k.secondCount) + "人）";
   return s;
 }
-
 
 std::vector<int> SchoolLevels(const std::vector<std::string>& grades) {
   std::vector<int> sizes;
@@ -210,7 +209,7 @@ MergeResult MergeGrades(shell::Program& program, host::Workbook& book, std::stri
 // ---- the dialog ----
 
 Frm年级合并::Frm年级合并(shell::Program& program, host::Workbook& book, std::vector<int> levelSizes,
-                     shell::CommandRandom& rng)
+                         shell::CommandRandom& rng)
     : DialogModel(std::string(kMergeDialogCaption)),
       Frame1(AddFrame("Frame1", std::string(kLevelFrame1))),
       Frame2(AddFrame("Frame2", std::string(kLevelFrame2))),
@@ -229,8 +228,8 @@ Frm年级合并::Frm年级合并(shell::Program& program, host::Workbook& book, 
   for (auto& o : Option.options) o.visible = false;
   Option.onClick = [this](int index) { Option_Click(index); };
   Label1.visible = false;
-  left_ = {{"Frame1", 120}, {"Frame2", 120 + kColumnShift}, {"OKButton", 2280},
-           {"CancelButton", 3240}, {"Label1", 240}};
+  left_ = {
+      {"Frame1", 120}, {"Frame2", 120 + kColumnShift}, {"OKButton", 2280}, {"CancelButton", 3240}, {"Label1", 240}};
 }
 
 int Frm年级合并::Left(std::string_view control) const {
@@ -239,7 +238,8 @@ int Frm年级合并::Left(std::string_view control) const {
 }
 
 void Frm年级合并::Load() {
-  const int several = static_cast<int>(std::count_if(levelSizes_.begin(), levelSizes_.end(), [](int n) { return n > 1; }));
+  const int several =
+      static_cast<int>(std::count_if(levelSizes_.begin(), levelSizes_.end(), [](int n) { return n > 1; }));
   if (several <= 1) {
     left_["OKButton"] -= kColumnShift;
     left_["CancelButton"] -= kColumnShift;
@@ -274,9 +274,7 @@ void Frm年级合并::Load() {
   }
 
   host::Worksheet& events = book_.Sheet(std::string(meet::kEventsSheet));
-  auto flag = [&](int i) {
-    return events.ValueAt(ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col + i).ToWhole();
-  };
+  auto flag = [&](int i) { return events.ValueAt(ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col + i).ToWhole(); };
   if (flag(0) + flag(1) != 0) Option.At(0).enabled = Option.At(1).enabled = false;
   if (flag(2) + flag(3) != 0) Option.At(2).enabled = Option.At(3).enabled = false;
   OKButton.enabled = false;

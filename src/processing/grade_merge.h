@@ -112,5 +112,4 @@ class Frm年级合并 : public shell::DialogModel {
 // 年级合并...: checks the grades and levels and shows the dialog.
 void Combine(shell::Program& program);
 
-
 }  // namespace korvane::processing

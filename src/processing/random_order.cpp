@@ -44,7 +44,8 @@ void SJPX(host::Workbook& book, shell::CommandRandom& rng) {
     const int first = ev::EventRow(1), last = ev::EventRow(n);
     // Titles, counts and entrants of all rows read at once: D:CB of 比赛项目名单, F:CB of temp.
     const host::ValueGrid rows = host::Range(&events, {first, ev::kTitleCol, last, ev::kLastEntrantCol}).Values();
-    const host::ValueGrid numbers = host::Range(&temp, {first, ev::kFirstEntrantCol, last, ev::kLastEntrantCol}).Values();
+    const host::ValueGrid numbers =
+        host::Range(&temp, {first, ev::kFirstEntrantCol, last, ev::kLastEntrantCol}).Values();
     constexpr int kEntrantsAt = ev::kFirstEntrantCol - ev::kTitleCol;  // F within D:CB
     std::vector<Entrant> entrants;
     for (int i = 0; i < n; ++i) {

@@ -41,7 +41,9 @@ int EventCount(const host::Worksheet& form) {
 int TeamTotal(const std::vector<Grade>& grades) { return grades.empty() ? 0 : grades.back().lastTeam; }
 
 // First sheet row of the sex block s (1 men, 2 women) is one below this.
-int BlockStart(int sex, int rowsPerTeam) { return RoundHalfEven(f::kFirstAthleteRow - 1 + (sex - 1) * rowsPerTeam / 2.0); }
+int BlockStart(int sex, int rowsPerTeam) {
+  return RoundHalfEven(f::kFirstAthleteRow - 1 + (sex - 1) * rowsPerTeam / 2.0);
+}
 
 // Names and entries of one team sheet.
 void SimulateTeam(host::Worksheet& team, int grade, int teamInGrade, int events, int athletes,
@@ -61,7 +63,8 @@ void SimulateTeam(host::Worksheet& team, int grade, int teamInGrade, int events,
   std::vector<bool> individual(static_cast<std::size_t>(events));
   for (int j = 0; j < events; ++j)
     individual[static_cast<std::size_t>(j)] = !IsRelayHeading(team.ValueAt(f::kHeadingRow, f::kFirstEventCol + j));
-  host::ValueGrid entries(static_cast<std::size_t>(rowsPerTeam), std::vector<host::CellValue>(static_cast<std::size_t>(events)));
+  host::ValueGrid entries(static_cast<std::size_t>(rowsPerTeam),
+                          std::vector<host::CellValue>(static_cast<std::size_t>(events)));
   const host::CellValue tick{std::string(f::kEntryMark)};
 
   for (int sex = 1; sex <= 2; ++sex) {

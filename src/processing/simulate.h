@@ -52,5 +52,4 @@ void MNBM(shell::Program& program, host::Workbook& book, shell::CommandRandom& r
 // sheets and sets the menu for a meet that must be consolidated again.
 void SimulatedRegistration(shell::Program& program);
 
-
 }  // namespace korvane::processing

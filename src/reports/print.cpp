@@ -4,10 +4,10 @@
 #include <filesystem>
 
 #include "host/errors.h"
-#include "meet/layout.h"
 #include "host/print/pdf.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "meet/layout.h"
 #include "shell/clock.h"
 
 namespace korvane::reports {
@@ -135,8 +135,7 @@ void MyPrint4(shell::Program& program) {
       names.push_back(it->path().filename().string());
     }
   }
-  const std::string file =
-      NewestScheduleFile(names, program.tables.extensions[2], shell::Now().year);
+  const std::string file = NewestScheduleFile(names, program.tables.extensions[2], shell::Now().year);
   if (file.empty()) {
     program.ui().MessageBox(std::string(kScheduleMissing), Icon::None);
     return;

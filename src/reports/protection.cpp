@@ -14,7 +14,8 @@ void ProtectAllYN(shell::Program& program) {
   shell::MenuState& menu = program.Menu();
   const int count = book->Count();
   if (!menu.Checked("ProtectAllYN")) {
-    for (int i = 1; i <= count; ++i) book->Sheet(i).Protect(/*drawingObjects=*/true, /*contents=*/true, /*scenarios=*/true);
+    for (int i = 1; i <= count; ++i)
+      book->Sheet(i).Protect(/*drawingObjects=*/true, /*contents=*/true, /*scenarios=*/true);
     menu.SetChecked("ProtectAllYN", true);
   } else {
     for (int i = 1; i <= count; ++i) book->Sheet(i).Unprotect();

@@ -13,5 +13,4 @@ namespace korvane::reports {
 // read: the command always does the opposite of the check mark.
 void ProtectAllYN(shell::Program& program);
 
-
 }  // namespace korvane::reports

@@ -11,8 +11,8 @@
 #include "host/worksheet.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
-#include "reports/commands.h"
 #include "meet/page_format.h"
+#include "reports/commands.h"
 #include "reports/split.h"
 #include "shell/menu_stages.h"
 
@@ -40,12 +40,12 @@ constexpr std::array<RecordFormKind, 4> kKinds{{
 // entrant row of a form is three rows below its top.
 constexpr int kFirstEntrantRow = 4;
 constexpr int kEntrantRowOffset = 3;
-constexpr int kTitleCol = 2;         // B, in the form's second row
-constexpr int kSequenceCol = 10;     // J, in the form's third row (timed forms)
+constexpr int kTitleCol = 2;      // B, in the form's second row
+constexpr int kSequenceCol = 10;  // J, in the form's third row (timed forms)
 constexpr int kLanes = 8;
 constexpr int kTimedPageRows = 17;
-constexpr int kTimedLastCol = 10;    // J
-constexpr int kFoldCol = 12;         // L
+constexpr int kTimedLastCol = 10;  // J
+constexpr int kFoldCol = 12;       // L
 // Rows the copy of 记录表1 and 记录表3 lose: the relay form stays on the
 // template only; 远度记录表 keeps the distance form, 其它记录表 the counted one.
 constexpr int kRelayFormFirstRow = 11, kRelayFormRows = 6;
@@ -100,7 +100,8 @@ EventTable ReadEvents(host::Worksheet& eventsSheet, host::Worksheet& temp) {
   EventTable t;
   // Rows past the last used one hold no entrants: a count beyond them reads nothing more.
   const long long declared = eventsSheet.ValueAt(ev::kEventCount.row, ev::kEventCount.col).ToWhole();
-  const int n = static_cast<int>(std::clamp<long long>(declared, 0, eventsSheet.LastUsedRow() - ev::kFirstEventRow + 1));
+  const int n =
+      static_cast<int>(std::clamp<long long>(declared, 0, eventsSheet.LastUsedRow() - ev::kFirstEventRow + 1));
   if (n == 0) return t;
   const int last = ev::EventRow(n);
   ValueGrid head = host::Range(&eventsSheet, RangeRef{ev::kFirstEventRow, 1, last, ev::kEntrantCountCol}).Values();
@@ -113,8 +114,8 @@ EventTable ReadEvents(host::Worksheet& eventsSheet, host::Worksheet& temp) {
     const std::string rule = row[ev::kLaneRuleCol - 1].ToText();
     e.laneRule = rule.empty() ? '\0' : rule[0];
     e.method = static_cast<int>(std::clamp<long long>(row[ev::kMethodCol - 1].ToWhole(), -1, 100));
-    e.entrants = static_cast<int>(
-        std::clamp<long long>(row[ev::kEntrantCountCol - 1].ToWhole(), 0, ev::MaxEntrantsPerEvent));
+    e.entrants =
+        static_cast<int>(std::clamp<long long>(row[ev::kEntrantCountCol - 1].ToWhole(), 0, ev::MaxEntrantsPerEvent));
     t.events.push_back(std::move(e));
   }
   return t;

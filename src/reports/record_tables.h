@@ -22,17 +22,17 @@ namespace korvane::reports {
 
 // The four kinds of form, by measuring method 1 to 4.
 struct RecordFormKind {
-  int method;                       // 1 计时, 2 计高, 3 计远, 4 计个
-  std::string_view sheet;           // the record sheet that collects them
-  std::string_view templateSheet;   // 记录表1 .. 记录表3
-  std::string_view form;            // the form's range on its template sheet
-  std::string_view relayForm;       // timed relays only: the relay form's range
-  int capacity;                     // entrants per form
-  int pageRows;                     // rows of a printed page (0: one form a page)
-  int firstOnPageAdvance;           // rows from one form to the next when it is the first of its page
-  int advance;                      // rows from one form to the next otherwise
-  int groupCol;                     // the group-number cell of the form's second row (count beside it)
-  bool across;                      // entrants across two rows (timed) or one per row
+  int method;                      // 1 计时, 2 计高, 3 计远, 4 计个
+  std::string_view sheet;          // the record sheet that collects them
+  std::string_view templateSheet;  // 记录表1 .. 记录表3
+  std::string_view form;           // the form's range on its template sheet
+  std::string_view relayForm;      // timed relays only: the relay form's range
+  int capacity;                    // entrants per form
+  int pageRows;                    // rows of a printed page (0: one form a page)
+  int firstOnPageAdvance;          // rows from one form to the next when it is the first of its page
+  int advance;                     // rows from one form to the next otherwise
+  int groupCol;                    // the group-number cell of the form's second row (count beside it)
+  bool across;                     // entrants across two rows (timed) or one per row
 };
 
 // Kind of the measuring method; null for a method without a record form
@@ -42,18 +42,18 @@ const RecordFormKind* RecordFormFor(int method);
 // One form copy to write.
 struct RecordFormPlan {
   const RecordFormKind* kind = nullptr;
-  int event = 0;             // 1-based event row index k (比赛项目名单 row k + 2)
-  bool relay = false;        // a timed relay: the relay form, names only
-  bool copyForm = false;     // false for the form the record sheet starts with
-  int top = 0;               // first row of the form on its record sheet
-  std::string title;         // written into column B of row top + 1
-  bool groupCells = false;   // the group cells are written (every rule but one list)
+  int event = 0;                // 1-based event row index k (比赛项目名单 row k + 2)
+  bool relay = false;           // a timed relay: the relay form, names only
+  bool copyForm = false;        // false for the form the record sheet starts with
+  int top = 0;                  // first row of the form on its record sheet
+  std::string title;            // written into column B of row top + 1
+  bool groupCells = false;      // the group cells are written (every rule but one list)
   host::CellValue groupNumber;  // h, or "第h-j组" when the group needs several forms
   int groupCount = 0;
-  int sequence = 0;          // timed forms: the print sequence number
-  int firstEntrant = 0;      // 0-based offset into the event's entrant list
-  int entrants = 0;          // entrants on this form
-  int firstEntrantCol = 0;   // timed forms: column of the first entrant (lanes centred for heats)
+  int sequence = 0;         // timed forms: the print sequence number
+  int firstEntrant = 0;     // 0-based offset into the event's entrant list
+  int entrants = 0;         // entrants on this form
+  int firstEntrantCol = 0;  // timed forms: column of the first entrant (lanes centred for heats)
 };
 
 // What the record sheets need of one event row of 比赛项目名单.
@@ -105,7 +105,6 @@ bool CreateTables(shell::Program& program, host::Workbook& book);
 // enables 成绩记录表(B4) printing and disables itself: the sheets are built
 // once per report run, which deletes them.
 void CreateTables(shell::Program& program);
-
 
 // Refusal texts.
 std::string RecordSheetMissingText(std::string_view sheet);

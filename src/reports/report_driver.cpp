@@ -61,8 +61,7 @@ int FirstReportPageOf(const host::Worksheet& settings) {
 
 meet::Refusal ReportRefusal(const host::Workbook& book, meet::Parameters& p) {
   using meet::Refusal;
-  for (std::string_view sheet :
-       {meet::kSettingsSheet, meet::kEventsSheet, meet::kNumberTableSheet, meet::kTempSheet}) {
+  for (std::string_view sheet : {meet::kSettingsSheet, meet::kEventsSheet, meet::kNumberTableSheet, meet::kTempSheet}) {
     if (book.FindSheet(S(sheet)) == nullptr) return Refusal::Because(MissingReportSourceText(sheet));
   }
   p = meet::LoadParameters(book);
@@ -102,7 +101,8 @@ void Report(shell::Program& program, host::Workbook& book, const meet::Parameter
             .Values();
     const int ruleIndex = 0;
     const int countIndex = meet::events::kEntrantCountCol - meet::events::kLaneRuleCol;
-    for (const auto& row : rows) run.eventTable.push_back({LaneRuleChar(row[ruleIndex]), EntrantCount(row[countIndex])});
+    for (const auto& row : rows)
+      run.eventTable.push_back({LaneRuleChar(row[ruleIndex]), EntrantCount(row[countIndex])});
   }
 
   // Both sheets directly after 比赛项目名单: the rosters first, then the number

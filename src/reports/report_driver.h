@@ -44,11 +44,11 @@ struct ReportRun {
   host::Worksheet* temp = nullptr;          // temp: entrant numbers beside the names
   host::Worksheet* numberReport = nullptr;  // 号码对照表报表
   host::Worksheet* rosterReport = nullptr;  // 比赛项目名单报表
-  int rowsPerTeam = 0;   // 设置!H2: athlete rows of a team, half of them men
-  int maxPerGroup = 0;   // 设置!H5: the most athletes of one group
+  int rowsPerTeam = 0;                      // 设置!H2: athlete rows of a team, half of them men
+  int maxPerGroup = 0;                      // 设置!H5: the most athletes of one group
   std::vector<ReportGrade> grades;
   std::vector<ReportEvent> eventTable;  // event k at index k - 1
-  meet::ReportLayout layout;                  // FirstPage, LastRow, RowsPerPage, ...
+  meet::ReportLayout layout;            // FirstPage, LastRow, RowsPerPage, ...
 };
 
 // 设置!C1 as the first page of the number report: a whole page number from 1
@@ -79,7 +79,6 @@ void Report(shell::Program& program, host::Workbook& book, const meet::Parameter
 // the workbook's structure again. The parameters are read afresh from 设置,
 // so a corrected setting counts.
 void CreateReport(shell::Program& program);
-
 
 // The command as the parameter refusals name it, and the refusal texts.
 inline constexpr std::string_view kReportCommand = "生成报表";

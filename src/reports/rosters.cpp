@@ -194,7 +194,8 @@ void CreateItemReportForms(ReportRun& run) {
   const int events = std::min(static_cast<int>(run.eventTable.size()),
                               std::max(0, run.events->LastUsedRow() - meet::events::kFirstEventRow + 1));
   if (events < 1) return;
-  const host::RangeRef rows{meet::events::EventRow(1), 1, meet::events::EventRow(events), meet::events::kLastEntrantCol};
+  const host::RangeRef rows{meet::events::EventRow(1), 1, meet::events::EventRow(events),
+                            meet::events::kLastEntrantCol};
   const host::ValueGrid names = host::Range(run.events, rows).Values();
   const host::ValueGrid numbers = host::Range(run.temp, rows).Values();
 

@@ -50,20 +50,22 @@ void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet
   // Rows past the last used one of the list hold no events: a count beyond
   // them reads nothing more.
   const long long declared = eventsSheet.ValueAt(ev::kEventCount.row, ev::kEventCount.col).ToWhole();
-  const int n = static_cast<int>(std::clamp<long long>(
-      declared, 0, std::min(eventsSheet.LastUsedRow() - ev::kFirstEventRow + 1,
-                            (host::Worksheet::RowsCount() - kFirstEventRow - 1) / 2)));
+  const int n =
+      static_cast<int>(std::clamp<long long>(declared, 0,
+                                             std::min(eventsSheet.LastUsedRow() - ev::kFirstEventRow + 1,
+                                                      (host::Worksheet::RowsCount() - kFirstEventRow - 1) / 2)));
   if (n == 0) return;
   const int last = ev::EventRow(n);
-  const ValueGrid head = host::Range(&eventsSheet, RangeRef{ev::kFirstEventRow, 1, last, ev::kEntrantCountCol}).Values();
+  const ValueGrid head =
+      host::Range(&eventsSheet, RangeRef{ev::kFirstEventRow, 1, last, ev::kEntrantCountCol}).Values();
   const RangeRef entrantCells{ev::kFirstEventRow, ev::kFirstEntrantCol, last, ev::kLastEntrantCol};
   const ValueGrid names = host::Range(&eventsSheet, entrantCells).Values();
   const ValueGrid numbers = host::Range(&temp, entrantCells).Values();
 
   for (int k = 1; k <= n; ++k) {
     const auto& row = head[static_cast<std::size_t>(k - 1)];
-    const int entrants = static_cast<int>(
-        std::clamp<long long>(row[ev::kEntrantCountCol - 1].ToWhole(), 0, ev::MaxEntrantsPerEvent));
+    const int entrants =
+        static_cast<int>(std::clamp<long long>(row[ev::kEntrantCountCol - 1].ToWhole(), 0, ev::MaxEntrantsPerEvent));
     const long long method = row[ev::kMethodCol - 1].ToWhole();
     const int r = meet::scores::EventRow(k);
     if (entrants < 1 || method == static_cast<int>(meet::MeasuringMethod::Other)) {
@@ -75,8 +77,9 @@ void Rebuild(host::Worksheet& reg, host::Worksheet& eventsSheet, host::Worksheet
     const bool relay = EndsWith(title, meet::form::kRelaySuffix);
     // A relay lists its teams by name; everyone else by athlete number.
     const auto& source = relay ? names[static_cast<std::size_t>(k - 1)] : numbers[static_cast<std::size_t>(k - 1)];
-    std::vector<CellValue> first{CellValue(title), CellValue(std::string(meet::scores::MethodText(static_cast<int>(method)))),
-                                 CellValue(), CellValue(std::string(relay ? meet::scores::kTeamLabel : meet::scores::kNumberLabel))};
+    std::vector<CellValue> first{
+        CellValue(title), CellValue(std::string(meet::scores::MethodText(static_cast<int>(method)))), CellValue(),
+        CellValue(std::string(relay ? meet::scores::kTeamLabel : meet::scores::kNumberLabel))};
     first.insert(first.end(), source.begin(), source.begin() + entrants);
     host::Range(&reg, RangeRef{r, kTitleCol, r, kTitleCol}).SetLiterals({first});
     host::Range(&reg, RangeRef{r + 1, kLabelCol, r + 1, kLabelCol}).SetLiteral(std::string(meet::scores::kResultLabel));
@@ -180,9 +183,8 @@ bool FillScoreRegister(host::Workbook& book, shell::Ui& ui) {
   // Results typed before the register was hidden again (by a late 报表生成
   // or a new consolidation) are not wiped without the user's word.
   const TypedResults typed = ReadTypedResults(*reg);
-  if (!typed.Empty() &&
-      ui.MessageBox(std::string(kRebuildQuestion), shell::Icon::Question, shell::Buttons::YesNoDefaultNo) !=
-          shell::Answer::Yes) {
+  if (!typed.Empty() && ui.MessageBox(std::string(kRebuildQuestion), shell::Icon::Question,
+                                      shell::Buttons::YesNoDefaultNo) != shell::Answer::Yes) {
     reg->SetVisible(true);
     return true;
   }

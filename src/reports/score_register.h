@@ -32,7 +32,6 @@ bool FillScoreRegister(host::Workbook& book, shell::Ui& ui);
 // hidden and shows it.
 void ScoreEdit(shell::Program& program);
 
-
 std::string RegisterSheetMissingText(std::string_view sheet);
 inline constexpr std::string_view kRebuildQuestion =
     "成绩登记表中已录入了成绩。要按新的比赛项目名单重新生成成绩登记表吗？\n"

@@ -4,12 +4,12 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "meet/layout.h"
 #include "host/range.h"
+#include "meet/guards.h"
+#include "meet/layout.h"
 #include "meet/page_format.h"
 #include "schedule/preview.h"
 #include "schedule/sheets.h"
-#include "meet/guards.h"
 #include "shell/clock.h"
 
 namespace korvane::schedule {
@@ -47,7 +47,8 @@ constexpr int kMinMinute = 0, kMaxMinute = 59;
 std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 bool IsPageAnswer(const std::string& s) {
-  return (s.size() == 1 || s.size() == 2) && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return (s.size() == 1 || s.size() == 2) &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // A cell of 附件 as its list shows it: a time as 8:30, anything else as its text.
@@ -204,8 +205,8 @@ void Frm日程安排::LoadLists() {
 // ---- selection ----
 
 void Frm日程安排::SetStartTimeControls(bool enabled) {
-  for (shell::Control* c : std::initializer_list<shell::Control*>{&Label1, &tbHours, &SpinButton2, &tbMinutes,
-                                                                  &SpinButton3})
+  for (shell::Control* c :
+       std::initializer_list<shell::Control*>{&Label1, &tbHours, &SpinButton2, &tbMinutes, &SpinButton3})
     c->enabled = enabled;
 }
 
@@ -277,8 +278,7 @@ void Frm日程安排::SpinButton3_SpinDown() {
 }
 
 std::string Frm日程安排::StartText() const {
-  return schedule::text::ReplaceAll(schedule::text::ReplaceAll(tbHours.Text() + tbMinutes.Text(), "时", ":"), "分",
-                                    "");
+  return schedule::text::ReplaceAll(schedule::text::ReplaceAll(tbHours.Text() + tbMinutes.Text(), "时", ":"), "分", "");
 }
 
 std::string Frm日程安排::FieldTimeText() const {
@@ -372,7 +372,7 @@ void Frm日程安排::cmdUserDef_Click() {
   }
   const bool track = schedule::text::Contains(normalized, kMetre);
   shell::ListBox& target = track ? ListBox21 : ListBox22;
-  ListRow row{std::string(kUserDefinedCode), (*parts)[0], (*parts)[1], (*parts)[2], (*parts)[3], (*parts)[4],
+  ListRow row{std::string(kUserDefinedCode),           (*parts)[0], (*parts)[1], (*parts)[2], (*parts)[3], (*parts)[4],
               track ? tbTimes.Text() : FieldTimeText()};
   const int selected = target.ListIndex();
   const int at = selected < 0 ? target.RowCount() : (selected == 0 ? 1 : selected);
@@ -548,8 +548,7 @@ void Frm日程安排::cmdPreview_Click() {
   const Timeline field = FieldTimeline(Rows(ListBox22));
   for (const auto& [timeline, isTrack] : {std::pair{&track, true}, std::pair{&field, false}}) {
     if (timeline->badRow >= 0) {
-      program_.ui().MessageBox(UnreadableTimeText(isTrack, timeline->badRow + 1, timeline->badText),
-                               Icon::Exclamation);
+      program_.ui().MessageBox(UnreadableTimeText(isTrack, timeline->badRow + 1, timeline->badText), Icon::Exclamation);
       return;
     }
   }

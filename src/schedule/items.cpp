@@ -11,7 +11,6 @@
 
 namespace korvane::schedule {
 
-
 // ---- texts ----
 
 namespace text {
@@ -129,8 +128,8 @@ std::vector<ListRow> HalfDayRows(const MeetStart& start) {
   int code = kFirstHalfDayCode;
   for (int i = 0; i < start.days; ++i) {
     const year_month_day d{first + days(i)};
-    const std::string date = std::to_string(static_cast<unsigned>(d.month())) + "月" +
-                             std::to_string(static_cast<unsigned>(d.day())) + "日";
+    const std::string date =
+        std::to_string(static_cast<unsigned>(d.month())) + "月" + std::to_string(static_cast<unsigned>(d.day())) + "日";
     rows.push_back({std::to_string(code++), date + "上午"});
     rows.push_back({std::to_string(code++), date + "下午"});
   }
@@ -228,8 +227,7 @@ DerivedItems DeriveItems(const host::Workbook& meetBook) {
         const bool relay = track && text::Contains(event, meet::form::kRelaySuffix);
         const std::string stage(groups == 1 ? kSingleRound : kPreliminary);
         list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), grades[g - 1], std::string(sex), event,
-                        stage,
-                        std::to_string(groups) + "组(" + std::to_string(entrants) + (relay ? "班)" : "人)")});
+                        stage, std::to_string(groups) + "组(" + std::to_string(entrants) + (relay ? "班)" : "人)")});
         if (groups > 1)
           list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), grades[g - 1], std::string(sex), event,
                           std::string(kFinal), "1组"});
@@ -248,11 +246,12 @@ std::string NormalizeEntryText(std::string_view typed) {
 std::optional<std::array<std::string, 5>> SplitEntryText(std::string_view normalized) {
   static const std::wregex pattern(
       L"^(([\u9ad8\u521d][\u4e00\u4e8c\u4e09\u4e2d])|\u7279\u957f)(\u7537\u5b50|\u5973\u5b50|\u6df7\u5408)"
-      L"[0-9\u00d7\u4e00-\u9fa5]{2,},(\u9884|\u51b3|\u9884\u51b3)\u8d5b,[0-9]\u7ec4\\([0-9]{1,2}[\u4eba\u73ed\u961f]\\)$");
+      L"[0-9\u00d7\u4e00-\u9fa5]{2,},(\u9884|\u51b3|\u9884\u51b3)\u8d5b,[0-9]\u7ec4\\([0-9]{1,2}[\u4eba\u73ed\u961f]\\)"
+      L"$");
   const std::optional<std::wstring> wide = Widen(normalized);
   if (!wide || !std::regex_match(*wide, pattern)) return std::nullopt;
   const std::wstring& w = *wide;
-  std::size_t p = w.find(L'\u5b50');  // 子
+  std::size_t p = w.find(L'\u5b50');                   // 子
   if (p == std::wstring::npos) p = w.find(L'\u5408');  // 合
   // p is 0-based here: the sex is the two characters ending at p.
   const std::wstring grade = w.substr(0, p - 1);

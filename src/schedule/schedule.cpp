@@ -6,11 +6,11 @@
 
 #include "host/application.h"
 #include "host/errors.h"
+#include "meet/guards.h"
 #include "meet/layout.h"
 #include "schedule/arrangement.h"
 #include "schedule/items.h"
 #include "schedule/settings_form.h"
-#include "meet/guards.h"
 #include "shell/clock.h"
 #include "shell/paths.h"
 #include "shell/settings.h"

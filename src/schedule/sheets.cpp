@@ -4,9 +4,9 @@
 #include <map>
 #include <set>
 
+#include "host/range.h"
 #include "meet/event_title.h"
 #include "meet/layout.h"
-#include "host/range.h"
 
 namespace korvane::schedule {
 
@@ -76,9 +76,13 @@ int WriteScheduleSheet(host::Worksheet& ws, const Timeline& timeline, int timeCo
 
 }  // namespace
 
-int WriteTrackSheet(host::Worksheet& ws, const Timeline& timeline) { return WriteScheduleSheet(ws, timeline, 2, false, 7); }
+int WriteTrackSheet(host::Worksheet& ws, const Timeline& timeline) {
+  return WriteScheduleSheet(ws, timeline, 2, false, 7);
+}
 
-int WriteFieldSheet(host::Worksheet& ws, const Timeline& timeline) { return WriteScheduleSheet(ws, timeline, 3, true, 8); }
+int WriteFieldSheet(host::Worksheet& ws, const Timeline& timeline) {
+  return WriteScheduleSheet(ws, timeline, 3, true, 8);
+}
 
 // ---- clashes ----
 
@@ -112,8 +116,12 @@ std::vector<Clash> FindClashes(const host::Workbook& meetBook, const Timeline& t
       if (!IsEvent(row.kind)) continue;
       const std::string& stage = Column(row.row, 4);
       if (stage != kPreliminary && stage != kSingleRound) continue;
-      Scheduled s{meet::EventTitle(Column(row.row, 1), Column(row.row, 2), Column(row.row, 3)), row.timeText,
-                  row.halfDay, row.start, row.end, {}};
+      Scheduled s{meet::EventTitle(Column(row.row, 1), Column(row.row, 2), Column(row.row, 3)),
+                  row.timeText,
+                  row.halfDay,
+                  row.start,
+                  row.end,
+                  {}};
       const int eventRow = meet::EventRowOfTitle(*events, s.title);
       if (eventRow == 0) continue;
       std::set<std::string> seen;
@@ -160,8 +168,8 @@ void WriteClashSheet(host::Workbook& schedule, const std::vector<Clash>& clashes
   if (host::Worksheet* old = schedule.FindSheet(std::string(kClashSheet))) schedule.RemoveSheet(*old);
   if (clashes.empty()) return;
   host::Worksheet* after = schedule.FindSheet(std::string(kFieldSheet));
-  host::Worksheet& ws = schedule.AddSheet(nullptr, after ? after : &schedule.Sheet(schedule.Count()),
-                                          std::string(kClashSheet));
+  host::Worksheet& ws =
+      schedule.AddSheet(nullptr, after ? after : &schedule.Sheet(schedule.Count()), std::string(kClashSheet));
   const std::vector<std::string> headings{"号码", "姓名", "日期", "项目一", "时间一", "项目二", "时间二"};
   const double widths[] = {8, 10, 14, 20, 13, 20, 13};
   for (int c = 1; c <= 7; ++c) {
@@ -172,13 +180,12 @@ void WriteClashSheet(host::Workbook& schedule, const std::vector<Clash>& clashes
   int r = 1;
   for (const Clash& c : clashes) {
     ++r;
-    const std::string cells[] = {c.number, c.name, c.halfDay, c.first.title, c.first.span, c.second.title,
-                                 c.second.span};
+    const std::string cells[] = {c.number,     c.name,         c.halfDay,    c.first.title,
+                                 c.first.span, c.second.title, c.second.span};
     for (int k = 0; k < 7; ++k) ws.Cells(r, k + 1).SetLiteral(host::CellValue(cells[k]));
   }
   host::Range all(&ws, host::RangeRef{1, 1, r, 7});
-  for (int edge : {xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideVertical,
-                   xl::InsideHorizontal})
+  for (int edge : {xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideVertical, xl::InsideHorizontal})
     all.SetBorder(edge, xl::Continuous);
   all.SetHorizontalAlignment(xl::Center);
   ws.Page().paperSize = xl::PaperA4;

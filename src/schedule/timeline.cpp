@@ -94,9 +94,7 @@ Timeline Walk(const std::vector<ListRow>& arranged, bool track) {
     timed.kind = KindOf(Column(row, 0));
     timed.row = row;
     switch (timed.kind) {
-      case RowKind::HalfDay:
-        halfDay = Column(row, 1);
-        break;
+      case RowKind::HalfDay: halfDay = Column(row, 1); break;
       case RowKind::Rest: {
         const std::optional<double> m = ReadMinutes(Column(row, 2));
         if (!m) bad(i, Column(row, 2));
@@ -146,8 +144,7 @@ Timeline Walk(const std::vector<ListRow>& arranged, bool track) {
         timed.timeText = SpanText(timed.start, timed.end);
         break;
       }
-      default:
-        break;
+      default: break;
     }
     timed.halfDay = halfDay;
     out.rows.push_back(std::move(timed));

@@ -34,8 +34,8 @@ std::string SpanText(double start, double end);
 // One row of the schedule as printed: rests are not rows.
 struct TimedRow {
   RowKind kind = RowKind::Other;
-  ListRow row;           // the arranged row, code first
-  std::string timeText;  // the time column: "8:30" for a ceremony or check-in, a span for an event, else empty
+  ListRow row;                // the arranged row, code first
+  std::string timeText;       // the time column: "8:30" for a ceremony or check-in, a span for an event, else empty
   double start = 0, end = 0;  // an event's span
   std::string halfDay;        // the text of the half-day row above ("10月25日上午"); empty before the first
 };

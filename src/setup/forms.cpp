@@ -76,7 +76,9 @@ std::string SaveFailedText(std::string_view reason) { return "报名表已创建
 
 int TeamModeColumn(int grade) { return meet::settings::kTeamModeGrade1Col + 3 * (grade - 1); }
 
-std::string ClassTeamName(std::string_view grade, int k) { return std::string(grade) + "(" + std::to_string(k) + ")班"; }
+std::string ClassTeamName(std::string_view grade, int k) {
+  return std::string(grade) + "(" + std::to_string(k) + ")班";
+}
 
 std::string NumberedTeamName(std::string_view grade, int k) {
   return std::string(grade) + "(" + std::to_string(k) + ")队";

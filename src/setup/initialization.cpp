@@ -10,7 +10,6 @@
 
 namespace korvane::setup {
 
-
 std::string MeetTemplatePath(const shell::Program& program) {
   return shell::ProgramFolder() + "/" + std::string(meet::kTemplateBaseName) +
          std::string(program.tables.extensions.meetTemplate);

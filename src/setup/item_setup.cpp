@@ -81,8 +81,10 @@ std::string DuplicateQuestion(std::string_view earlier, std::string_view later) 
 std::string NormalizeEventName(std::string_view typed) {
   std::string out;
   for (char ch : typed) {
-    if (ch == 'm') out += "米";
-    else out += ch;
+    if (ch == 'm')
+      out += "米";
+    else
+      out += ch;
   }
   return out;
 }
@@ -337,7 +339,8 @@ void Frm项目管理::RunCheck() {
   for (int i = 0; i < List2.RowCount(); ++i) {
     const std::string entry = List2.Cell(i, 0);
     const std::string number = TwoDigits(CataloguePosition(host::utf8::Mid(entry, 12)));
-    if (host::utf8::Mid(entry, 2, 2) != number) List2.SetCell(i, 0, host::utf8::Mid(entry, 1, 1) + number + host::utf8::Mid(entry, 4));
+    if (host::utf8::Mid(entry, 2, 2) != number)
+      List2.SetCell(i, 0, host::utf8::Mid(entry, 1, 1) + number + host::utf8::Mid(entry, 4));
   }
   // 4. One entry per grade, event and sex.
   for (int i = List2.RowCount() - 1; i >= 1; --i) {
@@ -493,9 +496,8 @@ void Frm项目管理::WriteEvents() {
   meet::AlertsOff quiet(program_.Host());
   int start = e::kFirstEventRow;
   for (int r = e::kFirstEventRow + 1; r <= e::EventRow(n) + 1; ++r) {
-    const bool runEnds = r == e::EventRow(n) + 1 ||
-                         gradeOf[static_cast<std::size_t>(r - e::kFirstEventRow)] !=
-                             gradeOf[static_cast<std::size_t>(r - 1 - e::kFirstEventRow)];
+    const bool runEnds = r == e::EventRow(n) + 1 || gradeOf[static_cast<std::size_t>(r - e::kFirstEventRow)] !=
+                                                        gradeOf[static_cast<std::size_t>(r - 1 - e::kFirstEventRow)];
     if (!runEnds) continue;
     if (r - 1 > start) host::Range(&events_, host::RangeRef{start, e::kGradeCol, r - 1, e::kGradeCol}).Merge();
     start = r;

@@ -113,8 +113,7 @@ int ListBox::FindRow(std::string_view text) const {
 
 void ListBox::UserSelect(const std::vector<int>& rows) {
   for (int r : rows) CheckRow(r);
-  if (!multiSelect && rows.size() > 1)
-    throw std::invalid_argument("list " + Name() + " takes only one selected row");
+  if (!multiSelect && rows.size() > 1) throw std::invalid_argument("list " + Name() + " takes only one selected row");
   if (onMouseDown) onMouseDown();
   ClearSelection();
   for (int r : rows) SetSelected(r, true);

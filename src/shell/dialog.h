@@ -16,7 +16,18 @@
 
 namespace korvane::shell {
 
-enum class ControlKind { Button, ListBox, ComboBox, TextBox, SpinButton, OptionButtons, TabStrip, Label, Frame, CheckBox };
+enum class ControlKind {
+  Button,
+  ListBox,
+  ComboBox,
+  TextBox,
+  SpinButton,
+  OptionButtons,
+  TabStrip,
+  Label,
+  Frame,
+  CheckBox
+};
 
 // "list box", "combo box", ... for messages about a control.
 const char* ControlKindName(ControlKind kind);

@@ -14,8 +14,8 @@ namespace korvane::shell {
 // (no control name); a node without children is a command item.
 struct MenuNode {
   std::string caption;
-  std::string control;  // the item's control name ("New", "ProtectAllYN"); empty for menus
-  int index = 0;        // the number that identifies the item when its state is set; 0 = none
+  std::string control;          // the item's control name ("New", "ProtectAllYN"); empty for menus
+  int index = 0;                // the number that identifies the item when its state is set; 0 = none
   bool checkable = false;       // shows a check mark (ProtectAllYN)
   bool separatorAfter = false;  // a separator line follows this node in its menu
   std::vector<MenuNode> children;

@@ -54,8 +54,7 @@ void Program::ReleaseHost() {
 }
 
 void Program::FillTables() {
-  for (std::size_t i = 0; i < tables.sheetNames.size(); ++i)
-    tables.sheetNames[i] = std::string(meet::kSheetNames[i]);
+  for (std::size_t i = 0; i < tables.sheetNames.size(); ++i) tables.sheetNames[i] = std::string(meet::kSheetNames[i]);
   for (std::size_t i = 0; i < tables.numerals.size(); ++i) tables.numerals[i] = std::string(meet::kNumerals[i]);
   tables.extensions = meet::ExtensionsForVersion(Host().Version());
   tables.filled = true;

@@ -61,7 +61,7 @@ struct MainWindowPlacement {
 // The program-wide tables, filled at start-up.
 struct ProgramTables {
   std::array<std::string, meet::kStageCount> sheetNames;  // generated sheets in stage order
-  std::array<std::string, 10> numerals;                         // 一 .. 十; entry i stands for i + 1
+  std::array<std::string, 10> numerals;                   // 一 .. 十; entry i stands for i + 1
   meet::ExtensionTable extensions = meet::ExtensionsForVersion("16.0");
   bool filled = false;
 };

@@ -1,10 +1,10 @@
 #include "shell/random.h"
 
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 namespace korvane::shell {
 

@@ -11,7 +11,7 @@ namespace korvane::shell {
 
 class CommandRandom {
  public:
-  CommandRandom();                          // from KORVANE_SEED, else from the clock
+  CommandRandom();  // from KORVANE_SEED, else from the clock
   explicit CommandRandom(std::uint64_t seed) : engine_(seed) {}
 
   // A draw in [0, 1), like the application's Rnd.

@@ -17,12 +17,9 @@ SaveChoice AskToSaveChanges(Program& program, host::Workbook& book) {
   if (book.Saved()) return SaveChoice::Saved;
   switch (program.ui().MessageBox(SaveChangesQuestion(book.Name()), Icon::Exclamation, Buttons::YesNoCancel)) {
     case Answer::Yes:
-    case Answer::Ok:
-      break;
-    case Answer::No:
-      return SaveChoice::Discard;
-    case Answer::Cancel:
-      return SaveChoice::Cancelled;
+    case Answer::Ok: break;
+    case Answer::No: return SaveChoice::Discard;
+    case Answer::Cancel: return SaveChoice::Cancelled;
   }
   try {
     book.Save();

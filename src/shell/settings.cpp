@@ -175,8 +175,7 @@ std::string SettingsStore::Get(std::string_view app, std::string_view section, s
   return found ? *found : std::string(fallback);
 }
 
-void SettingsStore::Save(std::string_view app, std::string_view section, std::string_view key,
-                         std::string_view value) {
+void SettingsStore::Save(std::string_view app, std::string_view section, std::string_view key, std::string_view value) {
   std::string name = SectionName(app, section);
   auto unfit = [](std::string_view s, std::string_view bad) { return s.find_first_of(bad) != std::string_view::npos; };
   if (unfit(name, "\r\n]") || unfit(key, "\r\n=[") || Trim(key) != key || key.empty())

@@ -18,7 +18,7 @@ struct StartupOptions {
   // The desktop program allows one running copy; command scripts and the
   // demo run beside it and beside each other.
   bool singleInstance = true;
-  std::filesystem::path lockFile;  // empty: SingleInstanceLock::DefaultFile()
+  std::filesystem::path lockFile;      // empty: SingleInstanceLock::DefaultFile()
   std::filesystem::path settingsFile;  // empty: SettingsStore::DefaultFile()
   // Makes the workbook host; the default constructs one.
   std::function<std::unique_ptr<host::WorkbookHost>()> createHost;

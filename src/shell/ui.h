@@ -43,7 +43,8 @@ class Ui {
   // nullopt when the user cancels.
   virtual std::optional<std::string> PickFolder(const std::string& title = "") = 0;
   // An input box; nullopt when the user cancels.
-  virtual std::optional<std::string> InputBox(const std::string& prompt, const std::string& title = std::string(kProgramTitle),
+  virtual std::optional<std::string> InputBox(const std::string& prompt,
+                                              const std::string& title = std::string(kProgramTitle),
                                               const std::string& defaultText = "") = 0;
   // Mirrors the main window's caption and the host's status bar.
   virtual void SetCaption(const std::string& caption) = 0;

@@ -18,9 +18,9 @@
 #include "meet/layout.h"
 #include "shell/program.h"
 #include "shell/settings.h"
+#include "support/meet_workbook.h"
 #include "support/scratch.h"
 #include "support/test_ui.h"
-#include "support/meet_workbook.h"
 
 namespace korvane::awards::testing {
 

@@ -36,8 +36,9 @@ TEST(PrizeCreate, OneBoundDocumentPerAwardTypeReplacingAnOldOne) {
   f.Run("PrizeCreate");
   // Two grades: two 精神文明奖 lines, the template's three total-score places
   // each, and six places for boys and girls in two events, four runners in the relay.
-  EXPECT_EQ(f.BoxTexts(), std::vector<std::string>{"奖状模板已生成，保存在默认目录下!\n可直接打印的奖状：精神文明奖.pdf（2页）、"
-                                                   "团体总分奖.pdf（6页）、单项奖.pdf（120页）"});
+  EXPECT_EQ(f.BoxTexts(),
+            std::vector<std::string>{"奖状模板已生成，保存在默认目录下!\n可直接打印的奖状：精神文明奖.pdf（2页）、"
+                                     "团体总分奖.pdf（6页）、单项奖.pdf（120页）"});
   EXPECT_EQ(f.ui.boxes[0].icon, shell::Icon::None);
   for (const char* pdf : {"精神文明奖.pdf", "团体总分奖.pdf", "单项奖.pdf"}) {
     std::ifstream in(f.meets / pdf, std::ios::binary);
@@ -79,8 +80,7 @@ TEST(PrizeCreate, AHeadingWithoutPlaceholderIsSkippedAndNamed) {
   EXPECT_NE(f.ui.boxes[0].text.find("奖状模板已生成，保存在默认目录下!"), std::string::npos);
   EXPECT_NE(f.ui.boxes[0].text.find("单项奖：《组别名称》"), std::string::npos) << f.ui.boxes[0].text;
   const fs::path file = f.meets / "单项奖.docx";
-  EXPECT_EQ(Instructions(file),
-            (std::vector<std::string>{"MERGEFIELD  年级", "MERGEFIELD  项目", "MERGEFIELD  名次"}));
+  EXPECT_EQ(Instructions(file), (std::vector<std::string>{"MERGEFIELD  年级", "MERGEFIELD  项目", "MERGEFIELD  名次"}));
   // Nothing else was deleted in its stead: the unmatched placeholder is still there.
   EXPECT_NE(host::docx::Document::FromTemplate(file.string()).PlainText().find("《组别》"), std::string::npos);
 }

@@ -96,15 +96,15 @@ TEST(PrizeSetup, RefusesWithoutTemplateOrMeetWorkbook) {
 AwardsFixture& Listed(AwardsFixture& f) {
   f.Run("PrizeSetup");
   for (int r = 3; r <= 11; ++r) f.Set("设置", ("E" + std::to_string(r)).c_str(), CellValue(0));
-  f.Set("设置", "D3", CellValue(2));       // 高一: two total-score certificates
-  f.Set("设置", "D6", CellValue(0));       // 高二: none
-  f.Set("设置", "D9", CellValue());        // 高三: empty, none
+  f.Set("设置", "D3", CellValue(2));  // 高一: two total-score certificates
+  f.Set("设置", "D6", CellValue(0));  // 高二: none
+  f.Set("设置", "D9", CellValue());   // 高三: empty, none
   f.Set("设置", "B3", CellValue("男子组"));
-  f.Set("设置", "E3", CellValue(3));       // 高一 男子组: three places
-  f.Set("设置", "F3", CellValue("／"));    // but no 100米
-  f.Set("设置", "G3", CellValue("／"));    // nor 跳远
+  f.Set("设置", "E3", CellValue(3));     // 高一 男子组: three places
+  f.Set("设置", "F3", CellValue("／"));  // but no 100米
+  f.Set("设置", "G3", CellValue("／"));  // nor 跳远
   f.Set("设置", "B7", CellValue("女子组"));
-  f.Set("设置", "E7", CellValue(1));       // 高二 女子组: one place in each event
+  f.Set("设置", "E7", CellValue(1));  // 高二 女子组: one place in each event
   f.Run("PrizeList");
   return f;
 }

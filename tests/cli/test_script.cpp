@@ -142,9 +142,7 @@ TEST(ScriptParse, WordsQuotesCommentsAndIndentation) {
   EXPECT_TRUE(lines[5].error.empty());
 }
 
-TEST(ScriptParse, PrintedTextsKeepLineFeedsOnOneLine) {
-  EXPECT_EQ(PrintableText("a\nb\r\nc\rd"), "a\\nb\\nc\\rd");
-}
+TEST(ScriptParse, PrintedTextsKeepLineFeedsOnOneLine) { EXPECT_EQ(PrintableText("a\nb\r\nc\rd"), "a\\nb\\nc\\rd"); }
 
 // ---- dialogs ----
 
@@ -229,7 +227,8 @@ TEST(ScriptErrors, EachFailingLineIsReportedWithItsNumber) {
   };
   const Case cases[] = {
       {"Initialization\n", "error: line 1: dialog 样例 is still open at the end of its block\n"},
-      {"Initialization\n press Check1\ncaption\n", "error: line 1: dialog 样例 is still open at the end of its block\n"},
+      {"Initialization\n press Check1\ncaption\n",
+       "error: line 1: dialog 样例 is still open at the end of its block\n"},
       {"Initialization\n press CmdOk\n press CmdOk\n", "error: line 3: no dialog is open\n"},
       {"caption\n press CmdOk\n", "error: line 2: no dialog is open\n"},
       {"press CmdOk\n", "error: line 1: no dialog is open\n"},
@@ -326,9 +325,12 @@ TEST(ScriptBoxes, FoldersAndInputsAreAnsweredInOrder) {
             "input: 输入起始页码： -> 12\n"
             "input: 再输入： -> cancel\n"
             "message: 12|<none>\n"
-            "folder: -> " + folder + "/\n"
-            "folder: -> cancel\n"
-            "message: " + folder + "/|<none>\n");
+            "folder: -> " +
+                folder +
+                "/\n"
+                "folder: -> cancel\n"
+                "message: " +
+                folder + "/|<none>\n");
 }
 
 TEST(ScriptBoxes, AMalformedClockStopsTheScriptBeforeItRuns) {

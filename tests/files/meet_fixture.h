@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "support/scratch.h"
-#include "support/test_ui.h"
 #include "files/commands.h"
 #include "files/files.h"
 #include "host/application.h"
@@ -21,6 +19,8 @@
 #include "shell/program.h"
 #include "shell/settings.h"
 #include "support/meet_workbook.h"
+#include "support/scratch.h"
+#include "support/test_ui.h"
 
 namespace korvane::files::testing {
 

@@ -27,7 +27,8 @@ void ImportFrom(Fixture& f, const fs::path& folder, Answer answer = Answer::Yes)
 // Everything the teams can change on every team sheet, for "nothing changed" checks.
 std::vector<host::ValueGrid> TeamSheetValues(host::Workbook& book, int teams, int lastRow, int lastCol) {
   std::vector<host::ValueGrid> v;
-  for (int t = 1; t <= teams; ++t) v.push_back(host::Range(&book.Sheet(t), host::RangeRef{1, 1, lastRow, lastCol}).Values());
+  for (int t = 1; t <= teams; ++t)
+    v.push_back(host::Range(&book.Sheet(t), host::RangeRef{1, 1, lastRow, lastCol}).Values());
   return v;
 }
 

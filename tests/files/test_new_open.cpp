@@ -115,9 +115,9 @@ TEST(ApplyStageMenu, TwelveTeamsThroughTheStages) {
   // 12 teams: b = 19. MyPrint1 starts disabled here (ResetForm) and is
   // enabled by 打开 before the stage items are applied.
   using M = std::map<std::string, bool>;
-  const M none = {{"Import", false},   {"MyPrint1", false}, {"Combine", false},  {"Sort", false},
-                  {"CreateReport", false}, {"Schedule", false}, {"ExportPRF", false}, {"MyPrint2", false},
-                  {"MyPrint4", false}, {"ScoreEdit", false}, {"CreateTables", false}, {"MyPrint3", false}};
+  const M none = {{"Import", false},       {"MyPrint1", false},  {"Combine", false},      {"Sort", false},
+                  {"CreateReport", false}, {"Schedule", false},  {"ExportPRF", false},    {"MyPrint2", false},
+                  {"MyPrint4", false},     {"ScoreEdit", false}, {"CreateTables", false}, {"MyPrint3", false}};
   auto with = [&](std::initializer_list<const char*> on) {
     M m = none;
     for (const char* c : on) m[c] = true;
@@ -134,8 +134,8 @@ TEST(ApplyStageMenu, TwelveTeamsThroughTheStages) {
                                              "MyPrint4", "ScoreEdit", "MyPrint3"}));
   // Team mode never offers the grade merge.
   EXPECT_EQ(StageItems(12, 21, true), with({"Sort", "CreateReport", "Schedule"}));
-  EXPECT_EQ(StageItems(12, 24, true), with({"Sort", "CreateReport", "Schedule", "ExportPRF", "MyPrint2", "MyPrint4",
-                                            "ScoreEdit", "MyPrint3"}));
+  EXPECT_EQ(StageItems(12, 24, true),
+            with({"Sort", "CreateReport", "Schedule", "ExportPRF", "MyPrint2", "MyPrint4", "ScoreEdit", "MyPrint3"}));
 }
 
 TEST(ApplyStageMenu, ConsolidatedMeetsNoLongerPrintBlankForms) {
@@ -182,7 +182,8 @@ TEST(Open, RestoresTheMenuOfTheStageAndTheParameters) {
   EXPECT_EQ(f.ui.statusTexts.back().rfind("作者: Merisk   今天是 ", 0), 0u);
 
   const shell::MenuState& m = f.program.Menu();
-  for (const char* c : {"New", "Open", "Initialization", "Import", "MyPrint1", "ExportPRF", "CreateTables", "ItemSetup"})
+  for (const char* c :
+       {"New", "Open", "Initialization", "Import", "MyPrint1", "ExportPRF", "CreateTables", "ItemSetup"})
     EXPECT_FALSE(m.Enabled(c)) << c;
   for (const char* c : {"Export", "Save", "Close", "consolidate", "MNBM", "PrizeSetup", "Combine", "Sort",
                         "CreateReport", "Schedule", "DefaultFolder"})

@@ -20,7 +20,7 @@ namespace {
 korvane::host::Workbook& Book() {
   using namespace korvane::host;
   static WorkbookHost host;
-  static Workbook& wb = [] () -> Workbook& {
+  static Workbook& wb = []() -> Workbook& {
     Workbook& b = host.Add();
     Worksheet& s = b.Sheet(1);
     s.SetName("设置");

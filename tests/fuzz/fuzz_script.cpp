@@ -108,8 +108,8 @@ class World {
     shell::LoadMainWindow(*program_);
     try {
       runner_->Continue(*program_, "folder " + Quoted(root_ / "meets") + "\nDefaultFolder\nNew\n" +
-                                       "set '1'!C4 张伟\nset '1'!D4 √\nset '2'!C4 李娜\nset '2'!E4 √\n" +
-                                       "folder " + Quoted(root_ / "forms") + "\nExport\nSave\n");
+                                       "set '1'!C4 张伟\nset '1'!D4 √\nset '2'!C4 李娜\nset '2'!E4 √\n" + "folder " +
+                                       Quoted(root_ / "forms") + "\nExport\nSave\n");
     } catch (const cli::ScriptError& e) {
       std::fprintf(stderr, "fuzz_script: the meet could not be made: line %d: %s\n", e.Line(), e.what());
       std::abort();

@@ -24,7 +24,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/scratch.h"
 #include "app/commands.h"
 #include "awards/awards.h"
 #include "files/files.h"
@@ -43,6 +42,7 @@
 #include "setup/setup.h"
 #include "shell/commands.h"
 #include "shell/startup.h"
+#include "support/scratch.h"
 
 namespace korvane::gui::testing {
 

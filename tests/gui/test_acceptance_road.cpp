@@ -92,7 +92,8 @@ TEST_F(AcceptanceRoad, OneMeetFromTheTemplateToTheCertificates) {
     auto* list = qobject_cast<QTreeWidget*>(view.Widget("List1"));
     const int highJump = view.Model().Get<shell::ListBox>("List1").FindRow("跳高");
     ASSERT_GE(highJump, 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(highJump)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(highJump)).center());
     QTest::mouseClick(qobject_cast<QPushButton*>(view.Widget("Select")), Qt::LeftButton);
     QTest::mouseClick(qobject_cast<QPushButton*>(view.Widget("CmdSave")), Qt::LeftButton);
     QTest::mouseClick(qobject_cast<QPushButton*>(view.Widget("CmdClose")), Qt::LeftButton);
@@ -137,7 +138,8 @@ TEST_F(AcceptanceRoad, OneMeetFromTheTemplateToTheCertificates) {
   Choose("consolidate");
   host::Worksheet* numbers = meet->FindSheet("号码对照表");
   ASSERT_NE(numbers, nullptr);
-  for (const char* name : {"张三1", "李四2", "王芳3", "赵丽1", "Liu Yang"}) EXPECT_TRUE(SheetHolds(*numbers, name)) << name;
+  for (const char* name : {"张三1", "李四2", "王芳3", "赵丽1", "Liu Yang"})
+    EXPECT_TRUE(SheetHolds(*numbers, name)) << name;
 
   // 报表生成, 创建成绩记录表, 成绩管理.
   Choose("CreateReport");
@@ -178,7 +180,7 @@ TEST_F(AcceptanceRoad, OneMeetFromTheTemplateToTheCertificates) {
     ClickListRowWith(view, "ListBox13", "第一组裁判");
     PressButton(view, "cmdAppend");
     ClickListRow(view, "ListBox12", 0);
-    ClickSpin(view, "SpinButton2", 0);  // 9时
+    ClickSpin(view, "SpinButton2", 0);      // 9时
     ClickSpin(view, "SpinButton3", 1, 30);  // 00分
     PressButton(view, "cmdAppend");
     PressButton(view, "CmdOk");

@@ -14,9 +14,12 @@ namespace {
 QString Describe(const QMenu* menu) {
   QStringList parts;
   for (QAction* a : menu->actions()) {
-    if (a->isSeparator()) parts << QStringLiteral("-");
-    else if (a->menu()) parts << a->text() + QStringLiteral("[") + Describe(a->menu()) + QStringLiteral("]");
-    else parts << a->text();
+    if (a->isSeparator())
+      parts << QStringLiteral("-");
+    else if (a->menu())
+      parts << a->text() + QStringLiteral("[") + Describe(a->menu()) + QStringLiteral("]");
+    else
+      parts << a->text();
   }
   return parts.join(QLatin1Char('|'));
 }
@@ -25,7 +28,8 @@ QString Describe(const std::vector<shell::MenuNode>& nodes) {
   QStringList parts;
   for (const shell::MenuNode& n : nodes) {
     const QString caption = QString::fromStdString(n.caption);
-    parts << (n.children.empty() ? caption : caption + QStringLiteral("[") + Describe(n.children) + QStringLiteral("]"));
+    parts << (n.children.empty() ? caption
+                                 : caption + QStringLiteral("[") + Describe(n.children) + QStringLiteral("]"));
     if (n.separatorAfter) parts << QStringLiteral("-");
   }
   return parts.join(QLatin1Char('|'));
@@ -95,7 +99,6 @@ TEST_F(MainWindowTest, MenuFollowsMenuStateThroughTheCommands) {
 
   Choose("CreateReport");
   ExpectMenuMirrorsState("CreateReport");
-
 
   ui_.answers.push_back(shell::Answer::No);
   Choose("Close");

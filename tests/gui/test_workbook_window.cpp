@@ -10,9 +10,9 @@
 #include <QTabBar>
 
 #include "gui/sheet_model.h"
+#include "gui_support.h"
 #include "host/range.h"
 #include "host/workbook.h"
-#include "gui_support.h"
 
 namespace korvane::gui::testing {
 namespace {
@@ -37,7 +37,8 @@ TEST_F(WorkbookWindowTest, TabsAreTheVisibleSheetsAndFollowTheActiveSheetBothWay
   for (host::Worksheet* ws : meet_->Sheets())
     if (ws->Visible()) visible.push_back(ws->Name());
   ASSERT_EQ(tabs->count(), static_cast<int>(visible.size()));
-  for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->tabText(i).toStdString(), visible[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < tabs->count(); ++i)
+    EXPECT_EQ(tabs->tabText(i).toStdString(), visible[static_cast<std::size_t>(i)]);
   EXPECT_EQ(tabs->tabText(tabs->currentIndex()).toStdString(), meet_->ActiveSheet().Name());
 
   ShowTab("2");
@@ -160,7 +161,6 @@ TEST(SheetModelTest, ShowsValuesFormatsMergesAndConditionalFills) {
   EXPECT_EQ(model.index(2, 0).data(Qt::EditRole).toString(), QStringLiteral("=A2*2"));
   EXPECT_EQ(model.index(3, 0).data(FillRole).value<QColor>(), QColor(0xFF, 0xC7, 0xCE));
   EXPECT_FALSE(model.index(4, 0).data(FillRole).isValid());
-
 
   // The window spans merged areas and hides hidden rows.
   ws.SetRowHidden(7, true);

@@ -15,8 +15,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabBar>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <cstdlib>
@@ -58,8 +58,10 @@ void Settle() {
 
 void Save(const QPixmap& pixmap, const std::string& name) {
   const fs::path file = g_out / (name + ".png");
-  if (!pixmap.save(QString::fromStdString(file.string()))) std::cerr << "cannot save " << file << "\n";
-  else std::cout << "screenshot: " << file.string() << "\n";
+  if (!pixmap.save(QString::fromStdString(file.string())))
+    std::cerr << "cannot save " << file << "\n";
+  else
+    std::cout << "screenshot: " << file.string() << "\n";
 }
 
 void Shot(QWidget* w, const std::string& name) {
@@ -219,7 +221,8 @@ int main(int argc, char** argv) {
   ui.answers.push_back(shell::Answer::Yes);  // junior grades compete grade by grade
   ui.drivers.push_back([](gui::DialogView& view) {
     // 高一女子 also jump 跳高, measured by height.
-    for (const auto& [combo, text] : {std::pair{"CmbGrade", "高一"}, {"CmbSex", "女子"}, {"CmbMeasuringMethod", "计高"}}) {
+    for (const auto& [combo, text] :
+         {std::pair{"CmbGrade", "高一"}, {"CmbSex", "女子"}, {"CmbMeasuringMethod", "计高"}}) {
       auto* box = qobject_cast<QComboBox*>(view.Widget(combo));
       const int i = box->findText(QString::fromUtf8(text));
       if (i < 0) continue;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 const std::string kW = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 
 std::string DocumentXml(const std::string& body) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><w:document xmlns:w=\"" + kW +
-         "\"><w:body>" + body + "</w:body></w:document>";
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><w:document xmlns:w=\"" + kW + "\"><w:body>" +
+         body + "</w:body></w:document>";
 }
 
 // A package with the given body; settings.xml only when `settings` is not empty.
@@ -32,14 +32,17 @@ std::vector<std::pair<std::string, std::string>> Parts(const std::string& body, 
       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
       "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-      "<Override PartName=\"/word/document.xml\" ContentType=\"" + mainType + "\"/>";
+      "<Override PartName=\"/word/document.xml\" ContentType=\"" +
+      mainType + "\"/>";
   std::string docRels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
   std::vector<std::pair<std::string, std::string>> parts;
   if (!settings.empty()) {
-    types += "<Override PartName=\"/word/settings.xml\" "
-             "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>";
-    docRels += "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-               "relationships/settings\" Target=\"settings.xml\"/>";
+    types +=
+        "<Override PartName=\"/word/settings.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>";
+    docRels +=
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/settings\" Target=\"settings.xml\"/>";
     parts.emplace_back("word/settings.xml", "<w:settings xmlns:w=\"" + kW + "\">" + settings + "</w:settings>");
   }
   parts.emplace_back("[Content_Types].xml", types + "</Types>");
@@ -69,12 +72,12 @@ bool Replace(Document& doc, const std::string& heading) {
 TEST(Docx, PlaceholderSplitOverRunsBecomesOneMergeFieldWithItsFormatting) {
   // Word splits a typed placeholder wherever editing or spell checking left
   // a run boundary; the text around it must stay.
-  Document doc = Document::FromParts(Parts(
-      "<w:p><w:r><w:t>获奖：</w:t></w:r>"
-      "<w:r><w:rPr><w:b/><w:sz w:val=\"48\"/></w:rPr><w:t>前《年</w:t></w:r>"
-      "<w:proofErr w:type=\"spellStart\"/>"
-      "<w:r><w:rPr><w:i/></w:rPr><w:t>级</w:t><w:t>》后</w:t></w:r></w:p>"
-      "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>第《名次》名</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"));
+  Document doc = Document::FromParts(
+      Parts("<w:p><w:r><w:t>获奖：</w:t></w:r>"
+            "<w:r><w:rPr><w:b/><w:sz w:val=\"48\"/></w:rPr><w:t>前《年</w:t></w:r>"
+            "<w:proofErr w:type=\"spellStart\"/>"
+            "<w:r><w:rPr><w:i/></w:rPr><w:t>级</w:t><w:t>》后</w:t></w:r></w:p>"
+            "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>第《名次》名</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"));
   ASSERT_TRUE(Replace(doc, "年级"));
   ASSERT_TRUE(Replace(doc, "名次"));
   EXPECT_FALSE(doc.Find("《年级》"));
@@ -98,16 +101,16 @@ TEST(Docx, PlaceholderSplitOverRunsBecomesOneMergeFieldWithItsFormatting) {
 }
 
 TEST(Docx, LookShowsEachMergeFieldsValueWithItsRunsFormattingAndThePageSetup) {
-  Document doc = Document::FromParts(Parts(
-      "<w:p><w:pPr><w:spacing w:before=\"240\" w:line=\"360\" w:lineRule=\"auto\"/><w:jc w:val=\"center\"/>"
-      "<w:ind w:firstLineChars=\"200\"/></w:pPr>"
-      "<w:r><w:rPr><w:rFonts w:eastAsia=\"楷体\"/><w:sz w:val=\"44\"/></w:rPr><w:t>获奖：《年级》</w:t></w:r>"
-      "<w:r><w:rPr><w:u w:val=\"single\"/></w:rPr><w:t>（　）</w:t></w:r>"
-      "<w:fldSimple w:instr=\" MERGEFIELD 名次 \"><w:r><w:t>«名次»</w:t></w:r></w:fldSimple></w:p>"
-      "<w:sectPr><w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/>"
-      "<w:pgMar w:top=\"1134\" w:right=\"1417\" w:bottom=\"1134\" w:left=\"1417\"/>"
-      "<w:pgBorders w:offsetFrom=\"page\"><w:top w:val=\"double\" w:sz=\"18\" w:space=\"24\" "
-      "w:color=\"C00000\"/></w:pgBorders></w:sectPr>"));
+  Document doc = Document::FromParts(
+      Parts("<w:p><w:pPr><w:spacing w:before=\"240\" w:line=\"360\" w:lineRule=\"auto\"/><w:jc w:val=\"center\"/>"
+            "<w:ind w:firstLineChars=\"200\"/></w:pPr>"
+            "<w:r><w:rPr><w:rFonts w:eastAsia=\"楷体\"/><w:sz w:val=\"44\"/></w:rPr><w:t>获奖：《年级》</w:t></w:r>"
+            "<w:r><w:rPr><w:u w:val=\"single\"/></w:rPr><w:t>（　）</w:t></w:r>"
+            "<w:fldSimple w:instr=\" MERGEFIELD 名次 \"><w:r><w:t>«名次»</w:t></w:r></w:fldSimple></w:p>"
+            "<w:sectPr><w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/>"
+            "<w:pgMar w:top=\"1134\" w:right=\"1417\" w:bottom=\"1134\" w:left=\"1417\"/>"
+            "<w:pgBorders w:offsetFrom=\"page\"><w:top w:val=\"double\" w:sz=\"18\" w:space=\"24\" "
+            "w:color=\"C00000\"/></w:pgBorders></w:sectPr>"));
   ASSERT_TRUE(Replace(doc, "年级"));
   const DocumentLook look = Document::FromBytes(doc.ToBytes()).Look({{"年级", "高一"}, {"名次", "三"}});
   EXPECT_NEAR(look.pageWidth, 841.9, 0.1);
@@ -132,10 +135,10 @@ TEST(Docx, LookShowsEachMergeFieldsValueWithItsRunsFormattingAndThePageSetup) {
 }
 
 TEST(Docx, FindDoesNotReachAcrossTabsBreaksOrParagraphsAndIgnoresAsciiCase) {
-  Document doc = Document::FromParts(Parts(
-      "<w:p><w:r><w:t>《年</w:t><w:tab/><w:t>级》</w:t></w:r></w:p>"
-      "<w:p><w:r><w:t>《名</w:t></w:r></w:p><w:p><w:r><w:t>次》</w:t></w:r></w:p>"
-      "<w:p><w:del><w:r><w:t>《组别》</w:t></w:r></w:del><w:r><w:t>Grade</w:t></w:r></w:p>"));
+  Document doc =
+      Document::FromParts(Parts("<w:p><w:r><w:t>《年</w:t><w:tab/><w:t>级》</w:t></w:r></w:p>"
+                                "<w:p><w:r><w:t>《名</w:t></w:r></w:p><w:p><w:r><w:t>次》</w:t></w:r></w:p>"
+                                "<w:p><w:del><w:r><w:t>《组别》</w:t></w:r></w:del><w:r><w:t>Grade</w:t></w:r></w:p>"));
   EXPECT_FALSE(doc.Find("《年级》"));
   EXPECT_FALSE(doc.Find("《名次》"));
   EXPECT_FALSE(doc.Find("《组别》"));  // deleted text is not there
@@ -144,8 +147,8 @@ TEST(Docx, FindDoesNotReachAcrossTabsBreaksOrParagraphsAndIgnoresAsciiCase) {
 }
 
 TEST(Docx, MailMergeSourceSitsInSchemaOrderAndReplacesAnEarlierOne) {
-  Document doc = Document::FromParts(
-      Parts("<w:p/>", "<w:zoom w:percent=\"100\"/><w:documentType w:val=\"letter\"/><w:defaultTabStop w:val=\"420\"/>"));
+  Document doc = Document::FromParts(Parts(
+      "<w:p/>", "<w:zoom w:percent=\"100\"/><w:documentType w:val=\"letter\"/><w:defaultTabStop w:val=\"420\"/>"));
   doc.SetMailMergeSource("/tmp/a b/奖项设置.xlsx", "SELECT * FROM `精神文明奖$`");
   doc.SetMailMergeSource("/tmp/a b/奖项设置.xlsx", "SELECT * FROM `单项奖$`");
   Document again = Document::FromBytes(doc.ToBytes());
@@ -211,9 +214,10 @@ TEST(Docx, HostileOrWrongFilesAreRefusedWithAReason) {
   DocumentLimits fewEntries;
   fewEntries.maxEntries = 10;
   auto workbook = Parts("");
-  workbook[0].second = "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                       "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-"
-                       "officedocument.spreadsheetml.sheet.main+xml\"/></Types>";
+  workbook[0].second =
+      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+      "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-"
+      "officedocument.spreadsheetml.sheet.main+xml\"/></Types>";
   const std::vector<Case> cases = {
       {"entity declaration", Zip(entity), {}, "DOCTYPE"},
       {"part over the limit", Zip(big), small, "文件过大"},

@@ -18,12 +18,14 @@ namespace fx = korvane::host::formula;
 namespace korvane::host {
 // Readable values in test failures.
 static void PrintTo(const CellValue& v, std::ostream* os) {
-  if (v.IsText()) *os << '"' << v.Text() << '"';
-  else if (v.IsEmpty()) *os << "<empty>";
-  else *os << v.ToText();
+  if (v.IsText())
+    *os << '"' << v.Text() << '"';
+  else if (v.IsEmpty())
+    *os << "<empty>";
+  else
+    *os << v.ToText();
 }
 }  // namespace korvane::host
-
 
 namespace {
 
@@ -103,7 +105,7 @@ TEST(FormulaOperators, CoercionsOfTextsBooleansAndBlanks) {
                       {"-\"2\"", -2.0},
                       {"-\"x\"", ErrorCode::Value},
                       {"+\"x\"", "x"},
-                      {"A1+1", 1.0},  // a blank cell is 0 ...
+                      {"A1+1", 1.0},      // a blank cell is 0 ...
                       {"A1&\"x\"", "x"},  // ... or ""
                       {"A1", 0.0},        // a formula showing a blank cell shows 0
                       {"\"a\"&\"b\"", "ab"},
@@ -130,18 +132,18 @@ TEST(FormulaOperators, ComparisonsFollowTheApplicationsOrdering) {
                       {"\"abc\"<>\"ABC\"", false},
                       {"\"a\"<\"B\"", true},
                       {"\"b\"<\"a\"", false},
-                      {"1<\"a\"", true},       // numbers before texts
-                      {"\"1\"=1", false},      // no coercion in comparisons
-                      {"\"z\"<TRUE", true},    // texts before booleans
+                      {"1<\"a\"", true},     // numbers before texts
+                      {"\"1\"=1", false},    // no coercion in comparisons
+                      {"\"z\"<TRUE", true},  // texts before booleans
                       {"FALSE<TRUE", true},
-                      {"0.1+0.2=0.3", true},   // 15 significant digits
+                      {"0.1+0.2=0.3", true},  // 15 significant digits
                       {"A1=0", true},
                       {"A1=\"\"", true},
                       {"A1=FALSE", true},
                       {"A1<1", true},
                       {"#N/A=1", ErrorCode::NA},
                       {"1=#DIV/0!", ErrorCode::Div0},
-                      {"1+1=2", true},         // arithmetic binds tighter
+                      {"1+1=2", true},  // arithmetic binds tighter
                       {"\"a\"&\"b\"=\"AB\"", true},
                   });
 }
@@ -283,8 +285,7 @@ TEST(FormulaCycles, DeeplyNestedFormulasInALongChainDoNotExhaustTheStack) {
   Worksheet& ws = b.ws;
   std::string open, close(90, ')');
   for (int i = 0; i < 90; ++i) open += "ABS(";
-  for (int r = 1; r < 200; ++r)
-    ws.PutFormula(r, 1, open + "A" + std::to_string(r + 1) + close + "+1", CellValue());
+  for (int r = 1; r < 200; ++r) ws.PutFormula(r, 1, open + "A" + std::to_string(r + 1) + close + "+1", CellValue());
   ws.PutValue(200, 1, 0.0);
   EXPECT_EQ(ws.ValueAt(1, 1), CellValue(199.0));
   EXPECT_EQ(ws.ValueAt(190, 1), CellValue(10.0));
@@ -356,8 +357,8 @@ TEST(FormulaNames, ArrayFormulaOfANameAndRangeNames) {
   reg.PutValue(4, 2, "计时");
   reg.PutValue(4, 5, 12.5);
   reg.PutValue(4, 6, 11.0);
-  reg.PutValue(4, 54, 1.0);   // BB4
-  reg.PutValue(4, 55, 100.0); // BC4, outside
+  reg.PutValue(4, 54, 1.0);    // BB4
+  reg.PutValue(4, 55, 100.0);  // BC4, outside
   EXPECT_EQ(fx::Evaluate(reg, 4, 1, "SUM(myRng)"), CellValue(24.5));
   EXPECT_EQ(fx::Evaluate(reg, 5, 1, "SUM(myRng)"), CellValue(0.0));
   EXPECT_EQ(fx::Evaluate(reg, 4, 1, "计法1=\"计时\""), CellValue(true));
@@ -368,8 +369,8 @@ TEST(FormulaNames, ArrayFormulaOfANameAndRangeNames) {
   b.book.AddName("'成绩登记表'!数目1", "=成绩登记表!$C1");
   reg.PutValue(3, 2, "计时");
   reg.PutValue(3, 3, 2);
-  EXPECT_EQ(fx::Evaluate(reg, 3, 5, "条件1"), CellValue(false));  // 12.5 is third
-  EXPECT_EQ(fx::Evaluate(reg, 3, 6, "条件1"), CellValue(true));   // 11 is second
+  EXPECT_EQ(fx::Evaluate(reg, 3, 5, "条件1"), CellValue(false));          // 12.5 is third
+  EXPECT_EQ(fx::Evaluate(reg, 3, 6, "条件1"), CellValue(true));           // 11 is second
   EXPECT_EQ(fx::Evaluate(reg, 3, 7, "条件1"), CellValue(ErrorCode::NA));  // no result
 }
 
@@ -449,7 +450,7 @@ TEST(FormulaFunctions, LogicalFunctions) {
                     {"IF(\"TRUE\",1,2)", 1.0},
                     {"IF(\"x\",1,2)", ErrorCode::Value},
                     {"IF(#N/A,1,2)", ErrorCode::NA},
-                    {"IF(TRUE,1,1/0)", 1.0},        // only the chosen branch counts
+                    {"IF(TRUE,1,1/0)", 1.0},       // only the chosen branch counts
                     {"IF(FALSE,TODAY(),5)", 5.0},  // the other branch is not evaluated
                     {"IF(Z9=\"\",\"empty\")", "empty"},
                     {"AND(TRUE,1)", true},
@@ -535,30 +536,30 @@ TEST(FormulaFunctions, NumbersAndTexts) {
 TEST(FormulaFunctions, CountIfCriteriaInFormulas) {
   Book b;
   Worksheet& ws = b.ws;
-  const CellValue column[] = {CellValue(5.0), CellValue(7.0), CellValue("7"),     CellValue("apple"),
-                              CellValue("Apricot"), CellValue("a*b"), CellValue(true), CellValue(),
-                              CellValue(ErrorCode::NA)};
+  const CellValue column[] = {CellValue(5.0),     CellValue(7.0),       CellValue("7"),
+                              CellValue("apple"), CellValue("Apricot"), CellValue("a*b"),
+                              CellValue(true),    CellValue(),          CellValue(ErrorCode::NA)};
   for (int i = 0; i < 9; ++i) ws.PutValue(i + 1, 1, column[i]);
   ws.PutFormula(10, 1, "\"\"", CellValue(""));
   for (int i = 1; i <= 10; ++i) ws.PutValue(i, 2, i * 1.0);
   ExpectAll(ws, {
-                    {"COUNTIF(A1:A10,7)", 2.0},        // 7 and "7"
+                    {"COUNTIF(A1:A10,7)", 2.0},  // 7 and "7"
                     {"COUNTIF(A1:A10,\">5\")", 1.0},
                     {"COUNTIF(A1:A10,\">=5\")", 2.0},
                     {"COUNTIF(A1:A10,\"<>7\")", 8.0},
-                    {"COUNTIF(A1:A10,\"a*\")", 3.0},   // apple, Apricot, a*b
+                    {"COUNTIF(A1:A10,\"a*\")", 3.0},  // apple, Apricot, a*b
                     {"COUNTIF(A1:A10,\"a~*b\")", 1.0},
                     {"COUNTIF(A1:A10,\"?pple\")", 1.0},
                     {"COUNTIF(A1:A10,\"APPLE\")", 1.0},
-                    {"COUNTIF(A1:A10,\"\")", 2.0},     // blank and ""
-                    {"COUNTIF(A1:A10,\"=\")", 1.0},    // blank only
+                    {"COUNTIF(A1:A10,\"\")", 2.0},   // blank and ""
+                    {"COUNTIF(A1:A10,\"=\")", 1.0},  // blank only
                     {"COUNTIF(A1:A10,\"<>\")", 9.0},
                     {"COUNTIF(A1:A10,TRUE)", 1.0},
                     {"COUNTIF(A1:A10,\"#N/A\")", 1.0},
                     {"COUNTIF(A1:A10,\">b\")", 0.0},
-                    {"COUNTIF(A1:A9,\"<b\")", 4.0},       // "7", "apple", "Apricot", "a*b"
+                    {"COUNTIF(A1:A9,\"<b\")", 4.0},  // "7", "apple", "Apricot", "a*b"
                     {"COUNTIF(A1:A10,A2)", 2.0},
-                    {"COUNTIF(A1:A10,Z99)", 0.0},      // a blank criterion means 0
+                    {"COUNTIF(A1:A10,Z99)", 0.0},  // a blank criterion means 0
                     {"COUNTIF(C:C,\"\")", static_cast<double>(kMaxRows)},
                     {"SUMIF(A1:A10,\">5\",B1:B10)", 2.0},
                     {"SUMIF(B1:B10,\">5\")", 40.0},
@@ -595,9 +596,8 @@ TEST(FormulaFunctions, WholeColumnsCostOnlyWhatTheSheetHolds) {
 
 TEST(FormulaFunctions, UnknownAndVolatileFunctionsAreNotEvaluated) {
   Book b;
-  ExpectNotEvaluated(b.ws, {"TODAY()", "NOW()+1", "RAND()", "INDIRECT(\"A1\")",
-                            "VLOOKUP(1,A1:B2,2,FALSE)", "FOO(1)", "_xlfn.CONCAT(\"a\")", "SUM()",
-                            "IF(TRUE)", "IF(1,2,3,4)", "1+TODAY()", "NOT(1,2)"});
+  ExpectNotEvaluated(b.ws, {"TODAY()", "NOW()+1", "RAND()", "INDIRECT(\"A1\")", "VLOOKUP(1,A1:B2,2,FALSE)", "FOO(1)",
+                            "_xlfn.CONCAT(\"a\")", "SUM()", "IF(TRUE)", "IF(1,2,3,4)", "1+TODAY()", "NOT(1,2)"});
 }
 
 TEST(FormulaParsing, MalformedTextIsNotEvaluated) {
@@ -701,8 +701,7 @@ TEST(FormulaCriteria, MatchesCriterion) {
       {CellValue(1000.0), CellValue("1,000"), true},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(fx::MatchesCriterion(c.value, c.criterion), c.match)
-        << Show(c.value) << " against " << Show(c.criterion);
+    EXPECT_EQ(fx::MatchesCriterion(c.value, c.criterion), c.match) << Show(c.value) << " against " << Show(c.criterion);
   // Long wildcard patterns against long texts stay quick (no exponential backtracking).
   EXPECT_FALSE(fx::MatchesCriterion(CellValue(std::string(5000, 'a')), CellValue(std::string(30, '*') + "b")));
 }
@@ -721,25 +720,25 @@ TEST(FormulaShift, InsertedRowsMoveGrowOrLeaveReferences) {
     const char* after;
   };
   const Case cases[] = {
-      {"SUM(A5:A10)", 1, 2, "SUM(A7:A12)"},    // before the range
-      {"SUM(A5:A10)", 5, 2, "SUM(A7:A12)"},    // at its first row
-      {"SUM(A5:A10)", 6, 2, "SUM(A5:A12)"},    // inside: grows
-      {"SUM(A5:A10)", 10, 1, "SUM(A5:A11)"},   // at its last row: grows
-      {"SUM(A5:A10)", 11, 3, "SUM(A5:A10)"},   // after
-      {"SUM(A10:A5)", 6, 2, "SUM(A12:A5)"},    // written backwards
+      {"SUM(A5:A10)", 1, 2, "SUM(A7:A12)"},   // before the range
+      {"SUM(A5:A10)", 5, 2, "SUM(A7:A12)"},   // at its first row
+      {"SUM(A5:A10)", 6, 2, "SUM(A5:A12)"},   // inside: grows
+      {"SUM(A5:A10)", 10, 1, "SUM(A5:A11)"},  // at its last row: grows
+      {"SUM(A5:A10)", 11, 3, "SUM(A5:A10)"},  // after
+      {"SUM(A10:A5)", 6, 2, "SUM(A12:A5)"},   // written backwards
       {"B4+$B$4+B$4+$B4", 4, 1, "B5+$B$5+B$5+$B5"},
       {"B3+B4", 4, 1, "B3+B5"},
       {"SUM(2:4)", 3, 1, "SUM(2:5)"},
       {"SUM($2:$4)", 1, 1, "SUM($3:$5)"},
-      {"SUM(A:C)", 1, 5, "SUM(A:C)"},          // whole columns span every row
-      {"A1048576", 5, 1, "#REF!"},             // pushed off the sheet
+      {"SUM(A:C)", 1, 5, "SUM(A:C)"},  // whole columns span every row
+      {"A1048576", 5, 1, "#REF!"},     // pushed off the sheet
       {"A1048570+1", 5, 10, "#REF!+1"},
       {"SUM(A5:A1048576)", 1, 1, "SUM(A6:A1048576)"},  // the end stays at the edge
-      {"sum(a1)+a5", 3, 2, "sum(a1)+A7"},      // untouched references keep their spelling
-      {"\"A5\"&A5", 1, 1, "\"A5\"&A6"},         // texts are not references
+      {"sum(a1)+a5", 3, 2, "sum(a1)+A7"},              // untouched references keep their spelling
+      {"\"A5\"&A5", 1, 1, "\"A5\"&A6"},                // texts are not references
       {"LOG10(A5)+ABC5+XFD5", 1, 1, "LOG10(A6)+ABC6+XFD6"},
       {"IF( A5 >0 , \"x\" ,B5 )", 5, 1, "IF( A6 >0 , \"x\" ,B6 )"},
-      {"myName+A5", 1, 1, "myName+A6"},        // names are not references
+      {"myName+A5", 1, 1, "myName+A6"},  // names are not references
   };
   for (const auto& c : cases)
     EXPECT_EQ(fx::AdjustForShift(c.before, "S", Rows("S", c.at, c.count)), c.after) << c.before;
@@ -752,14 +751,14 @@ TEST(FormulaShift, DeletedRowsMoveShrinkOrBreakReferences) {
     const char* after;
   };
   const Case cases[] = {
-      {"B5*2", 5, -1, "#REF!*2"},                  // the referenced cell is gone
-      {"B5*2", 3, -2, "B3*2"},                     // rows above it went
-      {"B5*2", 6, -2, "B5*2"},                     // rows below it went
-      {"SUM(A1:A10)", 3, -2, "SUM(A1:A8)"},        // inside
-      {"SUM(A1:A10)", 1, -2, "SUM(A1:A8)"},        // its first rows
-      {"SUM(A1:A10)", 9, -4, "SUM(A1:A8)"},        // its last rows and beyond
-      {"SUM(A3:A10)", 1, -4, "SUM(A1:A6)"},        // from above into it
-      {"SUM(A3:A4)", 3, -2, "SUM(#REF!)"},         // all of it
+      {"B5*2", 5, -1, "#REF!*2"},            // the referenced cell is gone
+      {"B5*2", 3, -2, "B3*2"},               // rows above it went
+      {"B5*2", 6, -2, "B5*2"},               // rows below it went
+      {"SUM(A1:A10)", 3, -2, "SUM(A1:A8)"},  // inside
+      {"SUM(A1:A10)", 1, -2, "SUM(A1:A8)"},  // its first rows
+      {"SUM(A1:A10)", 9, -4, "SUM(A1:A8)"},  // its last rows and beyond
+      {"SUM(A3:A10)", 1, -4, "SUM(A1:A6)"},  // from above into it
+      {"SUM(A3:A4)", 3, -2, "SUM(#REF!)"},   // all of it
       {"SUM(A3:A4)", 1, -10, "SUM(#REF!)"},
       {"SUM(A5:B5)", 5, -1, "SUM(#REF!)"},
       {"SUM(2:4)", 2, -3, "SUM(#REF!)"},
@@ -844,8 +843,7 @@ TEST(FormulaShift, WorksheetInsertAndDeleteKeepResultsRight) {
 // ---- sheet renames and deletions ----
 
 TEST(FormulaSheets, RenameFollowsAndRequotes) {
-  EXPECT_EQ(fx::RenameSheet("Sheet1!A1+'Sheet1'!B2:C3+A1", "Sheet1", "my sheet"),
-            "'my sheet'!A1+'my sheet'!B2:C3+A1");
+  EXPECT_EQ(fx::RenameSheet("Sheet1!A1+'Sheet1'!B2:C3+A1", "Sheet1", "my sheet"), "'my sheet'!A1+'my sheet'!B2:C3+A1");
   EXPECT_EQ(fx::RenameSheet("'my sheet'!A1", "my sheet", "设置"), "设置!A1");
   EXPECT_EQ(fx::RenameSheet("sheet1!A1", "Sheet1", "1"), "'1'!A1");
   EXPECT_EQ(fx::RenameSheet("S!A1+S1!A1+\"S!A1\"", "S", "it's"), "'it''s'!A1+S1!A1+\"S!A1\"");

@@ -72,7 +72,7 @@ TEST(FormulaValueCache, RowsInsertedOrDeletedChangeResultsOfFormulasThatStayPut)
   data.InsertRows(1, 1);  // row 1 is empty now
   EXPECT_EQ(Num(other, 3, 1), 30);
   EXPECT_EQ(Num(other, 1, 1), 130);
-  data.InsertColumns(1, 1);  // the numbers move to column B
+  data.InsertColumns(1, 1);          // the numbers move to column B
   EXPECT_EQ(Num(other, 1, 1), 130);  // the reference followed them
   EXPECT_EQ(other.FormulaAt(1, 1), "SUM(Sheet1!B:B)");
   data.DeleteColumns(2, 1);

@@ -101,9 +101,9 @@ TEST(HostEnd, FindsLastUsedRowAndColumnAcrossGaps) {
   ws.Cells(3, 1).SetValue("b");
   ws.Cells(7, 1).SetValue("c");
   EXPECT_EQ(ws.Cells(kMaxRows, 1).End(xl::Up).Row(), 7);
-  EXPECT_EQ(ws.Cells(7, 1).End(xl::Up).Row(), 3);   // gap above: next filled cell
-  EXPECT_EQ(ws.Cells(3, 1).End(xl::Up).Row(), 2);   // inside a block: its top
-  EXPECT_EQ(ws.Cells(2, 1).End(xl::Up).Row(), 1);   // nothing above: row 1
+  EXPECT_EQ(ws.Cells(7, 1).End(xl::Up).Row(), 3);  // gap above: next filled cell
+  EXPECT_EQ(ws.Cells(3, 1).End(xl::Up).Row(), 2);  // inside a block: its top
+  EXPECT_EQ(ws.Cells(2, 1).End(xl::Up).Row(), 1);  // nothing above: row 1
   EXPECT_EQ(ws.Cells(2, 1).End(xl::Down).Row(), 3);
   EXPECT_EQ(ws.Cells(7, 1).End(xl::Down).Row(), kMaxRows);
   ws.Cells(3, 4).SetValue(1);
@@ -127,9 +127,9 @@ TEST(HostInsert, RowsShiftWithMergesHeightsAndConditionalFormats) {
   ws.Rows(4).SetRowHeight(28);
   ws.Cells(5, 2).SetValue("moved");
   ws.Rows(5).SetRowHeight(20);
-  ws.RangeAt("A3:A6").Merge();   // spans the insertion point: grows
-  ws.RangeAt("E5:F5").Merge();   // below: moves
-  ws.RangeAt("G1:H2").Merge();   // above: stays
+  ws.RangeAt("A3:A6").Merge();  // spans the insertion point: grows
+  ws.RangeAt("E5:F5").Merge();  // below: moves
+  ws.RangeAt("G1:H2").Merge();  // above: stays
   ConditionalFormat cf;
   cf.areas = {RangeRef{5, 1, 8, 3}};
   cf.rules.push_back({});
@@ -173,9 +173,9 @@ TEST(HostDelete, RowsShiftUpAndMergesShrinkOrVanish) {
 // the deleted band, for merges, conditional-format and validation areas alike.
 TEST(HostDelete, SpansAgainstTheDeletedBandInRowsAndColumns) {
   struct Case {
-    int a, b;            // the span before the deletion
-    bool kept;           // false: it lay wholly inside the band
-    int newA, newB;      // after it
+    int a, b;        // the span before the deletion
+    bool kept;       // false: it lay wholly inside the band
+    int newA, newB;  // after it
   };
   const Case cases[] = {
       {1, 2, true, 1, 2},    // before the band
@@ -239,10 +239,10 @@ TEST(HostValidation, FollowsInsertionsCopiesAndClearing) {
   dv.formula1 = "\"√\"";
   dv.errorStyle = "information";
   ws.DataValidations().push_back(dv);
-  ws.InsertRows(5, 8);     // inside: rows 4..15
-  ws.InsertRows(1, 1);     // before: rows 5..16
+  ws.InsertRows(5, 8);      // inside: rows 4..15
+  ws.InsertRows(1, 1);      // before: rows 5..16
   ws.InsertColumns(20, 2);  // after: unchanged
-  ws.InsertColumns(5, 1);  // inside: D..O
+  ws.InsertColumns(5, 1);   // inside: D..O
   EXPECT_EQ(ws.DataValidations()[0].areas, (std::vector<RangeRef>{{5, 4, 16, 15}}));
   ws.Cells(6, 5).SetValue("√");
   ws.RangeAt("D5:O16").ClearContents();
@@ -342,7 +342,7 @@ TEST(HostProtection, LockedCellsAndStructure) {
   EXPECT_THROW(ws.Cells(1, 1).SetValue("x"), HostError);
   EXPECT_NO_THROW(ws.Cells(4, 3).SetValue("ok"));
   EXPECT_THROW(ws.RangeAt("C4:E4").SetValue("x"), HostError);  // E4 is locked
-  EXPECT_TRUE(ws.Cells(4, 4).Value().IsEmpty());                // nothing half-written
+  EXPECT_TRUE(ws.Cells(4, 4).Value().IsEmpty());               // nothing half-written
   EXPECT_THROW(ws.Rows(2).Insert(), HostError);
   EXPECT_THROW(ws.Cells(1, 1).SetFontBold(true), HostError);
   ws.Unprotect();

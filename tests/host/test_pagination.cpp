@@ -208,7 +208,7 @@ TEST(PaginationPaper, SizesOrientationAndB4) {
   EXPECT_NEAR(PaperSizePoints(xl::PaperA3).second, 420 * 72 / 25.4, 1e-9);
   EXPECT_EQ(PaperSizePoints(xl::PaperLetter), (std::pair<double, double>{612, 792}));
   EXPECT_NEAR(PaperSizePoints(11).first, 148 * 72 / 25.4, 1e-9);  // A5
-  EXPECT_EQ(PaperSizePoints(4242), a4);                          // unknown: A4
+  EXPECT_EQ(PaperSizePoints(4242), a4);                           // unknown: A4
 
   Sheet s;
   FillRows(s.ws, 1, 40, kReportRow);

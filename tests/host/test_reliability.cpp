@@ -10,8 +10,8 @@
 #include "host/errors.h"
 #include "host/fault.h"
 #include "host/file_save.h"
-#include "host/range.h"
 #include "host/ooxml/xlsx.h"
+#include "host/range.h"
 #include "support/xlsx_package.h"
 
 using namespace korvane::host;
@@ -52,9 +52,10 @@ TEST(ReadingBounds, CellsBeyondTheBudgetAreRefusedAsTooLargeWhateverTheFileSize)
 
 TEST(ReadingBounds, OverlappingMergesOfAFileKeepTheLaterOne) {
   HandPackage p;
-  p.sheets.emplace_back("1", SheetXml("", "<mergeCells><mergeCell ref=\"A1:B2\"/><mergeCell ref=\"B2:C3\"/>"
-                                          "<mergeCell ref=\"D1:E1\"/><mergeCell ref=\"D1:D2\"/>"
-                                          "<mergeCell ref=\"F1:G1\"/><mergeCell ref=\"H5\"/></mergeCells>"));
+  p.sheets.emplace_back("1", SheetXml("",
+                                      "<mergeCells><mergeCell ref=\"A1:B2\"/><mergeCell ref=\"B2:C3\"/>"
+                                      "<mergeCell ref=\"D1:E1\"/><mergeCell ref=\"D1:D2\"/>"
+                                      "<mergeCell ref=\"F1:G1\"/><mergeCell ref=\"H5\"/></mergeCells>"));
   auto book = ReadWorkbookBytes(p.Bytes(), std::make_shared<SharedTables>());
   std::vector<std::string> merges;
   for (const RangeRef& m : book->Sheet(1).Merges()) merges.push_back(RelativeAddress(m));
@@ -65,7 +66,8 @@ TEST(ReadingBounds, OverlappingMergesOfAFileKeepTheLaterOne) {
 TEST(ReadingBounds, ADocumentTypeInASheetIsRefused) {
   HandPackage p;
   p.sheets.emplace_back("1", "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY a \"aaaa\">]><worksheet xmlns=\"" +
-                                 std::string(kMain) + "\"><sheetData><row><c t=\"str\"><v>&a;</v></c></row></sheetData></worksheet>");
+                                 std::string(kMain) +
+                                 "\"><sheetData><row><c t=\"str\"><v>&a;</v></c></row></sheetData></worksheet>");
   EXPECT_NE(ReadError(p.Bytes()).find("DOCTYPE"), std::string::npos);
 }
 

@@ -11,9 +11,9 @@ TEST(HostTimeOfDay, ValueAssignmentTurnsTypedTimesIntoTimes) {
   WorkbookHost host;
   Workbook& book = host.Add();
   Worksheet& ws = book.Sheet(1);
-  const std::pair<const char*, bool> cases[] = {{"8:30", true},  {"23:59", true}, {"0:00", true},   {"24:00", false},
-                                                {"8:3", false},  {"8:60", false}, {"10101", false}, {"8:30_5分钟", false},
-                                                {"123:00", false}, {"a8:30", false}};
+  const std::pair<const char*, bool> cases[] = {
+      {"8:30", true},  {"23:59", true},  {"0:00", true},        {"24:00", false},  {"8:3", false},
+      {"8:60", false}, {"10101", false}, {"8:30_5分钟", false}, {"123:00", false}, {"a8:30", false}};
   int r = 0;
   for (const auto& [typed, time] : cases) {
     ws.Cells(++r, 1).SetValue(CellValue(typed));

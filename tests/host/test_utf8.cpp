@@ -30,11 +30,13 @@ TEST(Utf8, EachMalformedByteIsOneReplacementCharacter) {
     std::u32string decoded;
   };
   const Case cases[] = {
-      {"\x80\x80", U"\uFFFD\uFFFD"},                     // stray continuation bytes
-      {"\xE9\xAB", U"\uFFFD\uFFFD"},                     // truncated
-      {"a\xE9\xAB" "b", U"a\uFFFD\uFFFDb"},              // truncated inside a text
-      {"\xC0\xAF", U"\uFFFD\uFFFD"},                     // overlong "/"
-      {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},           // a surrogate
+      {"\x80\x80", U"\uFFFD\uFFFD"},  // stray continuation bytes
+      {"\xE9\xAB", U"\uFFFD\uFFFD"},  // truncated
+      {"a\xE9\xAB"
+       "b",
+       U"a\uFFFD\uFFFDb"},                                // truncated inside a text
+      {"\xC0\xAF", U"\uFFFD\uFFFD"},                      // overlong "/"
+      {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // a surrogate
       {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
       {"\xE9\xAB\x98\xFF", U"高\uFFFD"},
   };
@@ -42,7 +44,10 @@ TEST(Utf8, EachMalformedByteIsOneReplacementCharacter) {
     EXPECT_EQ(Decode(c.text), c.decoded) << c.text;
     EXPECT_EQ(Length(c.text), c.decoded.size()) << c.text;
   }
-  EXPECT_EQ(Mid("\xE9\xAB\x98\xFF" "a", 2, 1), "\xFF");  // cut on the same characters
+  EXPECT_EQ(Mid("\xE9\xAB\x98\xFF"
+                "a",
+                2, 1),
+            "\xFF");  // cut on the same characters
   EXPECT_FALSE(DecodeAt("\x80", 0).wellFormed);
 }
 

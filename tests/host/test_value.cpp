@@ -8,7 +8,6 @@
 
 using namespace korvane::host;
 
-
 TEST(ValueErrors, TextsRoundTripCaseInsensitively) {
   const ErrorCode all[] = {ErrorCode::Null, ErrorCode::Div0, ErrorCode::Value, ErrorCode::Ref,
                            ErrorCode::Name, ErrorCode::Num,  ErrorCode::NA};
@@ -81,28 +80,17 @@ TEST(ValueNumber, TextsThatReadAsNumbersConvert) {
     double number;
   };
   const Case cases[] = {
-      {CellValue(7.25), true, 7.25},
-      {CellValue(), true, 0},
-      {CellValue(true), true, 1},
-      {CellValue(false), true, 0},
-      {CellValue("12"), true, 12},
-      {CellValue(" 3.5 "), true, 3.5},
-      {CellValue("-4"), true, -4},
-      {CellValue("+.5"), true, 0.5},
-      {CellValue("1e3"), true, 1000},
-      {CellValue("1,234,567"), true, 1234567},
-      {CellValue("50%"), true, 0.5},
-      {CellValue("1,23"), false, 0},
-      {CellValue("12,3456"), false, 0},
-      {CellValue(",123"), false, 0},
-      {CellValue("abc"), false, 0},
-      {CellValue("12abc"), false, 0},
-      {CellValue("1e"), false, 0},
-      {CellValue("."), false, 0},
-      {CellValue(""), false, 0},
-      {CellValue("inf"), false, 0},
-      {CellValue("0x10"), false, 0},
-      {CellValue(ErrorCode::NA), false, 0},
+      {CellValue(7.25), true, 7.25},    {CellValue(), true, 0},
+      {CellValue(true), true, 1},       {CellValue(false), true, 0},
+      {CellValue("12"), true, 12},      {CellValue(" 3.5 "), true, 3.5},
+      {CellValue("-4"), true, -4},      {CellValue("+.5"), true, 0.5},
+      {CellValue("1e3"), true, 1000},   {CellValue("1,234,567"), true, 1234567},
+      {CellValue("50%"), true, 0.5},    {CellValue("1,23"), false, 0},
+      {CellValue("12,3456"), false, 0}, {CellValue(",123"), false, 0},
+      {CellValue("abc"), false, 0},     {CellValue("12abc"), false, 0},
+      {CellValue("1e"), false, 0},      {CellValue("."), false, 0},
+      {CellValue(""), false, 0},        {CellValue("inf"), false, 0},
+      {CellValue("0x10"), false, 0},    {CellValue(ErrorCode::NA), false, 0},
   };
   for (const auto& c : cases) {
     double d = -99;

@@ -108,9 +108,9 @@ TEST(XlsxBadFiles, EncryptedWorkbooksAndOldFormatFiles) {
 TEST(XlsxBadFiles, ZipBombsStopAtTheLimitsCountingInflatedBytes) {
   // 12 MB of one letter deflates to a few kilobytes; two such parts.
   const std::string huge(12u << 20, 'a');
-  HandPackage p = OneSheet(SheetXml("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>" + huge +
-                                    "</t></is></c></row>"));
-  p.sharedStrings = "<?xml version=\"1.0\"?><sst xmlns=\"" + std::string(kMain) + "\"><si><t>" + huge + "</t></si></sst>";
+  HandPackage p = OneSheet(SheetXml("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>" + huge + "</t></is></c></row>"));
+  p.sharedStrings =
+      "<?xml version=\"1.0\"?><sst xmlns=\"" + std::string(kMain) + "\"><si><t>" + huge + "</t></si></sst>";
   const std::string bomb = p.Bytes();
   ASSERT_LT(bomb.size(), 1u << 20);
   ReadLimits limits;
@@ -157,7 +157,9 @@ TEST(XlsxBadFiles, ZipBombsStopAtTheLimitsCountingInflatedBytes) {
 TEST(XlsxBadFiles, DocumentTypeAndEntityDeclarationsAreRefused) {
   const std::string laughs =
       "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\"><!ENTITY lol2 \"&lol;&lol;&lol;&lol;\">]>"
-      "<worksheet xmlns=\"" + std::string(kMain) + "\"><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is>"
+      "<worksheet xmlns=\"" +
+      std::string(kMain) +
+      "\"><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is>"
       "<t>&lol2;</t></is></c></row></sheetData></worksheet>";
   EXPECT_EQ(Contains(ReadError(OneSheet(laughs).Bytes()), "DOCTYPE"), "");
   const std::string external =

@@ -56,13 +56,13 @@ TEST(XlsxForeign, RowsAndCellsWithoutReferencesFollowThePreviousOnes) {
 }
 
 TEST(XlsxForeign, InlineRichAndEscapedStrings) {
-  const std::string sst = Sst(
-      "<si><t>plain</t></si>"
-      "<si><r><rPr><b/><sz val=\"11\"/></rPr><t>粗</t></r><r><t xml:space=\"preserve\"> 体 </t></r>"
-      "<rPh sb=\"0\" eb=\"1\"><t>ふりがな</t></rPh><phoneticPr fontId=\"1\"/></si>"
-      "<si><t>a_x000D__x000A_b _x005F_x0041_ _x0041_ _xD83D__xDE00_ _x12_</t></si>"
-      "<si><t xml:space=\"preserve\">   </t></si>"
-      "<si><t/></si>");
+  const std::string sst =
+      Sst("<si><t>plain</t></si>"
+          "<si><r><rPr><b/><sz val=\"11\"/></rPr><t>粗</t></r><r><t xml:space=\"preserve\"> 体 </t></r>"
+          "<rPh sb=\"0\" eb=\"1\"><t>ふりがな</t></rPh><phoneticPr fontId=\"1\"/></si>"
+          "<si><t>a_x000D__x000A_b _x005F_x0041_ _x0041_ _xD83D__xDE00_ _x12_</t></si>"
+          "<si><t xml:space=\"preserve\">   </t></si>"
+          "<si><t/></si>");
   auto wb = ReadSheet(
       "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c r=\"C1\" t=\"s\"><v>2</v></c>"
       "<c r=\"D1\" t=\"s\"><v>3</v></c><c r=\"E1\" t=\"s\"><v>4</v></c>"
@@ -102,7 +102,7 @@ TEST(XlsxForeign, StrictNamespacesAndPrefixedElements) {
   strict.relNs = "http://purl.oclc.org/ooxml/officeDocument/relationships";
   strict.relTypeBase = "http://purl.oclc.org/ooxml/officeDocument/relationships";
   strict.sheets = {{"严格", SheetXml("<row r=\"2\"><c r=\"B2\" t=\"inlineStr\"><is><t>strict</t></is></c></row>", "",
-                                    "", strict.mainNs)}};
+                                     "", strict.mainNs)}};
   strict.sharedStrings = "<?xml version=\"1.0\"?><sst xmlns=\"" + strict.mainNs + "\"><si><t>s</t></si></sst>";
   auto wb = Read(strict.Bytes());
   EXPECT_EQ(wb->Sheet(1).Name(), "严格");
@@ -124,14 +124,16 @@ TEST(XlsxForeign, CellFormatsInheritWhatTheyLeaveOutFromTheirCellStyle) {
       "<numFmts count=\"1\"><numFmt numFmtId=\"200\" formatCode=\"0.000&quot;分&quot;\"/></numFmts>"
       "<fonts count=\"2\"><font><sz val=\"11\"/><name val=\"宋体\"/><charset val=\"134\"/></font>"
       "<font><b/><sz val=\"16\"/><color rgb=\"FF0000FF\"/><name val=\"黑体\"/></font></fonts>"
-      "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill patternType=\"gray125\"/></fill></fills>"
+      "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
+      "patternType=\"gray125\"/></fill></fills>"
       "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
       "<cellStyleXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>"
       "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\"><alignment horizontal=\"center\"/>"
       "<protection locked=\"0\"/></xf></cellStyleXfs>"
       "<cellXfs count=\"6\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
-      "<xf xfId=\"1\"/>"                                                       // everything from the cell style
-      "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"1\" applyAlignment=\"1\" applyProtection=\"1\"/>"
+      "<xf xfId=\"1\"/>"  // everything from the cell style
+      "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"1\" applyAlignment=\"1\" "
+      "applyProtection=\"1\"/>"
       "<xf numFmtId=\"200\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"  // no apply flags at all
       "<xf numFmtId=\"14\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
       "<xf numFmtId=\"31\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/></cellXfs>"
@@ -153,7 +155,7 @@ TEST(XlsxForeign, CellFormatsInheritWhatTheyLeaveOutFromTheirCellStyle) {
   EXPECT_EQ(a.halign, HAlign::Center);
   EXPECT_FALSE(a.locked);
   const Style& b = ws.StyleAt(1, 2);
-  EXPECT_EQ(b.font.name, "");  // the cell format's own font 0: the workbook default
+  EXPECT_EQ(b.font.name, "");            // the cell format's own font 0: the workbook default
   EXPECT_EQ(b.halign, HAlign::General);  // applyAlignment="1" without alignment: the default
   EXPECT_TRUE(b.locked);
   EXPECT_EQ(ws.StyleAt(1, 3).numberFormat, "0.000\"分\"");
@@ -168,7 +170,8 @@ TEST(XlsxForeign, ThemeAndIndexedColoursBecomeArgb) {
   const std::string theme =
       "<?xml version=\"1.0\"?><a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
       "<a:themeElements><a:clrScheme name=\"t\">"
-      "<a:dk1><a:sysClr val=\"windowText\" lastClr=\"000000\"/></a:dk1><a:lt1><a:sysClr val=\"window\" lastClr=\"FFFFFF\"/></a:lt1>"
+      "<a:dk1><a:sysClr val=\"windowText\" lastClr=\"000000\"/></a:dk1><a:lt1><a:sysClr val=\"window\" "
+      "lastClr=\"FFFFFF\"/></a:lt1>"
       "<a:dk2><a:srgbClr val=\"1F497D\"/></a:dk2><a:lt2><a:srgbClr val=\"EEECE1\"/></a:lt2>"
       "<a:accent1><a:srgbClr val=\"4F81BD\"/></a:accent1><a:accent2><a:srgbClr val=\"C0504D\"/></a:accent2>"
       "<a:accent3><a:srgbClr val=\"9BBB59\"/></a:accent3><a:accent4><a:srgbClr val=\"8064A2\"/></a:accent4>"
@@ -179,23 +182,28 @@ TEST(XlsxForeign, ThemeAndIndexedColoursBecomeArgb) {
       "<fonts count=\"3\"><font><sz val=\"11\"/><color theme=\"1\"/><name val=\"宋体\"/></font>"
       "<font><sz val=\"11\"/><color theme=\"4\"/><name val=\"宋体\"/></font>"
       "<font><sz val=\"11\"/><color indexed=\"10\"/><name val=\"宋体\"/></font></fonts>"
-      "<fills count=\"4\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill patternType=\"gray125\"/></fill>"
-      "<fill><patternFill patternType=\"solid\"><fgColor theme=\"0\" tint=\"-0.499984740745262\"/><bgColor indexed=\"64\"/></patternFill></fill>"
+      "<fills count=\"4\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
+      "patternType=\"gray125\"/></fill>"
+      "<fill><patternFill patternType=\"solid\"><fgColor theme=\"0\" tint=\"-0.499984740745262\"/><bgColor "
+      "indexed=\"64\"/></patternFill></fill>"
       "<fill><patternFill patternType=\"solid\"><fgColor rgb=\"00FFFF00\"/></patternFill></fill></fills>"
       "<borders count=\"1\"><border/></borders>"
       "<cellXfs count=\"5\"><xf fontId=\"0\"/><xf fontId=\"1\"/><xf fontId=\"2\"/><xf fontId=\"0\" fillId=\"2\"/>"
       "<xf fontId=\"0\" fillId=\"3\"/></cellXfs>");
   HandPackage p;
-  p.sheets = {{"色", SheetXml("<row r=\"1\"><c r=\"A1\" s=\"0\"/><c r=\"B1\" s=\"1\"><v>1</v></c><c r=\"C1\" s=\"2\"><v>1</v></c>"
-                             "<c r=\"D1\" s=\"3\"><v>1</v></c><c r=\"E1\" s=\"4\"><v>1</v></c></row>",
-                             "", "<sheetPr><tabColor theme=\"5\"/></sheetPr>")}};
+  p.sheets = {
+      {"色",
+       SheetXml("<row r=\"1\"><c r=\"A1\" s=\"0\"/><c r=\"B1\" s=\"1\"><v>1</v></c><c r=\"C1\" s=\"2\"><v>1</v></c>"
+                "<c r=\"D1\" s=\"3\"><v>1</v></c><c r=\"E1\" s=\"4\"><v>1</v></c></row>",
+                "", "<sheetPr><tabColor theme=\"5\"/></sheetPr>")}};
   p.styles = styles;
   p.extra = {{"xl/theme/theme1.xml", theme}};
   // The theme is found through the workbook's relationships.
   auto parts = Unzip(p.Bytes());
   std::string& rels = parts["xl/_rels/workbook.xml.rels"];
   rels.insert(rels.find("</Relationships>"),
-              "<Relationship Id=\"rIdTheme\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme\" "
+              "<Relationship Id=\"rIdTheme\" "
+              "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme\" "
               "Target=\"theme/theme1.xml\"/>");
   auto wb = Read(Zip(AsParts(parts)));
   Worksheet& ws = wb->Sheet(1);
@@ -209,11 +217,12 @@ TEST(XlsxForeign, ThemeAndIndexedColoursBecomeArgb) {
 
 TEST(XlsxForeign, TheDateSystemAndIsoDates) {
   HandPackage p1900;
-  p1900.sheets = {{"日期", SheetXml("<row r=\"1\">"
-                                    "<c r=\"A1\" t=\"d\"><v>1900-01-01</v></c><c r=\"B1\" t=\"d\"><v>1900-02-28</v></c>"
-                                    "<c r=\"C1\" t=\"d\"><v>1900-03-01</v></c><c r=\"D1\" t=\"d\"><v>2024-04-09T08:30:00</v></c>"
-                                    "<c r=\"E1\" t=\"d\"><v>12:00:00</v></c><c r=\"F1\" t=\"d\"><v>2024-04-09T06:00:00.500Z</v></c>"
-                                    "<c r=\"G1\" t=\"d\"><v>不是日期</v></c></row>")}};
+  p1900.sheets = {
+      {"日期", SheetXml("<row r=\"1\">"
+                        "<c r=\"A1\" t=\"d\"><v>1900-01-01</v></c><c r=\"B1\" t=\"d\"><v>1900-02-28</v></c>"
+                        "<c r=\"C1\" t=\"d\"><v>1900-03-01</v></c><c r=\"D1\" t=\"d\"><v>2024-04-09T08:30:00</v></c>"
+                        "<c r=\"E1\" t=\"d\"><v>12:00:00</v></c><c r=\"F1\" t=\"d\"><v>2024-04-09T06:00:00.500Z</v></c>"
+                        "<c r=\"G1\" t=\"d\"><v>不是日期</v></c></row>")}};
   auto wb = Read(p1900.Bytes());
   Worksheet& ws = wb->Sheet(1);
   EXPECT_FALSE(wb->date1904);
@@ -227,8 +236,9 @@ TEST(XlsxForeign, TheDateSystemAndIsoDates) {
 
   HandPackage p1904 = p1900;
   p1904.workbookExtra = "<workbookPr date1904=\"1\"/>";
-  p1904.sheets = {{"日期", SheetXml("<row r=\"1\"><c r=\"A1\" t=\"d\"><v>1904-01-01</v></c>"
-                                    "<c r=\"B1\" t=\"d\"><v>2024-04-09T08:30:00</v></c><c r=\"C1\"><v>100</v></c></row>")}};
+  p1904.sheets = {
+      {"日期", SheetXml("<row r=\"1\"><c r=\"A1\" t=\"d\"><v>1904-01-01</v></c>"
+                        "<c r=\"B1\" t=\"d\"><v>2024-04-09T08:30:00</v></c><c r=\"C1\"><v>100</v></c></row>")}};
   auto wb2 = Read(p1904.Bytes());
   EXPECT_TRUE(wb2->date1904);
   EXPECT_EQ(wb2->Sheet(1).StoredValue(1, 1), CellValue(0));
@@ -238,7 +248,8 @@ TEST(XlsxForeign, TheDateSystemAndIsoDates) {
 
 TEST(XlsxForeign, SharedFormulasAreSpelledOutPerCell) {
   auto wb = ReadSheet(
-      "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><f t=\"shared\" ref=\"B1:C3\" si=\"0\">A1*2+$A$1</f><v>3</v></c>"
+      "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><f t=\"shared\" ref=\"B1:C3\" "
+      "si=\"0\">A1*2+$A$1</f><v>3</v></c>"
       "<c r=\"C1\"><f t=\"shared\" si=\"0\"/><v>7</v></c></row>"
       "<row r=\"2\"><c r=\"A2\"><v>2</v></c><c r=\"B2\"><f t=\"shared\" si=\"0\"/><v>5</v></c></row>"
       "<row r=\"3\"><c r=\"B3\"><f t=\"shared\" si=\"7\"/><v>9</v></c></row>");
@@ -255,8 +266,8 @@ TEST(XlsxForeign, WholeSheetColumnRangesStayBounded) {
   auto wb = ReadSheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>");
   HandPackage p;
   p.sheets = {{"列", SheetXml("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>", "",
-                             "<cols><col min=\"1\" max=\"2\" width=\"20\" customWidth=\"1\"/>"
-                             "<col min=\"3\" max=\"16384\" width=\"8.43\"/></cols>")},
+                              "<cols><col min=\"1\" max=\"2\" width=\"20\" customWidth=\"1\"/>"
+                              "<col min=\"3\" max=\"16384\" width=\"8.43\"/></cols>")},
               {"隐藏列", SheetXml("", "", "<cols><col min=\"27\" max=\"16384\" width=\"9\" hidden=\"1\"/></cols>")}};
   auto book = Read(p.Bytes());
   // Only columns that differ from the default are kept.
@@ -282,8 +293,10 @@ TEST(XlsxForeign, IgnoresPartsItDoesNotKnowAndLeavesChartSheetsOut) {
       "<definedNames><definedName name=\"甲\" localSheetId=\"2\">汇总!$A$1</definedName>"
       "<definedName name=\"乙\" localSheetId=\"1\">图表!$A$1</definedName>"
       "<definedName name=\"_xlnm.Print_Titles\" localSheetId=\"0\">数据!$1:$1</definedName>"
-      "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"0\" hidden=\"1\">数据!$A$1:$C$9</definedName></definedNames>";
-  p.extra = {{"xl/cellimages.xml", "<cellImages/>"}, {"customXml/item1.xml", "<x>&unknown;</x>"},
+      "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"0\" "
+      "hidden=\"1\">数据!$A$1:$C$9</definedName></definedNames>";
+  p.extra = {{"xl/cellimages.xml", "<cellImages/>"},
+             {"customXml/item1.xml", "<x>&unknown;</x>"},
              {"xl/chartsheets/sheet2.xml", "<chartsheet/>"}};
   auto parts = Unzip(p.Bytes());
   // Sheet 2 is a chart sheet.
@@ -315,7 +328,8 @@ TEST(XlsxForeign, IgnoresPartsItDoesNotKnowAndLeavesChartSheetsOut) {
 TEST(XlsxForeign, AbsoluteTargetsMissingStylesAndAProtectedStructureWithHiddenSheets) {
   HandPackage p;
   p.sheets = {{"一", SheetXml("<row r=\"1\"><c r=\"A1\" s=\"3\"><v>1</v></c></row>")},
-              {"二", SheetXml("")}, {"三", SheetXml("")}};
+              {"二", SheetXml("")},
+              {"三", SheetXml("")}};
   p.workbookExtra = "<workbookProtection lockStructure=\"1\"/><bookViews><workbookView activeTab=\"1\"/></bookViews>";
   auto parts = Unzip(p.Bytes());
   std::string& wbXml = parts["xl/workbook.xml"];
@@ -339,13 +353,15 @@ TEST(XlsxForeign, ConditionalRulesThatCarryTheirTestInAFormulaAreKeptAsExpressio
       "</patternFill></fill></dxf></dxfs>");
   HandPackage p;
   p.styles = styles;
-  p.sheets = {{"条件", SheetXml(
-                          "", "<conditionalFormatting sqref=\"A1:A10\">"
-                              "<cfRule type=\"containsText\" dxfId=\"0\" priority=\"2\" operator=\"containsText\" text=\"金\">"
-                              "<formula>NOT(ISERROR(SEARCH(\"金\",A1)))</formula></cfRule>"
-                              "<cfRule type=\"dataBar\" priority=\"3\"><dataBar><cfvo type=\"min\"/><cfvo type=\"max\"/>"
-                              "<color rgb=\"FF638EC6\"/></dataBar></cfRule>"
-                              "<cfRule type=\"duplicateValues\" dxfId=\"0\" priority=\"1\"/></conditionalFormatting>")}};
+  p.sheets = {
+      {"条件",
+       SheetXml("",
+                "<conditionalFormatting sqref=\"A1:A10\">"
+                "<cfRule type=\"containsText\" dxfId=\"0\" priority=\"2\" operator=\"containsText\" text=\"金\">"
+                "<formula>NOT(ISERROR(SEARCH(\"金\",A1)))</formula></cfRule>"
+                "<cfRule type=\"dataBar\" priority=\"3\"><dataBar><cfvo type=\"min\"/><cfvo type=\"max\"/>"
+                "<color rgb=\"FF638EC6\"/></dataBar></cfRule>"
+                "<cfRule type=\"duplicateValues\" dxfId=\"0\" priority=\"1\"/></conditionalFormatting>")}};
   auto wb = Read(p.Bytes());
   const auto& cfs = wb->Sheet(1).ConditionalFormats();
   ASSERT_EQ(cfs.size(), 1u);
@@ -365,9 +381,10 @@ TEST(XlsxForeign, ConditionalRulesThatCarryTheirTestInAFormulaAreKeptAsExpressio
 
 TEST(XlsxForeign, HeaderAndFooterTextsSplitIntoTheirSections) {
   HandPackage p;
-  p.sheets = {{"页", SheetXml("", "<headerFooter><oddHeader>无节的文字</oddHeader>"
-                                 "<oddFooter>&amp;L&amp;\"宋体,常规\"左&amp;&amp;右&amp;R&amp;P/&amp;N&amp;C中</oddFooter>"
-                                 "</headerFooter>")}};
+  p.sheets = {{"页", SheetXml("",
+                              "<headerFooter><oddHeader>无节的文字</oddHeader>"
+                              "<oddFooter>&amp;L&amp;\"宋体,常规\"左&amp;&amp;右&amp;R&amp;P/&amp;N&amp;C中</oddFooter>"
+                              "</headerFooter>")}};
   auto wb = Read(p.Bytes());
   const PageSetup& page = wb->Sheet(1).Page();
   EXPECT_EQ(page.centerHeader, "无节的文字");

@@ -10,8 +10,8 @@
 
 #include "host/application.h"
 #include "host/errors.h"
-#include "host/range.h"
 #include "host/ooxml/xlsx.h"
+#include "host/range.h"
 #include "support/xlsx_package.h"
 
 using namespace korvane::host;
@@ -70,13 +70,36 @@ Style Resolved(const Workbook& wb, Style s) {
 
 TEST(XlsxRoundTrip, KeepsEveryKindOfValueExactly) {
   Book b;
-  const std::vector<CellValue> values = {
-      3.5, 0.1, 1.0 / 3.0, -1e-300, 1e300, 123456789012345678.0, 4.9e-324, -2.5,
-      true, false,
-      ErrorCode::Null, ErrorCode::Div0, ErrorCode::Value, ErrorCode::Ref, ErrorCode::Name, ErrorCode::Num, ErrorCode::NA,
-      "姓名", "  前后空格  ", " ", "\t制表\t", "第一行\n第二行", "回车\r\n换行", std::string("控制\x01\x02\x1f字符"),
-      "literal _x0041_ and _X00e9_ text", "_x005F_", "a & b < c > d \"e\" 'f'", "emoji 😀", "ｆｕｌｌ　ｗｉｄｔｈ",
-      std::string(40000, 'x').substr(0, 32767)};
+  const std::vector<CellValue> values = {3.5,
+                                         0.1,
+                                         1.0 / 3.0,
+                                         -1e-300,
+                                         1e300,
+                                         123456789012345678.0,
+                                         4.9e-324,
+                                         -2.5,
+                                         true,
+                                         false,
+                                         ErrorCode::Null,
+                                         ErrorCode::Div0,
+                                         ErrorCode::Value,
+                                         ErrorCode::Ref,
+                                         ErrorCode::Name,
+                                         ErrorCode::Num,
+                                         ErrorCode::NA,
+                                         "姓名",
+                                         "  前后空格  ",
+                                         " ",
+                                         "\t制表\t",
+                                         "第一行\n第二行",
+                                         "回车\r\n换行",
+                                         std::string("控制\x01\x02\x1f字符"),
+                                         "literal _x0041_ and _X00e9_ text",
+                                         "_x005F_",
+                                         "a & b < c > d \"e\" 'f'",
+                                         "emoji 😀",
+                                         "ｆｕｌｌ　ｗｉｄｔｈ",
+                                         std::string(40000, 'x').substr(0, 32767)};
   for (std::size_t i = 0; i < values.size(); ++i) b.ws.PutValue(static_cast<int>(i) + 1, 2, values[i]);
   auto back = RoundTrip(b.wb);
   Worksheet& ws = back->Sheet(1);
@@ -124,7 +147,8 @@ TEST(XlsxRoundTrip, FormulasKeepTheirTextAndTheCurrentValueAsCache) {
                              b.ws.ValueAt(2, 5), b.ws.ValueAt(2, 6), b.ws.ValueAt(2, 7)};
   auto back = RoundTrip(b.wb);
   Worksheet& ws = back->Sheet(1);
-  const char* texts[] = {"A1*2", "B1&\"乙\"", "A1>10", "A1/0", "VLOOKUP(A1,数据表,2,FALSE)", "NOW()", "CELL(\"filename\")"};
+  const char* texts[] = {"A1*2",  "B1&\"乙\"",         "A1>10", "A1/0", "VLOOKUP(A1,数据表,2,FALSE)",
+                         "NOW()", "CELL(\"filename\")"};
   for (int c = 1; c <= 7; ++c) {
     EXPECT_EQ(ws.FormulaAt(2, c), texts[c - 1]);
     EXPECT_EQ(ws.StoredValue(2, c), shown[c - 1]) << texts[c - 1];
@@ -133,7 +157,9 @@ TEST(XlsxRoundTrip, FormulasKeepTheirTextAndTheCurrentValueAsCache) {
 
   // The cached value's type is in the file: t="str", "b", "e".
   PartDoc sheet(WriteWorkbookBytes(b.wb, FileKind::Xlsx), "xl/worksheets/sheet1.xml");
-  auto cell = [&](const char* ref) { return sheet.Root().select_node(("//c[@r='" + std::string(ref) + "']").c_str()).node(); };
+  auto cell = [&](const char* ref) {
+    return sheet.Root().select_node(("//c[@r='" + std::string(ref) + "']").c_str()).node();
+  };
   EXPECT_STREQ(cell("E2").attribute("t").value(), "str");
   EXPECT_STREQ(cell("E2").child("f").text().get(), "VLOOKUP(A1,数据表,2,FALSE)");
   EXPECT_STREQ(cell("F2").attribute("t").value(), "");
@@ -203,10 +229,10 @@ TEST(XlsxRoundTrip, KeepsFontsAlignmentBordersFillsFormatsAndProtection) {
     s.halign = HAlign::Left;
     s.indent = 3;
   });
-  const LineStyle lines[] = {LineStyle::Thin,         LineStyle::Medium,       LineStyle::Thick,
-                             LineStyle::Double,       LineStyle::Dashed,       LineStyle::Dotted,
-                             LineStyle::Hair,         LineStyle::MediumDashed, LineStyle::DashDot,
-                             LineStyle::MediumDashDot, LineStyle::DashDotDot,  LineStyle::MediumDashDotDot,
+  const LineStyle lines[] = {LineStyle::Thin,          LineStyle::Medium,       LineStyle::Thick,
+                             LineStyle::Double,        LineStyle::Dashed,       LineStyle::Dotted,
+                             LineStyle::Hair,          LineStyle::MediumDashed, LineStyle::DashDot,
+                             LineStyle::MediumDashDot, LineStyle::DashDotDot,   LineStyle::MediumDashDotDot,
                              LineStyle::SlantDashDot};
   for (LineStyle l : lines) add([l](Style& s) { s.bottom = {l, 0}; });
   add([](Style& s) {
@@ -250,8 +276,8 @@ TEST(XlsxRoundTrip, KeepsFontsAlignmentBordersFillsFormatsAndProtection) {
 
 TEST(XlsxRoundTrip, WritesBuiltInNumberFormatsByIdAndOthersFrom164) {
   Book b;
-  const std::pair<const char*, int> formats[] = {{"General", 0}, {"0", 1},       {"0.00", 2},   {"h:mm", 20},
-                                                 {"@", 49},      {"m/d/yy", 14}, {"h:mm:ss", 21}, {"0%", 9},
+  const std::pair<const char*, int> formats[] = {{"General", 0}, {"0", 1},           {"0.00", 2},     {"h:mm", 20},
+                                                 {"@", 49},      {"m/d/yy", 14},     {"h:mm:ss", 21}, {"0%", 9},
                                                  {"0.000", 164}, {"yyyy-mm-dd", 165}};
   int row = 1;
   for (const auto& [code, id] : formats) {
@@ -326,9 +352,9 @@ TEST(XlsxRoundTrip, RowAndColumnFormatsApplyToCellsThatAreNotStored) {
   row.style = b.wb.Tables().styles.Intern(grey);
   row.customFormat = true;
   b.ws.MutableColMap()[5].style = b.wb.Tables().styles.Intern(bold);
-  b.ws.PutValue(3, 2, "行格式");           // takes the row's format
+  b.ws.PutValue(3, 2, "行格式");  // takes the row's format
   b.ws.PutValue(3, 7, "无格式");
-  b.ws.PutStyle(3, 7, 0);                 // explicitly plain inside the formatted row
+  b.ws.PutStyle(3, 7, 0);  // explicitly plain inside the formatted row
   auto back = RoundTrip(b.wb);
   Worksheet& ws = back->Sheet(1);
   EXPECT_EQ(ws.StyleAt(3, 2).fill, 0xFFD9D9D9u);
@@ -496,7 +522,7 @@ TEST(XlsxRoundTrip, KeepsDefinedNamesWithTheirExactTextAndScopeByPosition) {
   Worksheet& last = b.wb.AddSheet(nullptr, &team, "汇总");
   b.wb.AddName("总人数", "=数据!$B$1:$B$5");
   b.wb.AddName("数据!本行金额", "=数据!$E1");
-  b.wb.AddName("数据!上一行", "=数据!$B1048576");     // a relative offset that wraps
+  b.wb.AddName("数据!上一行", "=数据!$B1048576");  // a relative offset that wraps
   b.wb.AddName("'1'!Print_Titles", "='1'!$A:$B,'1'!$1:$2");
   b.wb.AddName("汇总!Print_Area", "=汇总!$A$1:$H$40");
   b.wb.AddName("汇总!Print_Titles", "=汇总!$3:$4");
@@ -773,8 +799,9 @@ TEST(XlsxPackage, ContentTypeFollowsTheKindAndNoMacroPartIsDeclared) {
     const std::string bytes = WriteWorkbookBytes(b.wb, kind);
     auto parts = Unzip(bytes);
     PartDoc types(bytes, "[Content_Types].xml");
-    EXPECT_STREQ(types.Root().select_node("//Override[@PartName='/xl/workbook.xml']").node().attribute("ContentType").value(),
-                 type);
+    EXPECT_STREQ(
+        types.Root().select_node("//Override[@PartName='/xl/workbook.xml']").node().attribute("ContentType").value(),
+        type);
     EXPECT_EQ(types.text.find("vba"), std::string::npos);
     for (const auto& [name, data] : parts) EXPECT_EQ(name.find("vba"), std::string::npos) << name;
     EXPECT_TRUE(parts.count("docProps/core.xml"));
@@ -817,19 +844,19 @@ TEST(XlsxPackage, WritesElementsInTheOrderTheFormatFixes) {
   const std::string bytes = WriteWorkbookBytes(b.wb, FileKind::Xlsx);
 
   PartDoc sheet(bytes, "xl/worksheets/sheet1.xml");
-  EXPECT_EQ(ChildNames(sheet.Root()),
-            (std::vector<std::string>{"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols", "sheetData",
-                                      "sheetProtection", "mergeCells", "conditionalFormatting", "dataValidations",
-                                      "printOptions", "pageMargins", "pageSetup", "headerFooter", "rowBreaks", "colBreaks"}));
+  EXPECT_EQ(
+      ChildNames(sheet.Root()),
+      (std::vector<std::string>{"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols", "sheetData",
+                                "sheetProtection", "mergeCells", "conditionalFormatting", "dataValidations",
+                                "printOptions", "pageMargins", "pageSetup", "headerFooter", "rowBreaks", "colBreaks"}));
   EXPECT_EQ(ChildNames(sheet.Root().child("sheetPr")), (std::vector<std::string>{"tabColor", "pageSetUpPr"}));
   PartDoc wb(bytes, "xl/workbook.xml");
   EXPECT_EQ(ChildNames(wb.Root()), (std::vector<std::string>{"workbookPr", "workbookProtection", "bookViews", "sheets",
                                                              "definedNames", "calcPr"}));
   EXPECT_STREQ(wb.Root().child("calcPr").attribute("fullCalcOnLoad").value(), "1");
   PartDoc styles(bytes, "xl/styles.xml");
-  EXPECT_EQ(ChildNames(styles.Root()),
-            (std::vector<std::string>{"numFmts", "fonts", "fills", "borders", "cellStyleXfs", "cellXfs", "cellStyles",
-                                      "dxfs", "tableStyles"}));
+  EXPECT_EQ(ChildNames(styles.Root()), (std::vector<std::string>{"numFmts", "fonts", "fills", "borders", "cellStyleXfs",
+                                                                 "cellXfs", "cellStyles", "dxfs", "tableStyles"}));
   pugi::xml_node xf = styles.Root().child("cellXfs").last_child();
   EXPECT_EQ(ChildNames(xf), (std::vector<std::string>{"alignment", "protection"}));
   // The two default fills come first.

@@ -197,7 +197,7 @@ TEST(XlsxSave, TemporaryFilesOfDeadSavesAreRemovedByTheNextSave) {
   ::waitpid(child, nullptr, 0);
   const std::string dead = ".korvane-save-" + std::to_string(child) + "-a1B2c3";
   const std::string mine = ".korvane-save-" + std::to_string(::getpid()) + "-zZ9yY8";  // a save still running
-  const std::string live = ".korvane-save-1-qQ1wW2";                                     // init runs forever
+  const std::string live = ".korvane-save-1-qQ1wW2";                                   // init runs forever
   const std::string oldStyle = ".korvane-save-Xy12Ab";
   for (const std::string& name : {dead, mine, live, oldStyle}) WriteFile(dir / name, "half");
   // A file without a process id counts as stale once it is a day old.
@@ -221,7 +221,8 @@ TEST(XlsxSave, SavingThroughALinkReplacesItsTarget) {
   b.wb.Sheet(1).PutValue(1, 1, "经由链接");
   WriteWorkbookFile(b.wb, dir / "链接.xlsx", FileKind::Xlsx);
   EXPECT_TRUE(fs::is_symlink(dir / "链接.xlsx"));
-  EXPECT_EQ(ReadWorkbookFile(target, std::make_shared<SharedTables>())->Sheet(1).StoredValue(1, 1), CellValue("经由链接"));
+  EXPECT_EQ(ReadWorkbookFile(target, std::make_shared<SharedTables>())->Sheet(1).StoredValue(1, 1),
+            CellValue("经由链接"));
 }
 
 TEST(XlsxSave, WorkbookSaveAndSaveAsGoThroughTheCodec) {

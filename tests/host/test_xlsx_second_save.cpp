@@ -9,9 +9,9 @@
 
 #include <pugixml.hpp>
 
-#include "support/parts_input.h"
 #include "host/application.h"
 #include "host/ooxml/xlsx.h"
+#include "support/parts_input.h"
 #include "support/xlsx_package.h"
 
 using namespace korvane::host;

@@ -260,10 +260,14 @@ std::string Num(double d, int digits = 17) {
 std::string Esc(const std::string& s) {
   std::string out;
   for (unsigned char c : s) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
     else if (c < 0x20 || c == 0x7F) {
       char buf[8];
       std::snprintf(buf, sizeof buf, "\\x%02x", c);
@@ -283,9 +287,9 @@ std::string Color(std::uint32_t argb) {
 }
 
 const char* LineName(LineStyle s) {
-  static const char* const names[] = {"none",       "thin",          "medium",     "thick",           "double",
-                                      "dashed",     "dotted",        "hair",       "mediumDashed",    "dashDot",
-                                      "mediumDashDot", "dashDotDot", "mediumDashDotDot", "slantDashDot"};
+  static const char* const names[] = {
+      "none", "thin",         "medium",  "thick",         "double",     "dashed",           "dotted",
+      "hair", "mediumDashed", "dashDot", "mediumDashDot", "dashDotDot", "mediumDashDotDot", "slantDashDot"};
   return names[static_cast<int>(s)];
 }
 
@@ -378,8 +382,8 @@ void Dump(const Workbook& wb, bool valuesOnly, std::ostream& out) {
     std::vector<std::string> names;
     for (const DefinedName& n : wb.Names()) {
       if (n.name == "Print_Titles" || n.name == "Print_Area") continue;
-      names.push_back("name " + n.name + " scope=" + (n.scope ? n.scope->Name() : "") +
-                      " hidden=" + (n.hidden ? "1" : "0") + " text=" + Esc(n.refersTo.substr(n.refersTo[0] == '=' ? 1 : 0)));
+      names.push_back("name " + n.name + " scope=" + (n.scope ? n.scope->Name() : "") + " hidden=" +
+                      (n.hidden ? "1" : "0") + " text=" + Esc(n.refersTo.substr(n.refersTo[0] == '=' ? 1 : 0)));
     }
     std::sort(names.begin(), names.end());
     for (const auto& n : names) out << n << "\n";
@@ -392,12 +396,12 @@ void Dump(const Workbook& wb, bool valuesOnly, std::ostream& out) {
     }
     out << "  view grid=" << (ws->showGridLines ? 1 : 0) << " zoom=" << ws->zoomScale << " tab=" << Color(ws->tabColor)
         << "\n";
-    out << "  default rowHeight=" << Num(ws->DefaultRowHeight(), 10) << " colWidth=" << Num(ws->DefaultColumnWidth(), 10)
-        << "\n";
+    out << "  default rowHeight=" << Num(ws->DefaultRowHeight(), 10)
+        << " colWidth=" << Num(ws->DefaultColumnWidth(), 10) << "\n";
     const SheetProtection& prot = ws->Protection();
     if (prot.on)
-      out << "  protect sheet=" << prot.contents << " objects=" << prot.drawingObjects << " scenarios=" << prot.scenarios
-          << "\n";
+      out << "  protect sheet=" << prot.contents << " objects=" << prot.drawingObjects
+          << " scenarios=" << prot.scenarios << "\n";
     const PageSetup& p = ws->Page();
     out << "  page paper=" << p.paperSize << " orient=" << (p.orientation == xl::Landscape ? "landscape" : "portrait")
         << " margins=" << Num(p.left / 72, 10) << "," << Num(p.right / 72, 10) << "," << Num(p.top / 72, 10) << ","
@@ -444,11 +448,12 @@ void Dump(const Workbook& wb, bool valuesOnly, std::ostream& out) {
       for (const ConditionalRule& rule : cf.rules) {
         const DiffStyle& d = rule.format;
         out << "  cf " << sqref << " type=" << rule.type << " priority=" << rule.priority << " stop=" << rule.stopIfTrue
-            << " op=" << rule.operatorText << " f1=" << Esc(rule.formula) << " f2=" << Esc(rule.formula2)
+            << " op=" << rule.operatorText << " f1=" << Esc(rule.formula) << " f2="
+            << Esc(rule.formula2)
             // openpyxl does not tell "not set" from "off": only "on" is shown.
-            << " | bold=" << (d.setBold && d.bold ? "1" : "-") << " italic=" << (d.setItalic && d.italic ? "1" : "-") << " color=" << (d.fontColor ? Color(d.fontColor) : "-")
-            << " fill=" << (d.fill ? Color(d.fill) : "-") << " fmt=" << (d.numberFormat.empty() ? "-" : d.numberFormat)
-            << "\n";
+            << " | bold=" << (d.setBold && d.bold ? "1" : "-") << " italic=" << (d.setItalic && d.italic ? "1" : "-")
+            << " color=" << (d.fontColor ? Color(d.fontColor) : "-") << " fill=" << (d.fill ? Color(d.fill) : "-")
+            << " fmt=" << (d.numberFormat.empty() ? "-" : d.numberFormat) << "\n";
       }
     }
     DumpCellsAndMerges(*ws, true, out);

@@ -13,11 +13,10 @@ TEST(AthleteNumberDecode, RoundTripsEveryPartOfTheNumber) {
     std::string_view sex;
   };
   const Case cases[] = {
-      {"高一", 2, 3, 20, meet::kMale},    // 10203: class 2 of 高一, third boy
-      {"初三", 12, 10, 20, meet::kMale},  // the last boy's row
-      {"初一", 1, 11, 20, meet::kFemale}, // the first girl's row
-      {"初中", 99, 98, 98, meet::kFemale},
-      {"高中", 1, 1, 4, meet::kMale},
+      {"高一", 2, 3, 20, meet::kMale},     // 10203: class 2 of 高一, third boy
+      {"初三", 12, 10, 20, meet::kMale},   // the last boy's row
+      {"初一", 1, 11, 20, meet::kFemale},  // the first girl's row
+      {"初中", 99, 98, 98, meet::kFemale}, {"高中", 1, 1, 4, meet::kMale},
   };
   for (const Case& c : cases) {
     const std::string number = meet::AthleteNumber(meet::GradeCode(c.grade), c.team, c.row);
@@ -29,15 +28,16 @@ TEST(AthleteNumberDecode, RoundTripsEveryPartOfTheNumber) {
     EXPECT_EQ(parts->sex, c.sex) << number;
   }
   // A grade without a code of its own decodes to T and no grade name.
-  const std::optional<meet::AthleteNumberParts> other = meet::DecodeAthleteNumber(meet::AthleteNumber(meet::GradeCode("教工"), 1, 5), 20);
+  const std::optional<meet::AthleteNumberParts> other =
+      meet::DecodeAthleteNumber(meet::AthleteNumber(meet::GradeCode("教工"), 1, 5), 20);
   ASSERT_TRUE(other);
   EXPECT_EQ(other->gradeCode, "T");
   EXPECT_EQ(other->grade, "");
 }
 
 TEST(AthleteNumberDecode, RefusesWhatIsNotANumberOfTheMeet) {
-  for (const char* text : {"", "1020", "102030", "40203", "x0203", "1a203", "10b03", "10003", "10200", "10221", "１0203",
-                           "高0203"})
+  for (const char* text :
+       {"", "1020", "102030", "40203", "x0203", "1a203", "10b03", "10003", "10200", "10221", "１0203", "高0203"})
     EXPECT_FALSE(meet::DecodeAthleteNumber(text, 20)) << text;
   EXPECT_FALSE(meet::DecodeAthleteNumber("10203", 0)) << "no meet size";
 }

@@ -41,8 +41,10 @@ TEST(MeetExtensions, ChosenByTheWholePartOfTheHostVersion) {
 }
 
 TEST(MeetFileNames, DatedNamesAreFormattedAndReadBack) {
-  EXPECT_EQ(meet::MeetWorkbookFileName(Ymd(2024, 4, 9), 3715, ".xlsm"), "号码对照表及分组分道编排表_2024-04-09_03715.xlsm");
-  EXPECT_EQ(meet::MeetWorkbookFileName(Ymd(2024, 12, 31), 5, ".xls"), "号码对照表及分组分道编排表_2024-12-31_00005.xls");
+  EXPECT_EQ(meet::MeetWorkbookFileName(Ymd(2024, 4, 9), 3715, ".xlsm"),
+            "号码对照表及分组分道编排表_2024-04-09_03715.xlsm");
+  EXPECT_EQ(meet::MeetWorkbookFileName(Ymd(2024, 12, 31), 5, ".xls"),
+            "号码对照表及分组分道编排表_2024-12-31_00005.xls");
   EXPECT_EQ(meet::DatedFileName(meet::kScheduleWorkbookPrefix, Ymd(2026, 5, 10), 36000, ".xlsx"),
             "日程安排表_2026-05-10_36000.xlsx");
   EXPECT_THROW(meet::MeetWorkbookFileName(Ymd(2023, 2, 29), 0, ".xlsm"), HostError);
@@ -150,7 +152,8 @@ TEST(MeetNames, TheElevenNamesApplyToAMeetWorkbook) {
   Workbook& book = host.Add();
   Worksheet& events = book.AddSheet(nullptr, nullptr, std::string(meet::kEventsSheet));
   Worksheet& scores = book.AddSheet(nullptr, nullptr, std::string(meet::kScoreRegisterSheet));
-  for (const meet::NameDefinition& def : meet::kDefinedNames) book.AddName(meet::QualifiedName(def), std::string(def.refersTo));
+  for (const meet::NameDefinition& def : meet::kDefinedNames)
+    book.AddName(meet::QualifiedName(def), std::string(def.refersTo));
   ASSERT_EQ(book.NameCount(), 11);
 
   std::set<std::pair<std::string, std::string>> seen;

@@ -64,7 +64,7 @@ TEST(ConfirmPos, OddPagesShiftOneColumnCountingFromTheFirstPage) {
   l.BlockRows = 5;
   confirm_pos(l);
   EXPECT_EQ(l.BlockTop, 27);
-  EXPECT_EQ(l.ColShift, 0);  // page 22
+  EXPECT_EQ(l.ColShift, 0);                       // page 22
   l.LastRow = l.BlockTop + l.BlockRows - 1 + 22;  // well into page 23
   l.BlockRows = 3;
   confirm_pos(l);
@@ -168,14 +168,14 @@ TEST(BordersSetup, OuterEdgesAlwaysInsideLinesOnlyWhereThereAreSeveralCells) {
     EXPECT_EQ(Edge(ws, 2, 2, e), xl::Continuous) << e;
   EXPECT_EQ(Edge(ws, 2, 3, xl::EdgeLeft), xl::LineNone);  // nothing beyond the cell
 
-  Borders_Setup(ws.RangeAt("B5:E5"), xl::Continuous);  // one row
-  EXPECT_EQ(Edge(ws, 5, 3, xl::EdgeLeft), xl::Continuous);   // inside vertical
+  Borders_Setup(ws.RangeAt("B5:E5"), xl::Continuous);         // one row
+  EXPECT_EQ(Edge(ws, 5, 3, xl::EdgeLeft), xl::Continuous);    // inside vertical
   EXPECT_EQ(Edge(ws, 5, 3, xl::EdgeBottom), xl::Continuous);  // the outer bottom edge
   EXPECT_EQ(Edge(ws, 6, 3, xl::EdgeTop), xl::LineNone);
 
-  Borders_Setup(ws.RangeAt("B8:B11"), xl::Continuous);  // one column
-  EXPECT_EQ(Edge(ws, 9, 2, xl::EdgeTop), xl::Continuous);     // inside horizontal
-  EXPECT_EQ(Edge(ws, 9, 2, xl::EdgeRight), xl::Continuous);   // outer edge
+  Borders_Setup(ws.RangeAt("B8:B11"), xl::Continuous);       // one column
+  EXPECT_EQ(Edge(ws, 9, 2, xl::EdgeTop), xl::Continuous);    // inside horizontal
+  EXPECT_EQ(Edge(ws, 9, 2, xl::EdgeRight), xl::Continuous);  // outer edge
   EXPECT_EQ(Edge(ws, 9, 3, xl::EdgeLeft), xl::LineNone);
 
   Borders_Setup(ws.RangeAt("D8:F10"), xl::Continuous);

@@ -29,7 +29,8 @@ TEST(MeetParameters, EachFieldHasOneRule) {
       {20, 0, 0, 20, form, ParameterFault::None},  // limits not asked for
   };
   for (const Case& c : cases) {
-    meet::Parameters p{.RowsPerTeam = c.h2, .MaxPerTeamPerEvent = c.h3, .MaxEventsPerAthlete = c.h4, .FormRows = c.formRows};
+    meet::Parameters p{
+        .RowsPerTeam = c.h2, .MaxPerTeamPerEvent = c.h3, .MaxEventsPerAthlete = c.h4, .FormRows = c.formRows};
     EXPECT_EQ(p.Fault(c.use), c.fault) << c.h2 << " " << c.h3 << " " << c.h4 << " " << c.formRows;
     EXPECT_EQ(p.Validate(c.use).Refused(), c.fault != ParameterFault::None);
   }

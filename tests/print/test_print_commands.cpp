@@ -7,9 +7,9 @@
 
 #include "files/meet_fixture.h"
 #include "host/print/pdf.h"
-#include "support/poppler.h"
 #include "reports/commands.h"
 #include "reports/print.h"
+#include "support/poppler.h"
 
 namespace fs = std::filesystem;
 using namespace korvane;
@@ -152,7 +152,9 @@ TEST(NewestScheduleFile, TheDateThenTheSerialInListingOrder) {
       {{"日程安排表_2026-05-01_00007.xlsx", "日程安排表_2026-05-01_00012.xlsx", "日程安排表_2026-05-01_00009.xlsx"},
        2026,
        "日程安排表_2026-05-01_00012.xlsx"},
-      {{"日程安排表_2026-05-02_00001.xlsx", "日程安排表_2026-05-01_99999.xlsx"}, 2026, "日程安排表_2026-05-02_00001.xlsx"},
+      {{"日程安排表_2026-05-02_00001.xlsx", "日程安排表_2026-05-01_99999.xlsx"},
+       2026,
+       "日程安排表_2026-05-02_00001.xlsx"},
       {{"日程安排表_2025-12-30_00001.xlsx"}, 2026, ""},
       {{"日程安排表_2026-03-01_00001.xlsx", "日程安排表_2027-01-01_00001.xlsx"}, 2026, ""},
       {{"日程安排表_2026-05-01_00001.xlsm", "日程安排表.xlsx", "日程安排表_2026-13-01_00001.xlsx"}, 2026, ""},
@@ -172,9 +174,7 @@ struct ScheduleFixture : PrintFixture {
     b.SaveAs((MeetFolder() / name).string());
     Host().Close(b);
   }
-  std::string Printed() {
-    return print_testing::Squeezed(print_testing::PdfText(MeetFolder() / "赛事日程.pdf", 1));
-  }
+  std::string Printed() { return print_testing::Squeezed(print_testing::PdfText(MeetFolder() / "赛事日程.pdf", 1)); }
 };
 
 TEST(MyPrint4, TheNewestFileOfTheYearIsPrintedAndClosed) {

@@ -8,15 +8,15 @@
 #include <sstream>
 
 #include "app/commands.h"
+#include "cli/script.h"
 #include "host/application.h"
 #include "host/pagination.h"
 #include "host/print/pdf.h"
 #include "host/print/sheet_pdf.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "support/poppler.h"
 #include "shell/commands.h"
-#include "cli/script.h"
+#include "support/poppler.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
@@ -120,7 +120,9 @@ TEST(PrintRoad, ReportsAndRecordSheetsPrintTheHostsPages) {
            "answer yes\nMyPrint2\nanswer yes\nMyPrint3\nSave\n");
   host::WorkbookHost host;
   host::Workbook& book = host.Open(road.MeetFile().string());
-  auto pagesOf = [&](std::string_view name) { return host::print::Paginate(book.Sheet(std::string(name))).PageCount(); };
+  auto pagesOf = [&](std::string_view name) {
+    return host::print::Paginate(book.Sheet(std::string(name))).PageCount();
+  };
   int reportPages = 0, recordPages = 0;
   for (std::string_view name : {meet::kNumberReportSheet, meet::kRosterReportSheet, meet::kStartFinishSheet,
                                 meet::kHeightRecordSheet, meet::kDistanceRecordSheet, meet::kOtherRecordSheet}) {

@@ -37,7 +37,8 @@ TEST(PdfDocument, PagesOfTheirOwnSizeWithTheirTexts) {
   {
     print::PdfDocument doc(pdf.string(), "奖状");
     doc.NewPage(print::kA4Width, print::kA4Height);
-    print::TextStyle big{.face = std::string(print::kSerifFace), .size = 36, .bold = true, .align = print::Align::Center};
+    print::TextStyle big{
+        .face = std::string(print::kSerifFace), .size = 36, .bold = true, .align = print::Align::Center};
     doc.DrawText({0, 100, print::kA4Width, 60}, "奖状", big);
     doc.DrawLine(72, 180, 523, 180, print::Pen{.width = 1});
     auto [w, h] = print::PaperSizePoints(xl::PaperB4);

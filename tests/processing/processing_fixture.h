@@ -22,9 +22,9 @@
 #include "processing/consolidation.h"
 #include "shell/program.h"
 #include "shell/settings.h"
+#include "support/meet_workbook.h"
 #include "support/scratch.h"
 #include "support/test_ui.h"
-#include "support/meet_workbook.h"
 
 namespace korvane::processing::testing {
 
@@ -60,7 +60,8 @@ struct Fixture {
   host::Workbook& Open(const MeetSpec& s = MeetSpec()) {
     spec = s;
     if (book) Host().Close(*book, /*saveChanges=*/false);  // a test that opens a meet of its own
-    book = &korvane::testing::OpenMeet(program, spec, korvane::testing::MeetStage::Registration, dir / "meets" / kMeetName);
+    book = &korvane::testing::OpenMeet(program, spec, korvane::testing::MeetStage::Registration,
+                                       dir / "meets" / kMeetName);
     program.Menu().SetEnabled({"New", "Open", "Initialization"}, false);
     program.Menu().SetEnabled({"Import", "Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM", "PrizeSetup"},
                               true);

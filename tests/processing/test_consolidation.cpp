@@ -125,7 +125,7 @@ TEST_F(Entries, ATeamWithoutAFirstManTakesNoPart) {
 TEST_F(Entries, RelayIsTheTickInTheFirstRowOfTheSexBlock) {
   for (int t = 1; t <= 3; ++t) fx.Athlete(t, fx.MaleRow(1), "队员" + std::to_string(t));
   fx.Tick(1, fx.MaleRow(1), "4×100米接力");
-  fx.Tick(2, fx.MaleRow(2), "4×100米接力");  // not the first row: not entered
+  fx.Tick(2, fx.MaleRow(2), "4×100米接力");    // not the first row: not entered
   fx.Tick(1, fx.FemaleRow(1), "4×100米接力");  // women's relay of a woman-less team still counts
   fx.Tick(2, fx.FemaleRow(3), "4×100米接力");
   fx.Tick(3, fx.MaleRow(1), "4×100米接力");
@@ -209,8 +209,8 @@ TEST(Consolidation, LevelEventsCollectEveryGradeOfTheLevel) {
   MeetSpec spec;
   spec.grades = {{"初一", 1}, {"初二", 2}, {"高一", 1}};
   spec.headings = {"100米", "跳高"};
-  spec.events = {"初中男子100米", "初中女子100米", "初中男子跳高", "高一男子100米", "高中男子跳高", "高三男子100米",
-                 "初一男子跳绳"};
+  spec.events = {"初中男子100米", "初中女子100米", "初中男子跳高", "高一男子100米",
+                 "高中男子跳高",  "高三男子100米", "初一男子跳绳"};
   spec.eventGrades = {"初中", "初中", "初中", "高一", "高中", "高三", "初一"};
   fx.Open(spec);
   fx.Athlete(1, fx.MaleRow(1), "初一甲", {"100米"});
@@ -270,7 +270,8 @@ TEST(Consolidation, SheetsMenuAndCaptions) {
   EXPECT_TRUE(fx.Host().screenUpdating);
 
   const shell::MenuState& menu = fx.program.Menu();
-  for (const char* on : {"Combine", "Sort", "CreateReport", "Schedule", "consolidate", "MNBM", "Save", "Close", "Export"})
+  for (const char* on :
+       {"Combine", "Sort", "CreateReport", "Schedule", "consolidate", "MNBM", "Save", "Close", "Export"})
     EXPECT_TRUE(menu.Enabled(on)) << on;
   for (const char* off : {"Import", "ExportPRF", "MyPrint1", "MyPrint2", "MyPrint3", "MyPrint4", "ScoreEdit", "New"})
     EXPECT_FALSE(menu.Enabled(off)) << off;
@@ -343,8 +344,8 @@ TEST(Consolidation, UndoesAGradeMergeWhateverTheBlockSizes) {
   spec.grades = {{"初一", 1}, {"初二", 1}, {"初三", 1}, {"高一", 1}, {"高二", 1}};
   spec.headings = {"100米", "跳远", "铅球"};
   // Blocks of different lengths: 初一 holds one event, 初二 three, 高一 two, 高二 one.
-  spec.events = {"初一男子100米", "初二男子100米", "初二男子跳远", "初二女子跳远", "初三男子铅球",
-                 "高一男子100米", "高一男子铅球", "高二男子100米"};
+  spec.events = {"初一男子100米", "初二男子100米", "初二男子跳远", "初二女子跳远",
+                 "初三男子铅球",  "高一男子100米", "高一男子铅球", "高二男子100米"};
   fx.Open(spec);
   fx.Athlete(1, fx.MaleRow(1), "初一甲", {"100米"});
   fx.Athlete(2, fx.MaleRow(1), "初二乙", {"100米", "跳远"});

@@ -40,9 +40,7 @@ struct MergeFixture : Fixture {
     return Events().ValueAt(EventRow(original), ev::kTitleCol).ToText();
   }
   bool Hidden(const std::string& original) { return Events().RowHidden(EventRow(original)); }
-  std::string Flag(int i) {
-    return Events().ValueAt(ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col + i).ToText();
-  }
+  std::string Flag(int i) { return Events().ValueAt(ev::kMergeFlagsFirst.row, ev::kMergeFlagsFirst.col + i).ToText(); }
 };
 
 Pairs Union(const Pairs& a, const Pairs& b) {
@@ -146,7 +144,8 @@ MeetSpec CrowdedSprint(int teams) {
 void EnterSprinters(MergeFixture& f, int teams, int lastTeamSecond) {
   for (int t = 1; t <= 2 * teams; ++t) {
     const int boys = t == 2 * teams ? lastTeamSecond : 2;
-    for (int i = 1; i <= boys; ++i) f.Athlete(t, f.MaleRow(i), "甲" + std::to_string(t) + "_" + std::to_string(i), {"100米"});
+    for (int i = 1; i <= boys; ++i)
+      f.Athlete(t, f.MaleRow(i), "甲" + std::to_string(t) + "_" + std::to_string(i), {"100米"});
   }
   f.Tick(1, f.MaleRow(1), "跳远");
   f.Tick(teams + 1, f.MaleRow(1), "跳远");
@@ -222,7 +221,7 @@ TEST(GradeMerge, RemovingReportsDisablesTheCommandsThatNeedThem) {
   f.book->AddSheet(nullptr, &last, std::string(meet::kNumberReportSheet));
   f.Sheet(meet::kScoreRegisterSheet).SetVisible(true);
   f.book->Protect(true, true);
-  const std::vector<std::string_view> reportItems{"ExportPRF", "MyPrint1", "MyPrint2", "MyPrint3",
+  const std::vector<std::string_view> reportItems{"ExportPRF", "MyPrint1",  "MyPrint2",    "MyPrint3",
                                                   "MyPrint4",  "ScoreEdit", "CreateTables"};
   for (auto item : reportItems) f.program.Menu().SetEnabled(item, true);
 

@@ -12,8 +12,8 @@ namespace {
 namespace nt = meet::numbers;
 
 TEST(GradeCode, KnownGradesAndEverythingElse) {
-  const std::pair<const char*, const char*> cases[] = {{"高一", "1"}, {"高二", "2"}, {"高三", "3"}, {"初一", "7"},
-                                                       {"初二", "8"}, {"初三", "9"}, {"初中", "C"}, {"高中", "G"},
+  const std::pair<const char*, const char*> cases[] = {{"高一", "1"}, {"高二", "2"}, {"高三", "3"},  {"初一", "7"},
+                                                       {"初二", "8"}, {"初三", "9"}, {"初中", "C"},  {"高中", "G"},
                                                        {"教工", "T"}, {"", "T"},     {"初一班", "T"}};
   for (const auto& [grade, code] : cases) EXPECT_EQ(meet::GradeCode(grade), code) << grade;
 }
@@ -40,7 +40,7 @@ TEST_F(NumberTable, NumbersFollowGradeTeamAndBlockRow) {
   spec.rowsPerTeam = 6;
   fx.Open(spec);
   fx.Athlete(3, fx.MaleRow(1), "初一三班甲");
-  fx.Athlete(3, fx.FemaleRow(3), "初一三班乙");  // block row 6
+  fx.Athlete(3, fx.FemaleRow(3), "初一三班乙");   // block row 6
   fx.Athlete(15, fx.MaleRow(2), "高二十二班甲");  // team 12 of 高二, sheet 15
   fx.Athlete(15, fx.MaleRow(1), "高二十二班乙");
   fx.Athlete(16, fx.MaleRow(1), "老师");

@@ -152,7 +152,8 @@ TEST_F(SJPXTest, RelayRowsReorderTeamsAndLeaveTempAlone) {
   shell::CommandRandom rng(9);
   SJPX(*fx.book, rng);
   std::multiset<std::string> teams;
-  for (int c = 0; c < 4; ++c) teams.insert(fx.Sheet(meet::kEventsSheet).ValueAt(row, ev::kFirstEntrantCol + c).ToText());
+  for (int c = 0; c < 4; ++c)
+    teams.insert(fx.Sheet(meet::kEventsSheet).ValueAt(row, ev::kFirstEntrantCol + c).ToText());
   EXPECT_EQ(teams, (std::multiset<std::string>{"初一(1)班", "初一(2)班", "初二(1)班", "初二(2)班"}));
   EXPECT_EQ(temp.ValueAt(row, ev::kFirstEntrantCol).ToText(), "留");
   EXPECT_FALSE(temp.HasContent(row, ev::kFirstEntrantCol + 1));
@@ -202,9 +203,8 @@ class SortCommand : public ::testing::Test {
     fx.Sheet(meet::kEventsSheet).SetVisible(true);
     fx.book->Protect(true, true);
     fx.Sheet(meet::kEventsSheet).Protect();
-    fx.program.Menu().SetEnabled({"Sort", "CreateReport", "ExportPRF", "MyPrint2", "MyPrint4", "ScoreEdit",
-                                  "CreateTables", "Schedule"},
-                                 true);
+    fx.program.Menu().SetEnabled(
+        {"Sort", "CreateReport", "ExportPRF", "MyPrint2", "MyPrint4", "ScoreEdit", "CreateTables", "Schedule"}, true);
   }
   void AddReports() {
     fx.book->Unprotect();

@@ -32,14 +32,14 @@ MeetSpec ElevenEvents() {
   spec.rowsPerTeam = 20;
   spec.maxPerTeamPerEvent = 2;
   spec.maxEventsPerAthlete = 3;
-  spec.headings = {"100米", "200米", "400米", "800米", "1500米", "跳高", "跳远", "三级跳远", "铅球", "实心球",
-                   "跳绳",  "4×100米接力"};
+  spec.headings = {"100米", "200米",    "400米", "800米",  "1500米", "跳高",
+                   "跳远",  "三级跳远", "铅球",  "实心球", "跳绳",   "4×100米接力"};
   spec.events = {"初一男子100米"};
   return spec;
 }
 
 struct TeamEntries {
-  std::vector<std::string> names;             // column C of every athlete row
+  std::vector<std::string> names;              // column C of every athlete row
   std::vector<std::vector<std::string>> rows;  // entry cells, row by row
 };
 
@@ -228,7 +228,8 @@ TEST(SimulatedRegistration, AfterConsolidationTheListsGoAndTheMenuAsksForANewOne
   EXPECT_FALSE(fx.Sheet(meet::kEventsSheet).Visible());
   EXPECT_FALSE(fx.Sheet(meet::kScoreRegisterSheet).Visible());
   const shell::MenuState& menu = fx.program.Menu();
-  for (const char* item : {"New", "Open", "ExportPRF", "Initialization", "Combine", "Sort", "CreateReport", "ScoreEdit"})
+  for (const char* item :
+       {"New", "Open", "ExportPRF", "Initialization", "Combine", "Sort", "CreateReport", "ScoreEdit"})
     EXPECT_FALSE(menu.Enabled(item)) << item;
   for (const char* item : {"Import", "Export", "Save", "Close", "MyPrint1", "consolidate", "MNBM", "DefaultFolder"})
     EXPECT_TRUE(menu.Enabled(item)) << item;

@@ -22,9 +22,9 @@
 #include "reports/record_tables.h"
 #include "reports/score_register.h"
 #include "shell/program.h"
+#include "support/meet_workbook.h"
 #include "support/scratch.h"
 #include "support/test_ui.h"
-#include "support/meet_workbook.h"
 
 namespace korvane::reports::record_testing {
 
@@ -32,7 +32,6 @@ namespace meet = korvane::meet;
 using host::CellValue;
 
 using korvane::testing::kMeetName;
-
 
 struct Ev {
   std::string title;  // 接力 at the end for a relay
@@ -110,8 +109,8 @@ class RecordFixture {
     WriteEvents();
     temp.SetVisible(false);
     // Consolidation hides these.
-    for (std::string_view name : {meet::kSettingsSheet, meet::kFormSampleSheet, meet::kEventsSheet,
-                                  meet::kScoreRegisterSheet})
+    for (std::string_view name :
+         {meet::kSettingsSheet, meet::kFormSampleSheet, meet::kEventsSheet, meet::kScoreRegisterSheet})
       Sheet(name).SetVisible(false);
     b.Protect(true, true);
   }

@@ -20,9 +20,9 @@
 #include "reports/commands.h"
 #include "reports/report_driver.h"
 #include "shell/program.h"
+#include "support/meet_workbook.h"
 #include "support/scratch.h"
 #include "support/test_ui.h"
-#include "support/meet_workbook.h"
 
 namespace korvane::reports::testing {
 
@@ -146,7 +146,8 @@ class ReportFixture {
 
     host::Worksheet& events = Sheet(meet::kEventsSheet);
     events.Unprotect();
-    events.DeleteRows(meet::events::kFirstEventRow, std::max(1, events.LastUsedRow() - meet::events::kFirstEventRow + 1));
+    events.DeleteRows(meet::events::kFirstEventRow,
+                      std::max(1, events.LastUsedRow() - meet::events::kFirstEventRow + 1));
     const int n = static_cast<int>(spec.events.size());
     events.PutValue(2, 4, n);
     for (int k = 1; k <= n; ++k) {
@@ -207,7 +208,7 @@ struct RosterEntrant {
 struct RosterHeat {
   int firstRow = 0, lastRow = 0;  // the whole block, its title rows included
   int labelCol = 0;
-  std::string heading;  // 第一组 ..., empty for a single heat or group
+  std::string heading;                            // 第一组 ..., empty for a single heat or group
   std::vector<std::vector<RosterEntrant>> lines;  // one line per name row
   bool lanes = false;
   bool relay = false;

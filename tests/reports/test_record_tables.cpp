@@ -82,7 +82,9 @@ constexpr int kL = 12;  // the folded half starts in column L
 // ---- where the forms go ----
 
 TEST(RecordForms, EverySheetBreaksItsPagesWhereOurPaginationDoes) {
-  RecordFixture f({{"高一男子100米", "1", 1, 40}, {"高一男子跳高", "2", 2, 30}, {"高一男子跳远", "2", 3, 30},
+  RecordFixture f({{"高一男子100米", "1", 1, 40},
+                   {"高一男子跳高", "2", 2, 30},
+                   {"高一男子跳远", "2", 3, 30},
                    {"高一女子跳绳", "2", 4, 30}});
   f.Run("CreateTables");
   for (const char* name : {"起终点用表", "高度记录表", "远度记录表", "其它记录表"}) {
@@ -116,8 +118,8 @@ TEST(RecordFormsLayout, TimedFormsTakeRowsOneElevenEighteenNumberedDownTheSheet)
 }
 
 TEST(RecordFormsLayout, EachSheetCountsItsOwnRows) {
-  RecordFormsLayout layout = PlanRecordForms(
-      {{"高一男子跳远", '2', 3, 30}, {"高一男子跳高", '3', 2, 25}, {"高一男子100米", '1', 1, 4}}, 30);
+  RecordFormsLayout layout =
+      PlanRecordForms({{"高一男子跳远", '2', 3, 30}, {"高一男子跳高", '3', 2, 25}, {"高一男子100米", '1', 1, 4}}, 30);
   std::map<int, std::vector<int>> tops;
   for (const RecordFormPlan& p : layout.forms) tops[p.kind->method].push_back(p.top);
   EXPECT_EQ(tops[3], (std::vector<int>{1, 21, 38}));  // two 17-row forms a 37-row page
@@ -143,8 +145,10 @@ TEST(RecordFormsLayout, ContinuationTitlesCountOnPastNine) {
 TEST(RecordFormsLayout, GroupsNeedAPositiveGroupSize) {
   EXPECT_THROW(PlanRecordForms({{"高一男子跳高", '3', 2, 10}}, 0), std::invalid_argument);
   // Lanes and one list never read it; an event without forms neither.
-  EXPECT_NO_THROW(PlanRecordForms({{"高一男子100米", '1', 1, 10}, {"高一男子跳远", '2', 3, 10},
-                                   {"高一男子定向", '3', 5, 10}, {"高一男子跳高", '3', 2, 0}},
+  EXPECT_NO_THROW(PlanRecordForms({{"高一男子100米", '1', 1, 10},
+                                   {"高一男子跳远", '2', 3, 10},
+                                   {"高一男子定向", '3', 5, 10},
+                                   {"高一男子跳高", '3', 2, 0}},
                                   0));
 }
 
@@ -380,14 +384,16 @@ std::vector<std::pair<int, int>> RowBands(const host::Worksheet& ws) {
 TEST(RecordTables, EveryPrintedPageHoldsWholeForms) {
   // The row counters assume 17 rows a timed page, a page per height form and
   // 37 rows a distance or counted page; the host's pagination must agree.
-  RecordFixture f({{"高一男子200米", "1", 1, 48}, {"高一男子跳高", "2", 2, 50}, {"高一男子跳远", "2", 3, 40},
+  RecordFixture f({{"高一男子200米", "1", 1, 48},
+                   {"高一男子跳高", "2", 2, 50},
+                   {"高一男子跳远", "2", 3, 40},
                    {"高一女子跳绳", "2", 4, 20}});
   f.Run("CreateTables");
   ASSERT_TRUE(f.ui.boxes.empty());
   using Bands = std::vector<std::pair<int, int>>;
   host::Worksheet& timed = f.Sheet(meet::kStartFinishSheet);
-  EXPECT_EQ(RowBands(timed), (Bands{{1, 17}, {18, 34}}));  // six forms folded onto two sheets
-  EXPECT_EQ(host::print::Paginate(timed).colBands.size(), 1u);     // both halves across one sheet
+  EXPECT_EQ(RowBands(timed), (Bands{{1, 17}, {18, 34}}));       // six forms folded onto two sheets
+  EXPECT_EQ(host::print::Paginate(timed).colBands.size(), 1u);  // both halves across one sheet
   EXPECT_EQ(RowBands(f.Sheet(meet::kHeightRecordSheet)), (Bands{{1, 23}, {24, 46}, {47, 69}}));
   EXPECT_EQ(RowBands(f.Sheet(meet::kDistanceRecordSheet)), (Bands{{1, 37}, {38, 54}}));
   EXPECT_EQ(RowBands(f.Sheet(meet::kOtherRecordSheet)), (Bands{{1, 37}}));

@@ -187,7 +187,8 @@ TEST(FirstReportPage, EmptyZeroOrNoPageNumberMeans21) {
   host::WorkbookHost host;
   host::Worksheet& ws = host.Add().Sheet(1);
   EXPECT_EQ(FirstReportPageOf(ws), 21);
-  for (const host::CellValue& v : {host::CellValue(0), host::CellValue("abc"), host::CellValue(-4), host::CellValue(1e12)}) {
+  for (const host::CellValue& v :
+       {host::CellValue(0), host::CellValue("abc"), host::CellValue(-4), host::CellValue(1e12)}) {
     ws.PutValue(1, 3, v);
     EXPECT_EQ(FirstReportPageOf(ws), 21) << v.ToText();
   }
@@ -207,7 +208,8 @@ void ExpectPagesHoldTheBlocks(const host::Worksheet& ws, int rowsPerPage,
   ASSERT_FALSE(blocks.empty());
   const host::print::Pagination p = host::print::Paginate(ws);
   ASSERT_EQ(p.colBands.size(), 1u) << ws.Name() << ": the blocks do not fit the page's width";
-  const int lastRow = std::max_element(blocks.begin(), blocks.end(), [](auto& a, auto& b) { return a.second < b.second; })->second;
+  const int lastRow =
+      std::max_element(blocks.begin(), blocks.end(), [](auto& a, auto& b) { return a.second < b.second; })->second;
   const int pages = (lastRow - 1) / rowsPerPage + 1;
   ASSERT_EQ(static_cast<int>(p.rowBands.size()), pages) << ws.Name();
   EXPECT_EQ(p.PageCount(), pages);

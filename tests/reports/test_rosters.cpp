@@ -57,7 +57,7 @@ TEST(RosterLanes, OneEntrantRunsTheFinalInLaneFour) {
   EXPECT_EQ(h.firstRow, 1);
   EXPECT_EQ(h.lastRow, 4);  // title and three rows
   const int c = h.labelCol;
-  EXPECT_EQ(c, 2);          // page 23 is odd
+  EXPECT_EQ(c, 2);  // page 23 is odd
   EXPECT_EQ(At(ws, 1, c), "高一男子100米预决赛");
   EXPECT_EQ(At(ws, 2, c), "道次");
   EXPECT_EQ(At(ws, 3, c), "姓名");
@@ -166,7 +166,7 @@ TEST(RosterLanes, RelayHeatsShowTheTeamsWrappedWithoutNumbers) {
     EXPECT_TRUE(ws.Cells(teamsRow, c + 2 + i).WrapText());
   }
   EXPECT_FALSE(ws.Cells(teamsRow, c + 1).WrapText());  // an empty lane
-  EXPECT_EQ(At(ws, teamsRow + 1, c), "第二组");           // no number row
+  EXPECT_EQ(At(ws, teamsRow + 1, c), "第二组");        // no number row
   EXPECT_EQ(ws.Cells(teamsRow, c + 8).Border(xl::EdgeBottom), xl::Continuous);
   EXPECT_EQ(ws.Cells(teamsRow - 1, c).Border(xl::EdgeTop), xl::Continuous);
 
@@ -309,7 +309,8 @@ TEST(RosterPages, ABlockThatDoesNotFitStartsTheNextPageInThatPagesLabelColumn) {
 
 TEST(RosterPages, LabelColumnsFollowThePageParityFromTheFirstPage) {
   std::vector<EventSpec> many;
-  for (int i = 0; i < 40; ++i) many.push_back({"项目" + std::to_string(i + 1), i % 3 == 0 ? "1" : (i % 3 == 1 ? "2" : "3"), 5 + i});
+  for (int i = 0; i < 40; ++i)
+    many.push_back({"项目" + std::to_string(i + 1), i % 3 == 0 ? "1" : (i % 3 == 1 ? "2" : "3"), 5 + i});
   for (int firstPage : {20, 21}) {
     MeetSpec spec = WithEvents(many);
     spec.firstPage = firstPage;

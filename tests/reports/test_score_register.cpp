@@ -17,7 +17,7 @@ using namespace record_testing;
 using host::RangeRef;
 
 std::vector<Ev> SevenEvents() {
-  return {{"高一男子100米", "1", 1, 3},     {"高一男子4×100米接力", "1", 1, 2}, {"高一女子100米", "1", 1, 0},
+  return {{"高一男子100米", "1", 1, 3},    {"高一男子4×100米接力", "1", 1, 2}, {"高一女子100米", "1", 1, 0},
           {"高一男子定向越野", "2", 5, 4}, {"高一女子跳绳", "2", 4, 2},        {"高一男子跳远", "2", 3, 2},
           {"高一男子跳高", "3", 2, 2}};
 }
@@ -55,13 +55,14 @@ TEST(ScoreRegister, EveryEventOwnsRowsTwoKPlusOneAndTwo) {
   f.Run("ScoreEdit");
   ASSERT_TRUE(f.ui.boxes.empty()) << f.ui.boxes.front().text;
 
-  EXPECT_EQ(RowTexts(reg, 3, 1, 8),
-            (std::vector<std::string>{"高一男子100米", "计时", "", "号码", Number(1, 0), Number(1, 1), Number(1, 2), ""}));
+  EXPECT_EQ(RowTexts(reg, 3, 1, 8), (std::vector<std::string>{"高一男子100米", "计时", "", "号码", Number(1, 0),
+                                                              Number(1, 1), Number(1, 2), ""}));
   EXPECT_EQ(RowTexts(reg, 4, 1, 5), (std::vector<std::string>{"", "", "", "成绩", ""}));
   // A relay lists its teams.
   EXPECT_EQ(RowTexts(reg, 5, 1, 7),
             (std::vector<std::string>{"高一男子4×100米接力", "计时", "", "班级", Team(2, 0), Team(2, 1), ""}));
-  EXPECT_EQ(RowTexts(reg, 11, 1, 6), (std::vector<std::string>{"高一女子跳绳", "计个", "", "号码", Number(5, 0), Number(5, 1)}));
+  EXPECT_EQ(RowTexts(reg, 11, 1, 6),
+            (std::vector<std::string>{"高一女子跳绳", "计个", "", "号码", Number(5, 0), Number(5, 1)}));
   EXPECT_EQ(Text(reg, "B13"), "计距");  // distance
   EXPECT_EQ(Text(reg, "B15"), "计距");  // height
   EXPECT_EQ(Text(reg, "D16"), "成绩");

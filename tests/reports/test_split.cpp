@@ -36,7 +36,7 @@ TEST(SplitEntrants, GroupsBalancedThenLines) {
   EXPECT_EQ(s.groupSize, (std::vector<int>{10, 10}));
   EXPECT_EQ(Lines(12, '3', 8, 12), (V{{8, 4}}));
   EXPECT_EQ(Lines(25, '3', 20, 30), (V{{20, 5}}));  // one group on two forms
-  EXPECT_EQ(Lines(25, '9', 8, 10).size(), 3u);     // unknown codes are groups
+  EXPECT_EQ(Lines(25, '9', 8, 10).size(), 3u);      // unknown codes are groups
   EXPECT_THROW(SplitEntrants(5, '3', 8, 0), std::invalid_argument);
   EXPECT_NO_THROW(SplitEntrants(5, '1', 8, 0));  // lanes do not need the group size
 }

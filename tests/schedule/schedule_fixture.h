@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "host/application.h"
-#include "meet/layout.h"
 #include "host/range.h"
+#include "meet/layout.h"
 #include "schedule/commands.h"
 #include "schedule/items.h"
 #include "schedule/schedule.h"
 #include "shell/program.h"
 #include "shell/settings.h"
+#include "support/meet_workbook.h"
 #include "support/scratch.h"
 #include "support/test_ui.h"
-#include "support/meet_workbook.h"
 
 namespace korvane::schedule::testing {
 

@@ -36,10 +36,10 @@ struct Road : testing::Fixture {
     MeetSpec s;
     s.headings = {"100米", "跳远", "4×100米接力"};
     OpenMeet(s);
-    Entrants("初一男子100米", 17);  // 101 预赛, 102 决赛
-    Entrants("初二男子100米", 6);   // 103
-    Entrants("初一女子100米", 8);   // 104
-    Entrants("初二女子100米", 5);   // 105
+    Entrants("初一男子100米", 17);       // 101 预赛, 102 决赛
+    Entrants("初二男子100米", 6);        // 103
+    Entrants("初一女子100米", 8);        // 104
+    Entrants("初二女子100米", 5);        // 105
     Entrants("初一男子4×100米接力", 6);  // 106
     Entrants("初二女子4×100米接力", 4);  // 107
     Entrants("初一男子跳远", 20, 3);     // 201 预赛, 202 决赛 (12 a group)
@@ -73,12 +73,12 @@ struct Road : testing::Fixture {
   static void Morning(Frm日程安排& d) {
     Select(d.ListBox13, "301");
     StartAt(d, 8, 0);
-    d.cmdAppend.Click();                 // 309 开幕式 310 ...
-    SelectRow(d.ListBox21, 2);           // before 310
+    d.cmdAppend.Click();        // 309 开幕式 310 ...
+    SelectRow(d.ListBox21, 2);  // before 310
     Select(d.ListBox13, "303");
     StartAt(d, 8, 30);
     Duration(d, 10);
-    d.cmdAppend.Click();                 // 309 开幕式 检录 310 ...
+    d.cmdAppend.Click();  // 309 开幕式 检录 310 ...
     Duration(d, 15);
     Select(d.ListBox11, "101");
     SelectRow(d.ListBox21, 3);
@@ -90,7 +90,7 @@ struct Road : testing::Fixture {
     Duration(d, 10);
     Select(d.ListBox11, "104");
     SelectRow(d.ListBox21, 5);
-    d.cmdAppend.Click();                 // ... 101 休息 104 310 ...
+    d.cmdAppend.Click();  // ... 101 休息 104 310 ...
     // The field list.
     SelectRow(d.ListBox22, 1);
     Select(d.ListBox13, "303");
@@ -103,7 +103,7 @@ struct Road : testing::Fixture {
     StartAt(d, 9, 0);
     Duration(d, 45);
     SelectRow(d.ListBox22, 3);
-    d.cmdAppend.Click();                 // 309 检录 裁判 201 310 ...
+    d.cmdAppend.Click();  // 309 检录 裁判 201 310 ...
   }
 };
 
@@ -149,11 +149,11 @@ TEST(ScheduleCommand, NewScheduleAsksForAnOddFirstPageAndLoadsTheLists) {
   EXPECT_TRUE(f.ui.inputs.empty());
   EXPECT_EQ(firstPage, 13);
   EXPECT_EQ(f.ui.dialogsShown, (std::vector<std::string>{"赛程设置", "赛事日程安排"}));
-  EXPECT_EQ(track, (std::vector<std::string>{"101|初一|男子|100米|预赛|3组(17人)", "102|初一|男子|100米|决赛|1组",
-                                             "103|初二|男子|100米|预决赛|1组(6人)", "104|初一|女子|100米|预决赛|1组(8人)",
-                                             "105|初二|女子|100米|预决赛|1组(5人)",
-                                             "106|初一|男子|4×100米接力|预决赛|1组(6班)",
-                                             "107|初二|女子|4×100米接力|预决赛|1组(4班)"}));
+  EXPECT_EQ(track, (std::vector<std::string>{
+                       "101|初一|男子|100米|预赛|3组(17人)", "102|初一|男子|100米|决赛|1组",
+                       "103|初二|男子|100米|预决赛|1组(6人)", "104|初一|女子|100米|预决赛|1组(8人)",
+                       "105|初二|女子|100米|预决赛|1组(5人)", "106|初一|男子|4×100米接力|预决赛|1组(6班)",
+                       "107|初二|女子|4×100米接力|预决赛|1组(4班)"}));
   ASSERT_EQ(additional.size(), 14u);
   EXPECT_EQ(additional[0], "301|开幕式");
   EXPECT_EQ(additional[13], "314|10月27日下午");
@@ -434,8 +434,9 @@ TEST(ScheduleCommand, ClashesAreReportedAndListed) {
   // 10101 runs the 100m heats (8:40～8:55) and jumps from 9:00; 10102 runs
   // the 100m heats and the girls' 100m (9:00～9:10) after them: no clash.
   // 10103 runs 100m and jumps at the same time.
-  f.Numbers({{"10101", "张三"}, {"10102", "李四"}, {"10103", "王五"}},
-            {{"初一男子100米", {"10101", "10102", "10103"}}, {"初一女子100米", {"10102"}}, {"初一男子跳远", {"10103", "10101"}}});
+  f.Numbers({{"10101", "张三"}, {"10102", "李四"}, {"10103", "王五"}}, {{"初一男子100米", {"10101", "10102", "10103"}},
+                                                                        {"初一女子100米", {"10102"}},
+                                                                        {"初一男子跳远", {"10103", "10101"}}});
   f.Entrants("初一男子100米", 17);
   f.Entrants("初一男子跳远", 20, 3);
   f.arrange = [&](Frm日程安排& d) {

@@ -25,8 +25,8 @@ TEST(ScheduleItems, CodesStayUniqueAndInOrderBeyondNinetyNine) {
 
 TEST(ScheduleItems, KindsOfTheAdditionalCodes) {
   const std::pair<const char*, RowKind> cases[] = {
-      {"301", RowKind::Opening}, {"302", RowKind::Closing}, {"303", RowKind::CheckIn}, {"304", RowKind::Judges},
-      {"307", RowKind::Judges},  {"308", RowKind::Rest},    {"309", RowKind::HalfDay}, {"322", RowKind::HalfDay},
+      {"301", RowKind::Opening},     {"302", RowKind::Closing},   {"303", RowKind::CheckIn}, {"304", RowKind::Judges},
+      {"307", RowKind::Judges},      {"308", RowKind::Rest},      {"309", RowKind::HalfDay}, {"322", RowKind::HalfDay},
       {"600", RowKind::UserDefined}, {"2100", RowKind::FieldItem}};
   for (const auto& [code, kind] : cases) EXPECT_EQ(KindOf(code), kind) << code;
 }
@@ -56,8 +56,9 @@ TEST(ScheduleItems, EntryTextsAcceptedAndRefused) {
   ASSERT_TRUE(special);
   EXPECT_EQ((*special)[0], "特长");
   EXPECT_EQ((*special)[2], "4×100米接力");
-  for (const char* bad : {"高四男子100米,预赛,1组(8人)", "高一男子100米,预赛,10组(8人)", "高一男子100米,半决赛,1组(8人)",
-                          "高一男子米,预赛,1组(8人)", "高一男子100米,预赛,1组（8人）", ""})
+  for (const char* bad :
+       {"高四男子100米,预赛,1组(8人)", "高一男子100米,预赛,10组(8人)", "高一男子100米,半决赛,1组(8人)",
+        "高一男子米,预赛,1组(8人)", "高一男子100米,预赛,1组（8人）", ""})
     EXPECT_FALSE(SplitEntryText(NormalizeEntryText(bad))) << bad;
 }
 
@@ -78,9 +79,9 @@ TEST(ScheduleItems, DerivedRowsWithGroupsAndFinals) {
   std::vector<std::string> track, field;
   for (const ListRow& r : items.track) track.push_back(r[0] + " " + r[1] + r[2] + r[3] + " " + r[4] + " " + r[5]);
   for (const ListRow& r : items.field) field.push_back(r[0] + " " + r[1] + r[2] + r[3] + " " + r[4] + " " + r[5]);
-  EXPECT_EQ(track, (std::vector<std::string>{"101 高一男子100米 预赛 3组(17人)", "102 高一男子100米 决赛 1组",
-                                             "103 高一女子100米 预决赛 1组(8人)",
-                                             "104 高一男子4×100米接力 预决赛 1组(6班)"}));
+  EXPECT_EQ(track,
+            (std::vector<std::string>{"101 高一男子100米 预赛 3组(17人)", "102 高一男子100米 决赛 1组",
+                                      "103 高一女子100米 预决赛 1组(8人)", "104 高一男子4×100米接力 预决赛 1组(6班)"}));
   EXPECT_EQ(field, (std::vector<std::string>{"201 高一男子跳远 预决赛 1组(40人)", "202 高二女子铅球 预赛 3组(25人)",
                                              "203 高二女子铅球 决赛 1组"}));
 }

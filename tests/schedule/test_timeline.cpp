@@ -38,8 +38,8 @@ TEST(ScheduleTimeline, TrackRunsFromCheckInThroughDurationsAndRests) {
   std::vector<std::string> times;
   for (const TimedRow& r : t.rows) times.push_back(r.timeText);
   // The rest has no row; its five minutes delay the next heat.
-  EXPECT_EQ(times, (std::vector<std::string>{"", "8:00", "8:30", "8:40～8:55", "9:00～9:10", "", "14:00",
-                                             "14:10～14:30"}));
+  EXPECT_EQ(times,
+            (std::vector<std::string>{"", "8:00", "8:30", "8:40～8:55", "9:00～9:10", "", "14:00", "14:10～14:30"}));
   EXPECT_EQ(t.rows[3].halfDay, "10月25日上午");
   EXPECT_EQ(t.rows[7].halfDay, "10月25日下午");
 }
@@ -53,7 +53,7 @@ TEST(ScheduleTimeline, FieldEventsHaveTheirOwnStart) {
 
 TEST(ScheduleTimeline, UnreadableTimesNameTheirRow) {
   std::vector<ListRow> track = WorkedTrackList();
-  track[2][2] = "8:3";    // the hour box lost its minutes
+  track[2][2] = "8:3";  // the hour box lost its minutes
   EXPECT_EQ(TrackTimeline(track).badRow, 2);
   track = WorkedTrackList();
   track[5][6] = "十分钟";
@@ -103,7 +103,8 @@ TEST(ScheduleSheets, FieldSheetAndLongSchedulePageBreaks) {
   host::Workbook& book = host.Add(std::string(KORVANE_SHARE_DIR) + "/日程安排表.xltx");
   host::Worksheet& ws = book.Sheet("田赛");
   std::vector<ListRow> field = FieldList();
-  for (int i = 0; i < 60; ++i) field.insert(field.end() - 1, {"202", "高一", "女子", "跳高", "预决赛", "1组(9人)", "10:00_30分钟"});
+  for (int i = 0; i < 60; ++i)
+    field.insert(field.end() - 1, {"202", "高一", "女子", "跳高", "预决赛", "1组(9人)", "10:00_30分钟"});
   EXPECT_EQ(WriteFieldSheet(ws, FieldTimeline(field)), 66);
   EXPECT_EQ(ws.ValueAt(2, 1).ToText(), "10月25日上午");
   EXPECT_EQ(ws.ValueAt(4, 2).ToText(), "第一组裁判");
@@ -119,7 +120,8 @@ TEST(SchedulePreview, SameTimesAsTheSheetsOnTwoTabs) {
   EXPECT_TRUE(preview.jsList.visible);
   EXPECT_FALSE(preview.tsList.visible);
   ASSERT_EQ(preview.jsList.RowCount(), 8);
-  EXPECT_EQ(preview.jsList.Row(3), (std::vector<std::string>{"8:40～8:55", "高一", "男子", "100米", "预赛", "2组(16人)"}));
+  EXPECT_EQ(preview.jsList.Row(3),
+            (std::vector<std::string>{"8:40～8:55", "高一", "男子", "100米", "预赛", "2组(16人)"}));
   EXPECT_EQ(preview.jsList.Row(4)[0], "9:00～9:10");
   EXPECT_EQ(preview.jsList.Row(7)[0], "14:10～14:30");
   EXPECT_EQ(preview.jsList.Row(2), (std::vector<std::string>{"8:30", "开始检录", "", "", "", ""}));

@@ -94,9 +94,10 @@ TEST(CreateBMB, ClassModeNamesTheClassesAndMakesOneSheetPerTeamInFrontOfSettings
   EXPECT_EQ(Text(f.book, "4", "C2"), "高二(1)班");
   std::vector<std::string> order;
   for (host::Worksheet* ws : f.book.Sheets()) order.push_back(ws->Name());
-  EXPECT_EQ(order, (std::vector<std::string>{"1", "2", "3", "4", "5", "设置", "报名表样表", "比赛项目名单", "成绩登记表",
-                                             "记录表1", "记录表2", "记录表3"}));
-  for (const char* hidden : {"设置", "报名表样表", "比赛项目名单"}) EXPECT_FALSE(f.book.Sheet(hidden).Visible()) << hidden;
+  EXPECT_EQ(order, (std::vector<std::string>{"1", "2", "3", "4", "5", "设置", "报名表样表", "比赛项目名单",
+                                             "成绩登记表", "记录表1", "记录表2", "记录表3"}));
+  for (const char* hidden : {"设置", "报名表样表", "比赛项目名单"})
+    EXPECT_FALSE(f.book.Sheet(hidden).Visible()) << hidden;
   for (const char* other : {"成绩登记表", "记录表1", "记录表2", "记录表3"})
     EXPECT_EQ(f.book.Sheet(other).Visible(), visibleBefore[other]) << other;
   EXPECT_EQ(f.book.Count(), 5 + meet::kFixedSheetCount);
@@ -347,7 +348,8 @@ struct Refusal {
 
 TEST(CreateBMB, RefusesWithAMessageNamingTheCellAndChangesNothing) {
   const std::vector<Refusal> cases{
-      {"odd team size", [](host::Workbook& b) { Type(b, "设置", "H2", 21); }, "设置!H2 的每队人数必须是不小于4的偶数。"},
+      {"odd team size", [](host::Workbook& b) { Type(b, "设置", "H2", 21); },
+       "设置!H2 的每队人数必须是不小于4的偶数。"},
       {"team size 2", [](host::Workbook& b) { Type(b, "设置", "H2", 2); }, "设置!H2 的每队人数必须是不小于4的偶数。"},
       {"team size text", [](host::Workbook& b) { Type(b, "设置", "H2", "二十"); },
        "设置!H2 的每队人数必须是不小于4的偶数。"},
@@ -355,9 +357,15 @@ TEST(CreateBMB, RefusesWithAMessageNamingTheCellAndChangesNothing) {
        "设置!H2 的每队人数必须是不小于4的偶数。"},
       {"team size 100", [](host::Workbook& b) { Type(b, "设置", "H2", 100); },
        "设置!H2 的每队人数不能超过98（运动员号码中的序号只有两位）。"},
-      {"negative count", [](host::Workbook& b) { Grades(b, {{"高一", 3}, {"高二", -1}, {"高三", 2}}); },
+      {"negative count",
+       [](host::Workbook& b) {
+         Grades(b, {{"高一", 3}, {"高二", -1}, {"高三", 2}});
+       },
        "设置!B3 的班级（代表队）数必须是不小于0的整数。"},
-      {"text count", [](host::Workbook& b) { Grades(b, {{"高一", 3}, {"高二", "两个"}}); },
+      {"text count",
+       [](host::Workbook& b) {
+         Grades(b, {{"高一", 3}, {"高二", "两个"}});
+       },
        "设置!B3 的班级（代表队）数必须是不小于0的整数。"},
       {"count without grade",
        [](host::Workbook& b) {
@@ -365,7 +373,10 @@ TEST(CreateBMB, RefusesWithAMessageNamingTheCellAndChangesNothing) {
          Type(b, "设置", "B8", "x");
        },
        "设置!B8 的班级（代表队）数必须是不小于0的整数。"},
-      {"100 classes", [](host::Workbook& b) { Grades(b, {{"高一", 100}}); },
+      {"100 classes",
+       [](host::Workbook& b) {
+         Grades(b, {{"高一", 100}});
+       },
        "设置!B2 的班级（代表队）数不能超过99（运动员号码中的队号只有两位）。"},
       {"counts beyond the grades",
        [](host::Workbook& b) {
@@ -374,7 +385,10 @@ TEST(CreateBMB, RefusesWithAMessageNamingTheCellAndChangesNothing) {
        },
        "设置!B9 的参赛队总数（9）与各年级的班级（代表队）数之和（5）不一致。"},
       {"empty grade inside",
-       [](host::Workbook& b) { Grades(b, {{"高一", 3}, {"", 2}, {"高三", 2}}); }, "设置!A3 的年级名称不能为空。"},
+       [](host::Workbook& b) {
+         Grades(b, {{"高一", 3}, {"", 2}, {"高三", 2}});
+       },
+       "设置!A3 的年级名称不能为空。"},
       {"no grades",
        [](host::Workbook& b) {
          Grades(b, {});

@@ -242,7 +242,9 @@ TEST(EventDialog, DuplicatesOfOneGradeEventAndSexAreResolved) {
     Events f({"高一"});
     host::Worksheet& ev = f.EventsSheet();
     ev.PutValue(2, 4, host::CellValue(4));
-    const char* rows[][3] = {{"1", "1", "高一男子100米"}, {"3", "1", "高一男子100米"}, {"1", "1", "高一女子100米"},
+    const char* rows[][3] = {{"1", "1", "高一男子100米"},
+                             {"3", "1", "高一男子100米"},
+                             {"1", "1", "高一女子100米"},
                              {"1", "1", "高一女子100米"}};
     for (int i = 0; i < 4; ++i) {
       ev.PutValue(i + 3, 2, host::CellValue(std::stoi(rows[i][0])));
@@ -333,7 +335,7 @@ TEST(EventDialog, EntriesStaySortedByCode) {
   Configure(*d, "高一", "男子", "分组不分道/田赛分组", "计高", {"跳高"});
   Configure(*d, "高一", "女子", "分道", "计时", {"100米"});
   EXPECT_EQ(Rows(d->List2), (std::vector<std::string>{"101211_高一女子100米", "106132_高一男子跳高",
-                                                       "201211_高二女子100米", "203211_高二女子400米"}));
+                                                      "201211_高二女子100米", "203211_高二女子400米"}));
   d->List2.UserSelect({1, 3});
   d->Remove.Click();
   EXPECT_EQ(Rows(d->List2), (std::vector<std::string>{"101211_高一女子100米", "201211_高二女子100米"}));
@@ -348,14 +350,14 @@ TEST(EventDialog, TheCheckFollowsADeletedCatalogueEvent) {
   d->List1.UserSelect({1});  // 200米, the second event
   d->CmdDel.Click();
   d->CmdCheck.Click();
-  EXPECT_EQ(Rows(d->List2), (std::vector<std::string>{"101111_高一男子100米", "102111_高一男子400米",
-                                                       "106233_高一女子跳远"}));
+  EXPECT_EQ(Rows(d->List2),
+            (std::vector<std::string>{"101111_高一男子100米", "102111_高一男子400米", "106233_高一女子跳远"}));
   // A new first event moves every entry one place on.
   d->List1.UserSelect({});
   Insert(*d, "60m");
   d->CmdCheck.Click();
-  EXPECT_EQ(Rows(d->List2), (std::vector<std::string>{"102111_高一男子100米", "103111_高一男子400米",
-                                                       "107233_高一女子跳远"}));
+  EXPECT_EQ(Rows(d->List2),
+            (std::vector<std::string>{"102111_高一男子100米", "103111_高一男子400米", "107233_高一女子跳远"}));
 }
 
 // ---- writing ----
@@ -374,8 +376,8 @@ TEST(EventDialog, ApplyingTheCatalogueRewritesTheFormHeadings) {
   EXPECT_EQ(d->CatalogueMark() + d->EventsMark(), 0);
 
   host::Worksheet& form = f.Form();
-  const std::vector<std::string> expected{"60米", "100米", "200米", "400米", "800米", "1500米",
-                                          "跳高", "跳远",  "铅球",  "4×100米接力"};
+  const std::vector<std::string> expected{"60米",   "100米", "200米", "400米", "800米",
+                                          "1500米", "跳高",  "跳远",  "铅球",  "4×100米接力"};
   EXPECT_EQ(RowTexts(form, 3, 4), expected);
   const int last = 3 + static_cast<int>(expected.size());  // column M
   for (int c : {last + 1, last + 2}) {
@@ -499,8 +501,8 @@ TEST(EventDialog, ApplyingTheEventsRewritesTheirRowsAndDeletesLeftOverRows) {
     int rule, method;
     const char* title;
   };
-  const Row expected[] = {{"高一", 1, 1, "高一男子100米"}, {"", 1, 1, "高一女子100米"}, {"", 1, 1, "高一男子200米"},
-                          {"", 1, 1, "高一女子200米"},     {"高二", 3, 3, "高二男子跳远"}, {"", 2, 5, "高二混合跳绳"},
+  const Row expected[] = {{"高一", 1, 1, "高一男子100米"},  {"", 1, 1, "高一女子100米"},    {"", 1, 1, "高一男子200米"},
+                          {"", 1, 1, "高一女子200米"},      {"高二", 3, 3, "高二男子跳远"}, {"", 2, 5, "高二混合跳绳"},
                           {"", 2, 5, "高二混合4×100米接力"}};
   for (int i = 0; i < 7; ++i) {
     const int r = i + 3;

@@ -18,12 +18,12 @@ std::vector<std::string> Controls() {
 
 TEST(MenuTree, ItemsInMenuOrderWithUniqueNamesAndIndexes) {
   // The order the `menu` statement prints and the desktop menu shows.
-  std::vector<std::string> expected{
-      "New",          "Open",     "Import",    "Export",       "ExportPRF",      "Save",     "Close",
-      "MyPrint1",     "MyPrint2", "MyPrint3",  "MyPrint4",     "Quit",           "consolidate", "Combine",
-      "Sort",         "CreateReport", "MNBM",  "ScoreEdit",    "CreateTables",   "ProtectAllYN", "DefaultFolder",
-      "Initialization", "ItemSetup", "Schedule", "PrizeSetup", "PrizeList",      "PrizeCreate", "Content",
-      "About"};
+  std::vector<std::string> expected{"New",           "Open",           "Import",      "Export",       "ExportPRF",
+                                    "Save",          "Close",          "MyPrint1",    "MyPrint2",     "MyPrint3",
+                                    "MyPrint4",      "Quit",           "consolidate", "Combine",      "Sort",
+                                    "CreateReport",  "MNBM",           "ScoreEdit",   "CreateTables", "ProtectAllYN",
+                                    "DefaultFolder", "Initialization", "ItemSetup",   "Schedule",     "PrizeSetup",
+                                    "PrizeList",     "PrizeCreate",    "Content",     "About"};
   EXPECT_EQ(Controls(), expected);
 
   std::set<int> indexes;
@@ -84,8 +84,8 @@ TEST(MenuState, ResetMenuLeavesOnlyTheStartItemsEnabled) {
   std::set<std::string> enabled;
   for (const MenuNode* n : MenuItems())
     if (menu.Enabled(n->control)) enabled.insert(n->control);
-  EXPECT_EQ(enabled, (std::set<std::string>{"New", "Open", "DefaultFolder", "Initialization", "Quit", "Content",
-                                            "About"}));
+  EXPECT_EQ(enabled,
+            (std::set<std::string>{"New", "Open", "DefaultFolder", "Initialization", "Quit", "Content", "About"}));
   EXPECT_FALSE(menu.Checked("ProtectAllYN"));
 }
 

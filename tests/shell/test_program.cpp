@@ -103,7 +103,8 @@ TEST(Program, ACommandThatFailsUnexpectedlyIsReportedAndUndone) {
 
 TEST(Program, AUiThatStopsEndsTheCommandWithoutAMessage) {
   Fixture f;
-  f.program.Commands().Register("Sort", [](Program& p) { p.ui().MessageBox("继续吗？", Icon::Question, Buttons::YesNo); });
+  f.program.Commands().Register("Sort",
+                                [](Program& p) { p.ui().MessageBox("继续吗？", Icon::Question, Buttons::YesNo); });
   EXPECT_THROW(f.program.Run("Sort"), UiStopped);  // the test double has no answer queued
   EXPECT_TRUE(f.ui.boxes.empty() || f.ui.boxes.back().icon != Icon::Critical);
 }

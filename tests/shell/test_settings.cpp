@@ -44,14 +44,15 @@ TEST(SettingsStore, KeepsValuesByApplicationSectionAndKey) {
   EXPECT_EQ(store.Get("Microsoft Excel", "Brevundal\\MySection", "DefaultPath"), "/new");
   EXPECT_EQ(store.Get("Other", "Brevundal\\MySection", "DefaultPath"), "elsewhere");
   // The layout people find when they open the file.
-  EXPECT_NE(ReadAll(store.File()).find("[Microsoft Excel\\Brevundal\\MySection]\nDefaultPath=/new\n"), std::string::npos);
+  EXPECT_NE(ReadAll(store.File()).find("[Microsoft Excel\\Brevundal\\MySection]\nDefaultPath=/new\n"),
+            std::string::npos);
 }
 
 TEST(SettingsStore, ValuesRoundTripWhateverTheyHold) {
   TempDir dir;
   SettingsStore store(dir / "s.ini");
-  for (std::string value : {std::string("  leading and trailing  "), std::string("a\\nb\\\\c"), std::string("two\nlines\r\n"),
-                            std::string("x=y;[z]"), std::string("")}) {
+  for (std::string value : {std::string("  leading and trailing  "), std::string("a\\nb\\\\c"),
+                            std::string("two\nlines\r\n"), std::string("x=y;[z]"), std::string("")}) {
     store.Save("App", "Sec", "Key", value);
     EXPECT_EQ(store.Get("App", "Sec", "Key", "absent"), value);
   }

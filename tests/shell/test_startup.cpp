@@ -40,7 +40,7 @@ pid_t HoldLockInChild(const fs::path& file, int& releasePipe) {
   if (pid == 0) {
     close(release[1]);  // so that the parent closing its end is seen as the end of the pipe
     close(ready[0]);
-    alarm(20);          // never outlive a test run that went wrong
+    alarm(20);  // never outlive a test run that went wrong
     SingleInstanceLock lock(file);
     char c = lock.Acquire() == SingleInstanceLock::State::Held ? 'y' : 'n';
     (void)!write(ready[1], &c, 1);

@@ -14,12 +14,12 @@
 #include <string>
 
 #include "app/commands.h"
+#include "cli/script.h"
 #include "host/application.h"
 #include "host/file_save.h"
 #include "host/ooxml/xlsx.h"
 #include "shell/commands.h"
 #include "shell/program.h"
-#include "cli/script.h"
 #include "shell/startup.h"
 #include "support/scratch.h"
 
@@ -42,7 +42,8 @@ inline std::string Dump(const host::WorkbookHost& host) {
       out << " sheet " << ws->Name() << ' ' << static_cast<int>(ws->Visibility()) << ' ' << ws->Protection().on
           << ws->Protection().contents << '\n';
       for (const host::RangeRef& m : ws->Merges()) out << "  merge " << host::RelativeAddress(m) << '\n';
-      for (const auto& [c, info] : ws->ColMap()) out << "  col " << c << ' ' << info.width << info.hidden << info.style << '\n';
+      for (const auto& [c, info] : ws->ColMap())
+        out << "  col " << c << ' ' << info.width << info.hidden << info.style << '\n';
       for (const auto& [r, row] : ws->RowMap()) {
         out << "  row " << r << ' ' << row.height << row.hidden << row.style << '\n';
         for (const host::Cell& c : row.cells)
@@ -75,7 +76,6 @@ inline std::string MenuText(const shell::Program& program) {
          (program.Menu().Checked(item->control) ? "v " : " ");
   return s + program.Caption();
 }
-
 
 // The program in a scratch folder; `body` runs once it has started.
 class MeetSession {

@@ -106,7 +106,8 @@ inline void FillSettings(host::Worksheet& settings, const MeetSpec& spec) {
     // tests read the same names in both modes); later grades are numbered.
     for (int g = 0; g < 2 && g < static_cast<int>(spec.grades.size()); ++g)
       for (int k = 1; k <= spec.grades[g].teams; ++k)
-        settings.PutValue(s::kTeamModeFirstRow + k - 1, setup::TeamModeColumn(g + 1), ClassName(spec.grades[g].name, k));
+        settings.PutValue(s::kTeamModeFirstRow + k - 1, setup::TeamModeColumn(g + 1),
+                          ClassName(spec.grades[g].name, k));
   } else {
     settings.ClearCell(s::kTeamModeFlag.row, s::kTeamModeFlag.col);
   }

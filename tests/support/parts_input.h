@@ -25,7 +25,8 @@ inline std::vector<std::pair<std::string, std::string>> SplitParts(std::string_v
     std::string name(in.substr(pos + 2, nameEnd - pos - 2));
     std::size_t next = in.find("\n@@", nameEnd);
     const std::size_t end = next == std::string_view::npos ? in.size() : next;
-    if (!name.empty() && name.size() < 200) parts.emplace_back(std::move(name), std::string(in.substr(nameEnd + 1, end - nameEnd - 1)));
+    if (!name.empty() && name.size() < 200)
+      parts.emplace_back(std::move(name), std::string(in.substr(nameEnd + 1, end - nameEnd - 1)));
     if (next == std::string_view::npos) break;
     pos = next + 1;
   }

@@ -24,11 +24,11 @@ struct Box {
 
 class TestUi : public Ui {
  public:
-  std::deque<Answer> answers;                       // for boxes with two buttons
-  std::deque<std::optional<std::string>> folders;   // nullopt = cancel
-  std::deque<std::optional<std::string>> inputs;    // nullopt = cancel
-  std::function<void(DialogModel&)> driveDialog;    // acts on a shown dialog until it closes
-  std::function<void()> onPickFolder;               // runs while the picker is up
+  std::deque<Answer> answers;                      // for boxes with two buttons
+  std::deque<std::optional<std::string>> folders;  // nullopt = cancel
+  std::deque<std::optional<std::string>> inputs;   // nullopt = cancel
+  std::function<void(DialogModel&)> driveDialog;   // acts on a shown dialog until it closes
+  std::function<void()> onPickFolder;              // runs while the picker is up
   bool helpOpens = true;
 
   std::vector<Box> boxes;

@@ -84,12 +84,12 @@ inline const char* kRel = "http://schemas.openxmlformats.org/officeDocument/2006
 // workbook relationships, the workbook part with the given sheets (name ->
 // worksheet XML), and optional styles and shared strings.
 struct HandPackage {
-  std::string workbookExtra;   // inserted into <workbook> before <sheets> (workbookPr, bookViews ...)
-  std::string workbookAfter;   // inserted after </sheets> (definedNames ...)
+  std::string workbookExtra;  // inserted into <workbook> before <sheets> (workbookPr, bookViews ...)
+  std::string workbookAfter;  // inserted after </sheets> (definedNames ...)
   std::vector<std::pair<std::string, std::string>> sheets;  // name, worksheet XML
-  std::string styles;         // full xl/styles.xml or empty
-  std::string sharedStrings;  // full xl/sharedStrings.xml or empty
-  Parts extra;                // more parts as they are
+  std::string styles;                                       // full xl/styles.xml or empty
+  std::string sharedStrings;                                // full xl/sharedStrings.xml or empty
+  Parts extra;                                              // more parts as they are
   std::string mainNs = kMain;
   std::string relNs = kRel;
   std::string relTypeBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
@@ -107,8 +107,8 @@ struct HandPackage {
     parts.emplace_back("_rels/.rels",
                        "<?xml version=\"1.0\"?><Relationships "
                        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                       "<Relationship Id=\"rId1\" Type=\"" + relTypeBase +
-                           "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+                       "<Relationship Id=\"rId1\" Type=\"" +
+                           relTypeBase + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
     std::string wb = "<?xml version=\"1.0\"?><workbook xmlns=\"" + mainNs + "\" xmlns:r=\"" + relNs + "\">" +
                      workbookExtra + "<sheets>";
     std::string rels =
@@ -138,10 +138,10 @@ struct HandPackage {
 };
 
 // A worksheet part around the given sheetData content (and what follows it).
-inline std::string SheetXml(const std::string& sheetData, const std::string& after = "",
-                            const std::string& before = "", const std::string& ns = kMain) {
-  return "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "\" xmlns:r=\"" + kRel + "\">" + before +
-         "<sheetData>" + sheetData + "</sheetData>" + after + "</worksheet>";
+inline std::string SheetXml(const std::string& sheetData, const std::string& after = "", const std::string& before = "",
+                            const std::string& ns = kMain) {
+  return "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "\" xmlns:r=\"" + kRel + "\">" + before + "<sheetData>" +
+         sheetData + "</sheetData>" + after + "</worksheet>";
 }
 
 // A fresh folder under the system's temporary folder, removed at the end.

@@ -225,8 +225,10 @@ TEST_F(MeetTemplate, RegistrationFormTakesTwentyEventsOnOnePageWithTicksFromALis
   for (int c = 4; c <= 3 + events; ++c) {
     const std::string name = f.ValueAt(3, c).ToText();
     const int rotation = f.StyleAt(3, c).rotation;
-    const int expected = name == "跳高" || name == "铅球" ? 0 : name == "实心球" ? 255
-                         : name == "4×100米接力" || name == "1500米" ? 90 : rotation;
+    const int expected = name == "跳高" || name == "铅球"            ? 0
+                         : name == "实心球"                          ? 255
+                         : name == "4×100米接力" || name == "1500米" ? 90
+                                                                     : rotation;
     EXPECT_EQ(rotation, expected) << name;
   }
   book->Unprotect();
@@ -392,9 +394,11 @@ TEST_F(RecordForms, ReservedCellsOfEveryFormStartEmptyAndAreOpen) {
     std::vector<std::string> cells;
   };
   const std::vector<Reserved> all = {
-      {layout::kRecordSheet1, {"B2", "H2", "I2", "J3", "B4", "I4", "B5", "I5", "B12", "H12", "I12", "J13", "B14", "I14"}},
+      {layout::kRecordSheet1,
+       {"B2", "H2", "I2", "J3", "B4", "I4", "B5", "I5", "B12", "H12", "I12", "J13", "B14", "I14"}},
       {layout::kRecordSheet2, {"B2", "AT2", "AU2", "A4", "B4", "A23", "B23"}},
-      {layout::kRecordSheet3, {"B2", "J2", "K2", "A4", "B4", "A17", "B17", "B22", "J22", "K22", "A24", "B24", "A37", "B37"}},
+      {layout::kRecordSheet3,
+       {"B2", "J2", "K2", "A4", "B4", "A17", "B17", "B22", "J22", "K22", "A24", "B24", "A37", "B37"}},
   };
   for (const Reserved& r : all) {
     Worksheet& ws = Sheet(r.sheet);
@@ -546,8 +550,8 @@ TEST(ScheduleTemplate, EachPageHoldsTwentyEightScheduleRowsAndAllColumns) {
     Worksheet& ws = book.Sheet(name);
     const int cols = LastCol(ws, 1);
     // The widest texts the schedule writes.
-    const std::vector<std::string> wide = {"10月25日上午", "第一组裁判", "10:30～11:15", "初一初二", "混合",
-                                           "4×100米接力", "预决赛", "10组(75人)"};
+    const std::vector<std::string> wide = {"10月25日上午", "第一组裁判",  "10:30～11:15", "初一初二",
+                                           "混合",         "4×100米接力", "预决赛",       "10组(75人)"};
     for (int r = 2; r <= 57; ++r)
       for (int c = 1; c <= cols; ++c) ws.Cells(r, c).SetValue(CellValue(wide[(c - 1) % wide.size()]));
     Pagination p = Paginate(ws);
@@ -583,7 +587,8 @@ TEST(PrizeTemplate, SevenGradeBlocksWithGroupsPlacesAndOpenEventCells) {
   EXPECT_FALSE(s.HasContent(24, 2)) << "blocks end at row 23";
   // The organiser's cells are open even if the sheet gets protected.
   s.Protect();
-  for (const char* cell : {"B3", "D3", "E23", "F3", "Z23"}) EXPECT_NO_THROW(s.RangeAt(cell).SetValue(CellValue(1))) << cell;
+  for (const char* cell : {"B3", "D3", "E23", "F3", "Z23"})
+    EXPECT_NO_THROW(s.RangeAt(cell).SetValue(CellValue(1))) << cell;
   s.Unprotect();
   // Deleting the blocks of missing grades (three grades here) keeps whole blocks.
   s.Rows("12:23").Delete();

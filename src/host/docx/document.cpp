@@ -1,7 +1,7 @@
 // The .docx document: its package parts, the text search over runs, merge
 // fields and the mail-merge settings.
-#include "host/ascii.h"
 #include "host/docx/document.h"
+#include "host/ascii.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +25,8 @@ namespace {
 constexpr const char* kContentTypesPart = "[Content_Types].xml";
 constexpr const char* kPackageRelsPart = "_rels/.rels";
 constexpr const char* kNsW = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
-constexpr const char* kDocumentMainType = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+constexpr const char* kDocumentMainType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
 constexpr const char* kSettingsType = "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml";
 constexpr const char* kRelSettings = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings";
 constexpr const char* kRelMailMergeSource =
@@ -39,14 +40,35 @@ constexpr char kBlank = '\x02';
 
 // Elements of the settings part that come before w:mailMerge, in the order
 // the schema fixes; w:mailMerge goes after the last of them present.
-constexpr std::string_view kBeforeMailMerge[] = {
-    "writeProtection", "view", "zoom", "removePersonalInformation", "removeDateAndTime",
-    "doNotDisplayPageBoundaries", "displayBackgroundShape", "printPostScriptOverText",
-    "printFractionalCharacterWidth", "printFormsData", "embedTrueTypeFonts", "embedSystemFonts",
-    "saveSubsetFonts", "saveFormsData", "mirrorMargins", "alignBordersAndEdges", "bordersDoNotSurroundHeader",
-    "bordersDoNotSurroundFooter", "gutterAtTop", "hideSpellingErrors", "hideGrammaticalErrors",
-    "activeWritingStyle", "proofState", "formsDesign", "attachedTemplate", "linkStyles",
-    "stylePaneFormatFilter", "stylePaneSortMethod", "documentType"};
+constexpr std::string_view kBeforeMailMerge[] = {"writeProtection",
+                                                 "view",
+                                                 "zoom",
+                                                 "removePersonalInformation",
+                                                 "removeDateAndTime",
+                                                 "doNotDisplayPageBoundaries",
+                                                 "displayBackgroundShape",
+                                                 "printPostScriptOverText",
+                                                 "printFractionalCharacterWidth",
+                                                 "printFormsData",
+                                                 "embedTrueTypeFonts",
+                                                 "embedSystemFonts",
+                                                 "saveSubsetFonts",
+                                                 "saveFormsData",
+                                                 "mirrorMargins",
+                                                 "alignBordersAndEdges",
+                                                 "bordersDoNotSurroundHeader",
+                                                 "bordersDoNotSurroundFooter",
+                                                 "gutterAtTop",
+                                                 "hideSpellingErrors",
+                                                 "hideGrammaticalErrors",
+                                                 "activeWritingStyle",
+                                                 "proofState",
+                                                 "formsDesign",
+                                                 "attachedTemplate",
+                                                 "linkStyles",
+                                                 "stylePaneFormatFilter",
+                                                 "stylePaneSortMethod",
+                                                 "documentType"};
 
 std::string_view Local(const pugi::xml_node& n) { return LocalName(n.name()); }
 
@@ -289,7 +311,8 @@ struct Document::Impl {
         return;
       }
     }
-    pugi::xml_node o = types.append_child(PrefixOf(types).empty() ? "Override" : (PrefixOf(types) + "Override").c_str());
+    pugi::xml_node o =
+        types.append_child(PrefixOf(types).empty() ? "Override" : (PrefixOf(types) + "Override").c_str());
     o.append_attribute("PartName") = partName.c_str();
     o.append_attribute("ContentType") = type;
   }
@@ -326,8 +349,8 @@ struct Document::Impl {
       r.append_attribute("Target") = settings.substr(slash == std::string::npos ? 0 : slash + 1).c_str();
     }
     // A relationship whose part is missing gets the part it names.
-    AddPart(settings, std::string(ooxml::kXmlDecl) + "<w:settings xmlns:w=\"" + kNsW + "\" xmlns:r=\"" +
-                          ooxml::kNsRel + "\"/>");
+    AddPart(settings,
+            std::string(ooxml::kXmlDecl) + "<w:settings xmlns:w=\"" + kNsW + "\" xmlns:r=\"" + ooxml::kNsRel + "\"/>");
     SetContentType(settings, kSettingsType);
     return settings;
   }
@@ -653,7 +676,6 @@ std::optional<MailMergeSettings> Document::MailMerge() const {
   return out;
 }
 
-
 // ---------------------------------------------------------------------------
 // The look of the pages
 // ---------------------------------------------------------------------------
@@ -689,8 +711,8 @@ RunLook LookOfRun(const pugi::xml_node& run, const RunDefaults& defaults) {
       if (!f.empty()) look.font = std::string(f);
     }
     long long half = 0;
-    if (pugi::xml_node sz = Child(rPr, "sz"); sz && ooxml::ParseInt(ooxml::AttrText(sz, "val"), half) && half > 0 &&
-                                             half < 4000)
+    if (pugi::xml_node sz = Child(rPr, "sz");
+        sz && ooxml::ParseInt(ooxml::AttrText(sz, "val"), half) && half > 0 && half < 4000)
       look.size = static_cast<double>(half) / 2.0;
     look.bold = OnOff(Child(rPr, "b"));
     look.underline = OnOff(Child(rPr, "u"));
@@ -707,8 +729,10 @@ class LookBuilder {
     ParagraphLook look;
     if (pugi::xml_node pPr = Child(p, "pPr")) {
       const std::string_view jc = ooxml::AttrText(Child(pPr, "jc"), "val");
-      if (jc == "center") look.align = ParagraphAlign::Center;
-      else if (jc == "right" || jc == "end") look.align = ParagraphAlign::Right;
+      if (jc == "center")
+        look.align = ParagraphAlign::Center;
+      else if (jc == "right" || jc == "end")
+        look.align = ParagraphAlign::Right;
       if (pugi::xml_node sp = Child(pPr, "spacing")) {
         look.spaceBefore = Twips(sp, "before", 0);
         look.spaceAfter = Twips(sp, "after", 0);
@@ -797,8 +821,10 @@ class LookBuilder {
         const std::string_view rl = Local(rc);
         if (rl == "fldChar") {
           const std::string_view type = ooxml::AttrText(rc, "fldCharType");
-          if (type == "begin") fields_.push_back(Field{});
-          else if (type == "separate" && !fields_.empty()) fields_.back().inResult = true;
+          if (type == "begin")
+            fields_.push_back(Field{});
+          else if (type == "separate" && !fields_.empty())
+            fields_.back().inResult = true;
           else if (type == "end" && !fields_.empty()) {
             Field done = fields_.back();
             fields_.pop_back();
@@ -878,8 +904,10 @@ DocumentLook Document::Look(const std::vector<std::pair<std::string, std::string
         const std::string_view color = ooxml::AttrText(top, "color");
         if (color.size() == 6) {
           for (char ch : color) {
-            const int d = ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
-                        : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10 : -1;
+            const int d = ch >= '0' && ch <= '9'   ? ch - '0'
+                          : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10
+                          : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10
+                                                   : -1;
             if (d < 0) {
               rgb = 0;
               break;

@@ -43,9 +43,9 @@ struct TextMatch {
 // Where a deleted text stood: the place a merge field goes. Valid until the
 // document is changed otherwise.
 struct InsertionPoint {
-  void* parent = nullptr;   // element that held the first deleted run
-  void* after = nullptr;    // the sibling to insert after; null: first in parent
-  std::size_t format = 0;   // index of the deleted text's run properties (0: none)
+  void* parent = nullptr;  // element that held the first deleted run
+  void* after = nullptr;   // the sibling to insert after; null: first in parent
+  std::size_t format = 0;  // index of the deleted text's run properties (0: none)
 };
 
 // One merge field as a reader sees it: its instruction without the field's
@@ -85,8 +85,8 @@ struct ParagraphLook {
 struct PageBorder {
   bool present = false;
   bool doubleLine = false;
-  double width = 0;    // of one line
-  double space = 0;    // from the page's edge (or from the text, when !fromPageEdge)
+  double width = 0;  // of one line
+  double space = 0;  // from the page's edge (or from the text, when !fromPageEdge)
   bool fromPageEdge = false;
   std::uint32_t color = 0;  // RGB
 };

@@ -55,9 +55,7 @@ struct EvalKey {
     if (sheet != o.sheet) return std::less<const Worksheet*>()(sheet, o.sheet);
     return std::tie(row, col, text) < std::tie(o.row, o.col, o.text);
   }
-  bool operator==(const EvalKey& o) const {
-    return sheet == o.sheet && row == o.row && col == o.col && text == o.text;
-  }
+  bool operator==(const EvalKey& o) const { return sheet == o.sheet && row == o.row && col == o.col && text == o.text; }
 };
 
 // Per-thread state of the evaluation under way: what is being evaluated (a
@@ -66,10 +64,10 @@ struct EvalKey {
 // evaluated again and again).
 struct EvalState {
   int depth = 0;
-  const char* stackBase = nullptr;       // frame of the top-level evaluation
-  std::vector<const EvalKey*> chain;     // the cells being evaluated, outermost first
-  std::set<EvalKey> visiting;            // the same cells, for lookup
-  std::set<EvalKey> pending;             // cells waiting for a deeper cell to be resumed first
+  const char* stackBase = nullptr;    // frame of the top-level evaluation
+  std::vector<const EvalKey*> chain;  // the cells being evaluated, outermost first
+  std::set<EvalKey> visiting;         // the same cells, for lookup
+  std::set<EvalKey> pending;          // cells waiting for a deeper cell to be resumed first
   std::map<EvalKey, std::optional<CellValue>> memo;
   std::set<const DefinedName*> names;
   // Set when an evaluation stopped at the depth or stack limit: its result
@@ -79,7 +77,7 @@ struct EvalState {
   // short by the resumption limit: such results depend on where evaluation
   // entered, so none of this evaluation's results is kept beyond it.
   bool provisional = false;
-  std::optional<EvalKey> deepest;        // where it stopped: the cell to resume from
+  std::optional<EvalKey> deepest;  // where it stopped: the cell to resume from
 };
 
 thread_local EvalState g_state;
@@ -162,20 +160,28 @@ void ForEachStored(const Worksheet& ws, const RangeRef& r, F&& fn) {
 
 // Text of a value inside a formula; false for errors.
 bool ValueText(const CellValue& v, std::string& out) {
-  if (v.IsEmpty()) out.clear();
-  else if (v.IsText()) out = v.Text();
-  else if (v.IsNumber()) out = NumberToText(v.Number());
-  else if (v.IsBool()) out = v.Bool() ? "TRUE" : "FALSE";
-  else return false;
+  if (v.IsEmpty())
+    out.clear();
+  else if (v.IsText())
+    out = v.Text();
+  else if (v.IsNumber())
+    out = NumberToText(v.Number());
+  else if (v.IsBool())
+    out = v.Bool() ? "TRUE" : "FALSE";
+  else
+    return false;
   return true;
 }
 
 // Number of a value in arithmetic. Errors and unreadable texts give the error
 // to return; texts that may be dates are left to the cached value.
 bool ValueNumber(const CellValue& v, double& out, CellValue& error) {
-  if (v.IsNumber()) out = v.Number();
-  else if (v.IsEmpty()) out = 0;
-  else if (v.IsBool()) out = v.Bool() ? 1 : 0;
+  if (v.IsNumber())
+    out = v.Number();
+  else if (v.IsEmpty())
+    out = 0;
+  else if (v.IsBool())
+    out = v.Bool() ? 1 : 0;
   else if (v.IsText()) {
     if (ParseNumberText(v.Text(), out)) return true;
     if (LooksLikeDateOrTime(v.Text())) throw NotEvaluated{};
@@ -190,12 +196,17 @@ bool ValueNumber(const CellValue& v, double& out, CellValue& error) {
 
 // Truth of a value for IF, NOT, AND, OR.
 bool ValueBool(const CellValue& v, bool& out, CellValue& error) {
-  if (v.IsBool()) out = v.Bool();
-  else if (v.IsNumber()) out = v.Number() != 0;
-  else if (v.IsEmpty()) out = false;
+  if (v.IsBool())
+    out = v.Bool();
+  else if (v.IsNumber())
+    out = v.Number() != 0;
+  else if (v.IsEmpty())
+    out = false;
   else if (v.IsText()) {
-    if (EqualsFolded(v.Text(), "TRUE")) out = true;
-    else if (EqualsFolded(v.Text(), "FALSE")) out = false;
+    if (EqualsFolded(v.Text(), "TRUE"))
+      out = true;
+    else if (EqualsFolded(v.Text(), "FALSE"))
+      out = false;
     else {
       error = CellValue(ErrorCode::Value);
       return false;
@@ -292,7 +303,7 @@ struct Criterion {
   double number = 0;
   bool boolean = false;
   ErrorCode error = ErrorCode::Value;
-  std::string text;       // Text: the operand as written
+  std::string text;  // Text: the operand as written
   bool wildcards = false;
   bool dateLike = false;  // a date or time the engine does not read
 };
@@ -379,8 +390,7 @@ bool Matches(const Criterion& k, const CellValue& v) {
     case Kind::Error:
       if (v.IsError()) return OrderHolds(k.op, v.Err() == k.error ? 0 : 1) && (k.op == Op::Eq || k.op == Op::Ne);
       return k.op == Op::Ne;
-    case Kind::Text:
-      break;
+    case Kind::Text: break;
   }
   if (k.text.empty()) {
     if (k.op == Op::Eq) return k.written ? v.IsEmpty() : (v.IsEmpty() || (v.IsText() && v.Text().empty()));
@@ -629,15 +639,9 @@ class Evaluator {
     RangeRef r;
     switch (p.kind) {
       case RefKind::Cell:
-      case RefKind::Area:
-        r = {row(p.r1, p.ar1), col(p.c1, p.ac1), row(p.r2, p.ar2), col(p.c2, p.ac2)};
-        break;
-      case RefKind::Rows:
-        r = {row(p.r1, p.ar1), 1, row(p.r2, p.ar2), kMaxCols};
-        break;
-      case RefKind::Cols:
-        r = {1, col(p.c1, p.ac1), kMaxRows, col(p.c2, p.ac2)};
-        break;
+      case RefKind::Area: r = {row(p.r1, p.ar1), col(p.c1, p.ac1), row(p.r2, p.ar2), col(p.c2, p.ac2)}; break;
+      case RefKind::Rows: r = {row(p.r1, p.ar1), 1, row(p.r2, p.ar2), kMaxCols}; break;
+      case RefKind::Cols: r = {1, col(p.c1, p.ac1), kMaxRows, col(p.c2, p.ac2)}; break;
     }
     if (r.r1 > r.r2) std::swap(r.r1, r.r2);
     if (r.c1 > r.c2) std::swap(r.c1, r.c2);
@@ -710,7 +714,8 @@ class Evaluator {
   bool EachNumber(const Val& v, CellValue& err, F&& fn) {
     bool ok = true;
     auto visit = [&](const CellValue& x) {
-      if (x.IsNumber()) fn(x.Number());
+      if (x.IsNumber())
+        fn(x.Number());
       else if (x.IsError()) {
         err = x;
         ok = false;
@@ -832,9 +837,12 @@ class Evaluator {
           break;
         case Val::Kind::Scalar: {
           double d = 0;
-          if (all) count += !v.v.IsEmpty();
-          else if (v.v.IsText() && !ParseNumberText(v.v.Text(), d)) Need(!LooksLikeDateOrTime(v.v.Text()));
-          else count += v.v.IsNumber() || v.v.IsBool() || v.v.IsText();
+          if (all)
+            count += !v.v.IsEmpty();
+          else if (v.v.IsText() && !ParseNumberText(v.v.Text(), d))
+            Need(!LooksLikeDateOrTime(v.v.Text()));
+          else
+            count += v.v.IsNumber() || v.v.IsBool() || v.v.IsText();
           break;
         }
       }
@@ -868,8 +876,10 @@ class Evaluator {
         return false;
       }
       bool b = false;
-      if (x.IsBool() || x.IsNumber()) b = x.IsBool() ? x.Bool() : x.Number() != 0;
-      else if (!typed || x.IsEmpty()) return true;  // texts and blanks in ranges are skipped
+      if (x.IsBool() || x.IsNumber())
+        b = x.IsBool() ? x.Bool() : x.Number() != 0;
+      else if (!typed || x.IsEmpty())
+        return true;  // texts and blanks in ranges are skipped
       else if (!ValueBool(x, b, err)) {
         failed = true;
         return false;
@@ -1102,8 +1112,8 @@ class Evaluator {
     const long long r2 = r1 + parts[2] - 1, c2 = c1 + parts[3] - 1;
     if (parts[2] < 1 || parts[3] < 1 || r1 < 1 || c1 < 1 || r2 > kMaxRows || c2 > kMaxCols)
       return Val::Of(ErrorCode::Ref);
-    return Val::Range(base.sheet, RangeRef{static_cast<int>(r1), static_cast<int>(c1), static_cast<int>(r2),
-                                           static_cast<int>(c2)});
+    return Val::Range(base.sheet,
+                      RangeRef{static_cast<int>(r1), static_cast<int>(c1), static_cast<int>(r2), static_cast<int>(c2)});
   }
 
   static std::string TrimText(const std::string& s) {
@@ -1186,7 +1196,8 @@ class Evaluator {
     CellValue err;
     bool failed = false;
     auto add = [&](const CellValue& x) {
-      if (x.IsNumber()) total += x.Number();
+      if (x.IsNumber())
+        total += x.Number();
       else if (x.IsError()) {
         err = x;
         failed = true;
@@ -1195,7 +1206,9 @@ class Evaluator {
     };
     if (Matches(k, CellValue())) {
       // Blank criterion cells match too: walk the summed cells instead.
-      ForEachStored(ts, area, [&](int r, int c) { return Matches(k, rs.ValueAt(r - dr, c - dc)) ? add(ts.ValueAt(r, c)) : true; });
+      ForEachStored(ts, area, [&](int r, int c) {
+        return Matches(k, rs.ValueAt(r - dr, c - dc)) ? add(ts.ValueAt(r, c)) : true;
+      });
     } else {
       ForEachStored(rs, rr, [&](int r, int c) {
         if (!area.Contains(r + dr, c + dc) || !Matches(k, rs.ValueAt(r, c))) return true;

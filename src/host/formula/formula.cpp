@@ -15,8 +15,8 @@ namespace {
 
 using detail::RefKind;
 using detail::RefParts;
-using detail::TokKind;
 using detail::Token;
+using detail::TokKind;
 
 // Rebuilds the text; fn returns the replacement of a token or nullopt to keep it.
 template <typename F>
@@ -26,8 +26,10 @@ std::string Rewrite(std::string_view text, F&& fn) {
   out.reserve(text.size() + 16);
   for (const Token& t : tokens) {
     const std::string_view raw = text.substr(t.pos, t.len);
-    if (std::optional<std::string> rep = fn(t, raw)) out += *rep;
-    else out += raw;
+    if (std::optional<std::string> rep = fn(t, raw))
+      out += *rep;
+    else
+      out += raw;
   }
   return out;
 }
@@ -38,9 +40,7 @@ bool NamesSheet(const Token& t, std::string_view sheet) {
 }
 
 // "Sheet1!#REF!" keeps the sheet part of the reference it replaces.
-std::string RefError(const Token& t, std::string_view raw) {
-  return std::string(raw.substr(0, t.sheetLen)) + "#REF!";
-}
+std::string RefError(const Token& t, std::string_view raw) { return std::string(raw.substr(0, t.sheetLen)) + "#REF!"; }
 
 struct Axis {
   int at;
@@ -141,8 +141,10 @@ std::string Translate(std::string_view text, int dRow, int dCol) {
     auto move = [&](int& v, bool anchored, int delta, int max) {
       if (anchored) return;
       long long nv = static_cast<long long>(v) + delta;
-      if (nv < 1 || nv > max) inside = false;
-      else v = static_cast<int>(nv);
+      if (nv < 1 || nv > max)
+        inside = false;
+      else
+        v = static_cast<int>(nv);
     };
     if (p.kind != RefKind::Cols) {
       move(p.r1, p.ar1, dRow, kMaxRows);

@@ -35,8 +35,7 @@ using Shift = SheetShift;
 // (references without a sheet part refer to `home`), for the shift. References
 // into deleted cells become #REF!. With absoluteOnly, only row (column) parts
 // written with "$" move (the relative offsets of defined names stay).
-std::string AdjustForShift(std::string_view text, std::string_view home, const Shift& shift,
-                           bool absoluteOnly = false);
+std::string AdjustForShift(std::string_view text, std::string_view home, const Shift& shift, bool absoluteOnly = false);
 
 // A sheet was renamed: references naming it follow.
 std::string RenameSheet(std::string_view text, std::string_view oldName, std::string_view newName);

@@ -12,9 +12,7 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsIdentStart(char c) {
-  return IsLetter(c) || c == '_' || c == '\\' || static_cast<unsigned char>(c) >= 0x80;
-}
+bool IsIdentStart(char c) { return IsLetter(c) || c == '_' || c == '\\' || static_cast<unsigned char>(c) >= 0x80; }
 bool IsIdentChar(char c) { return IsIdentStart(c) || IsDigit(c) || c == '.'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -131,9 +129,8 @@ struct ErrorLiteral {
   ErrorCode code;
 };
 constexpr ErrorLiteral kErrorLiterals[] = {
-    {"#NULL!", ErrorCode::Null}, {"#DIV/0!", ErrorCode::Div0}, {"#VALUE!", ErrorCode::Value},
-    {"#REF!", ErrorCode::Ref},   {"#NAME?", ErrorCode::Name},  {"#NUM!", ErrorCode::Num},
-    {"#N/A", ErrorCode::NA},
+    {"#NULL!", ErrorCode::Null}, {"#DIV/0!", ErrorCode::Div0}, {"#VALUE!", ErrorCode::Value}, {"#REF!", ErrorCode::Ref},
+    {"#NAME?", ErrorCode::Name}, {"#NUM!", ErrorCode::Num},    {"#N/A", ErrorCode::NA},
 };
 
 std::size_t ScanError(std::string_view s, std::size_t i, ErrorCode& code) {
@@ -205,10 +202,8 @@ std::string FormatRef(const RefParts& r) {
     return (ac ? "$" : "") + ColumnLetters(col) + (ar ? "$" : "") + std::to_string(row);
   };
   switch (r.kind) {
-    case RefKind::Cell:
-      return cell(r.r1, r.c1, r.ar1, r.ac1);
-    case RefKind::Area:
-      return cell(r.r1, r.c1, r.ar1, r.ac1) + ":" + cell(r.r2, r.c2, r.ar2, r.ac2);
+    case RefKind::Cell: return cell(r.r1, r.c1, r.ar1, r.ac1);
+    case RefKind::Area: return cell(r.r1, r.c1, r.ar1, r.ac1) + ":" + cell(r.r2, r.c2, r.ar2, r.ac2);
     case RefKind::Rows:
       return (r.ar1 ? "$" : "") + std::to_string(r.r1) + ":" + (r.ar2 ? "$" : "") + std::to_string(r.r2);
     case RefKind::Cols:
@@ -399,16 +394,17 @@ std::vector<Token> Tokenize(std::string_view s) {
       continue;
     }
     switch (c) {
-      case '(':
-        t.kind = TokKind::LParen;
-        break;
-      case ')':
-        t.kind = TokKind::RParen;
-        break;
-      case ',':
-        t.kind = TokKind::Comma;
-        break;
-      case '+': case '-': case '*': case '/': case '^': case '&': case '=': case '%':
+      case '(': t.kind = TokKind::LParen; break;
+      case ')': t.kind = TokKind::RParen; break;
+      case ',': t.kind = TokKind::Comma; break;
+      case '+':
+      case '-':
+      case '*':
+      case '/':
+      case '^':
+      case '&':
+      case '=':
+      case '%':
         t.kind = TokKind::Op;
         t.text = std::string(1, c);
         break;

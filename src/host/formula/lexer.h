@@ -20,16 +20,16 @@ enum class TokKind {
   Number,
   String,
   Bool,
-  Error,   // error literal, possibly with a sheet part ("Sheet1!#REF!")
-  Ref,     // A1, $A$1:B5, 1:2, A:E, with an optional sheet part
-  Name,    // a defined name, possibly with a sheet part
-  Func,    // a function name; the "(" is the next token
-  Op,      // + - * / ^ & = <> < > <= >= %
+  Error,  // error literal, possibly with a sheet part ("Sheet1!#REF!")
+  Ref,    // A1, $A$1:B5, 1:2, A:E, with an optional sheet part
+  Name,   // a defined name, possibly with a sheet part
+  Func,   // a function name; the "(" is the next token
+  Op,     // + - * / ^ & = <> < > <= >= %
   LParen,
   RParen,
   Comma,
   Space,
-  Other,   // anything the engine does not understand ({ } ; : @ [..] ...)
+  Other,  // anything the engine does not understand ({ } ; : @ [..] ...)
 };
 
 enum class RefKind { Cell, Area, Rows, Cols };
@@ -50,10 +50,10 @@ struct Token {
   bool boolean = false;
   ErrorCode error = ErrorCode::Value;
   bool hasSheet = false;
-  std::string sheet;            // unquoted, '' undoubled
-  std::size_t sheetLen = 0;     // bytes of the sheet part, "!" included
-  bool external = false;        // names another workbook: never rewritten, not evaluated
-  bool unterminated = false;    // a string without its closing quote
+  std::string sheet;          // unquoted, '' undoubled
+  std::size_t sheetLen = 0;   // bytes of the sheet part, "!" included
+  bool external = false;      // names another workbook: never rewritten, not evaluated
+  bool unterminated = false;  // a string without its closing quote
   RefParts ref;
 };
 

@@ -26,7 +26,9 @@ class Parser {
   }
 
  private:
-  const Token* Peek() const { return pos_ < order_.size() ? &t_.tokens[static_cast<std::size_t>(order_[pos_])] : nullptr; }
+  const Token* Peek() const {
+    return pos_ < order_.size() ? &t_.tokens[static_cast<std::size_t>(order_[pos_])] : nullptr;
+  }
 
   int Add(Node n) {
     t_.nodes.push_back(std::move(n));
@@ -127,8 +129,7 @@ class Parser {
         n.kind = tk->kind == TokKind::Ref ? Node::Kind::Ref : Node::Kind::Name;
         n.token = index;
         return Add(std::move(n));
-      case TokKind::Func:
-        return Function();
+      case TokKind::Func: return Function();
       case TokKind::LParen: {
         if (++depth_ > kMaxNesting) return -1;
         ++pos_;
@@ -139,8 +140,7 @@ class Parser {
         --depth_;
         return inner;
       }
-      default:
-        return -1;
+      default: return -1;
     }
   }
 

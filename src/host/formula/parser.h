@@ -14,11 +14,11 @@ struct Node {
   enum class Kind { Number, String, Bool, Error, Ref, Name, Func, Negate, Plus, Percent, Chain, Missing };
   Kind kind = Kind::Missing;
   double number = 0;
-  std::string text;          // String: the text; Func: the upper-case name
+  std::string text;  // String: the text; Func: the upper-case name
   bool boolean = false;
   ErrorCode error = ErrorCode::Value;
-  int token = -1;            // Ref, Name: index of the token
-  std::vector<int> kids;     // operands / arguments (node indices)
+  int token = -1;                // Ref, Name: index of the token
+  std::vector<int> kids;         // operands / arguments (node indices)
   std::vector<std::string> ops;  // Chain: ops[i] joins kids[i] and kids[i + 1]
 };
 

@@ -21,8 +21,8 @@ namespace korvane::host::ooxml {
 // size of the parts read as a whole (workbook, styles, shared strings).
 // A meet or registration workbook holds well under a million cells.
 struct ReadLimits {
-  std::uint64_t maxTotalUncompressed = 2ull << 30;  // all parts together
-  std::uint64_t maxPartUncompressed = 1ull << 30;   // one worksheet part
+  std::uint64_t maxTotalUncompressed = 2ull << 30;      // all parts together
+  std::uint64_t maxPartUncompressed = 1ull << 30;       // one worksheet part
   std::uint64_t maxTreePartUncompressed = 64ull << 20;  // one part read as a whole
   std::uint64_t maxCells = 5'000'000;
 };

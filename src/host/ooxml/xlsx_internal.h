@@ -201,12 +201,8 @@ class ZipWriter {
   ZipWriter& operator=(const ZipWriter&) = delete;
 
   void Add(const std::string& name, std::string&& data, bool first = false);
-  void Add(const std::string& name, std::string_view data, bool first = false) {
-    Add(name, std::string(data), first);
-  }
-  void Add(const std::string& name, const char* data, bool first = false) {
-    Add(name, std::string_view(data), first);
-  }
+  void Add(const std::string& name, std::string_view data, bool first = false) { Add(name, std::string(data), first); }
+  void Add(const std::string& name, const char* data, bool first = false) { Add(name, std::string_view(data), first); }
   // The archive's bytes. Throws FileError when a part could not be
   // compressed or the archive would pass 4 GB.
   std::string Finish();
@@ -319,8 +315,8 @@ struct StylesRead {
 // Reads xl/styles.xml. The workbook default font is font 0 of the Normal
 // style; cell formats that use it keep an empty name / zero size.
 // A custom indexed palette of the file replaces theme.indexed.
-StylesRead ReadStyles(pugi::xml_node root, StyleTable& table, ThemeColors& theme,
-                      const std::string& fallbackFontName, double fallbackFontSize);
+StylesRead ReadStyles(pugi::xml_node root, StyleTable& table, ThemeColors& theme, const std::string& fallbackFontName,
+                      double fallbackFontSize);
 
 // ---------------------------------------------------------------------------
 // Shared strings

@@ -86,7 +86,10 @@ std::string WriteContentTypes(FileKind kind, std::size_t sheetCount, bool shared
   XmlWriter w(out);
   w.Declaration();
   w.Open("Types").Attr("xmlns", "http://schemas.openxmlformats.org/package/2006/content-types").End();
-  w.Open("Default").Attr("Extension", "rels").Attr("ContentType", "application/vnd.openxmlformats-package.relationships+xml").Empty();
+  w.Open("Default")
+      .Attr("Extension", "rels")
+      .Attr("ContentType", "application/vnd.openxmlformats-package.relationships+xml")
+      .Empty();
   w.Open("Default").Attr("Extension", "xml").Attr("ContentType", "application/xml").Empty();
   auto override = [&](const std::string& part, const char* type) {
     w.Open("Override").Attr("PartName", "/" + part).Attr("ContentType", type).Empty();
@@ -108,7 +111,7 @@ std::string WritePackageRels() {
   w.Open("Relationships").Attr("xmlns", kNsPkgRel).End();
   WriteRelationship(w, "rId1", std::string(kNsRel) + "/officeDocument", "xl/workbook.xml");
   WriteRelationship(w, "rId2", "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
-               "docProps/core.xml");
+                    "docProps/core.xml");
   WriteRelationship(w, "rId3", std::string(kNsRel) + "/extended-properties", "docProps/app.xml");
   w.Close("Relationships");
   return out;
@@ -121,11 +124,11 @@ std::string WriteWorkbookRels(std::size_t sheetCount, bool sharedStrings) {
   w.Open("Relationships").Attr("xmlns", kNsPkgRel).End();
   for (std::size_t i = 0; i < sheetCount; ++i)
     WriteRelationship(w, "rId" + std::to_string(i + 1), std::string(kNsRel) + "/worksheet",
-                 "worksheets/sheet" + std::to_string(i + 1) + ".xml");
+                      "worksheets/sheet" + std::to_string(i + 1) + ".xml");
   WriteRelationship(w, "rId" + std::to_string(sheetCount + 1), std::string(kNsRel) + "/styles", "styles.xml");
   if (sharedStrings)
     WriteRelationship(w, "rId" + std::to_string(sheetCount + 2), std::string(kNsRel) + "/sharedStrings",
-                 "sharedStrings.xml");
+                      "sharedStrings.xml");
   w.Close("Relationships");
   return out;
 }
@@ -197,7 +200,8 @@ std::string WriteAppProps(const Workbook&, const std::vector<const Worksheet*>& 
   w.TextElement("DocSecurity", "0");
   w.TextElement("ScaleCrop", "false");
   const int n = static_cast<int>(sheets.size());
-  out += "<HeadingPairs><vt:vector size=\"2\" baseType=\"variant\"><vt:variant><vt:lpstr>工作表</vt:lpstr></vt:variant>";
+  out +=
+      "<HeadingPairs><vt:vector size=\"2\" baseType=\"variant\"><vt:variant><vt:lpstr>工作表</vt:lpstr></vt:variant>";
   out += "<vt:variant><vt:i4>" + std::to_string(n) + "</vt:i4></vt:variant></vt:vector></HeadingPairs>";
   out += "<TitlesOfParts>";
   w.Open("vt:vector").Attr("size", n).Attr("baseType", "lpstr").End();
@@ -487,7 +491,8 @@ std::string WriteWorkbookBytes(const Workbook& book, FileKind kind) {
   StylesWriter styles(book);
   SharedStringsWriter strings(book.Tables().strings);
   ZipWriter zip;
-  for (int i = 0; i < n; ++i) zip.Add(SheetPartName(i), WriteWorksheetXml(*info.sheets[i], i == active, styles, strings));
+  for (int i = 0; i < n; ++i)
+    zip.Add(SheetPartName(i), WriteWorksheetXml(*info.sheets[i], i == active, styles, strings));
   zip.Add("xl/workbook.xml", WriteWorkbookXml(book, info));
   zip.Add("xl/styles.xml", styles.Assemble());
   if (!strings.Empty()) zip.Add("xl/sharedStrings.xml", strings.Assemble());

@@ -33,7 +33,9 @@ constexpr BuiltinFormat kUniversalFormats[] = {
     {10, "0.00%"},
     {11, "0.00E+00"},
     {12, "# ?/?"},
-    {13, "# ?" "?/??"},  // split so that "??/" is not read as a trigraph
+    {13,
+     "# ?"
+     "?/??"},  // split so that "??/" is not read as a trigraph
     {14, "m/d/yy"},
     {14, "mm-dd-yy"},
     {15, "d-mmm-yy"},
@@ -131,9 +133,12 @@ constexpr std::pair<LineStyle, const char*> kLineStyles[] = {
 };
 
 constexpr std::pair<HAlign, const char*> kHAligns[] = {
-    {HAlign::Left, "left"},         {HAlign::Center, "center"},
-    {HAlign::Right, "right"},       {HAlign::Fill, "fill"},
-    {HAlign::Justify, "justify"},   {HAlign::CenterContinuous, "centerContinuous"},
+    {HAlign::Left, "left"},
+    {HAlign::Center, "center"},
+    {HAlign::Right, "right"},
+    {HAlign::Fill, "fill"},
+    {HAlign::Justify, "justify"},
+    {HAlign::CenterContinuous, "centerContinuous"},
     {HAlign::Distributed, "distributed"},
 };
 
@@ -371,7 +376,8 @@ std::string StylesWriter::Assemble() const {
   w.Open("styleSheet").Attr("xmlns", kNsMain).End();
   if (!m.customFormats.empty()) {
     w.Open("numFmts").Attr("count", static_cast<int>(m.customFormats.size())).End();
-    for (const auto& [id, code] : m.customFormats) w.Open("numFmt").Attr("numFmtId", id).Attr("formatCode", code).Empty();
+    for (const auto& [id, code] : m.customFormats)
+      w.Open("numFmt").Attr("numFmtId", id).Attr("formatCode", code).Empty();
     w.Close("numFmts");
   }
   auto list = [&](const char* name, const Impl::Interned& items) {
@@ -421,10 +427,14 @@ bool ParseHexColor(std::string_view s, std::uint32_t& out) {
   std::uint32_t v = 0;
   for (char c : s) {
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else
+      return false;
     v = v * 16 + static_cast<std::uint32_t>(d);
   }
   // Alpha is ignored by the applications (and some writers put 00 there).
@@ -441,9 +451,12 @@ std::uint32_t ApplyTint(std::uint32_t argb, double tint) {
   if (mx != mn) {
     const double d = mx - mn;
     s = l > 0.5 ? d / (2 - mx - mn) : d / (mx + mn);
-    if (mx == r) h = (g - b) / d + (g < b ? 6 : 0);
-    else if (mx == g) h = (b - r) / d + 2;
-    else h = (r - g) / d + 4;
+    if (mx == r)
+      h = (g - b) / d + (g < b ? 6 : 0);
+    else if (mx == g)
+      h = (b - r) / d + 2;
+    else
+      h = (r - g) / d + 4;
     h /= 6;
   }
   l = tint < 0 ? l * (1 + tint) : l * (1 - tint) + tint;
@@ -594,8 +607,8 @@ void ApplyAlignment(Style& s, const pugi::xml_node& a) {
 
 }  // namespace
 
-StylesRead ReadStyles(pugi::xml_node root, StyleTable& table, ThemeColors& theme,
-                      const std::string& fallbackFontName, double fallbackFontSize) {
+StylesRead ReadStyles(pugi::xml_node root, StyleTable& table, ThemeColors& theme, const std::string& fallbackFontName,
+                      double fallbackFontSize) {
   StylesRead out;
   out.defaultFontName = fallbackFontName;
   out.defaultFontSize = fallbackFontSize;

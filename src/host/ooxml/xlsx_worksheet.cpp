@@ -386,17 +386,13 @@ class SheetWriter {
             AppendInt(out_, strings_.Index(c.str));
             out_ += "</v></c>";
             break;
-          case ValueKind::Bool:
-            out_ += c.b ? " t=\"b\"><v>1</v></c>" : " t=\"b\"><v>0</v></c>";
-            break;
+          case ValueKind::Bool: out_ += c.b ? " t=\"b\"><v>1</v></c>" : " t=\"b\"><v>0</v></c>"; break;
           case ValueKind::Error:
             out_ += " t=\"e\"><v>";
             out_ += ErrorText(c.err);
             out_ += "</v></c>";
             break;
-          case ValueKind::Empty:
-            out_ += "/>";
-            break;
+          case ValueKind::Empty: out_ += "/>"; break;
         }
       }
       if (opened) {
@@ -675,7 +671,9 @@ class SheetReader {
   static void OnStart(void* self, const XML_Char* name, const XML_Char** attrs) {
     Guard(self, [&](SheetReader& r) { r.Start(LocalName(name), attrs); });
   }
-  static void OnEnd(void* self, const XML_Char* name) { Guard(self, [&](SheetReader& r) { r.End(LocalName(name)); }); }
+  static void OnEnd(void* self, const XML_Char* name) {
+    Guard(self, [&](SheetReader& r) { r.End(LocalName(name)); });
+  }
   static void OnText(void* self, const XML_Char* s, int len) {
     Guard(self, [&](SheetReader& r) { r.Text(s, static_cast<std::size_t>(len)); });
   }
@@ -706,11 +704,20 @@ class SheetReader {
 
   // The elements of the sheet that are read as small trees.
   static bool ReadAsTree(std::string_view name) {
-    static const char* const kNames[] = {"sheetPr",        "dimension",  "sheetViews",  "sheetFormatPr",
-                                         "cols",           "sheetProtection", "conditionalFormatting",
+    static const char* const kNames[] = {"sheetPr",
+                                         "dimension",
+                                         "sheetViews",
+                                         "sheetFormatPr",
+                                         "cols",
+                                         "sheetProtection",
+                                         "conditionalFormatting",
                                          "dataValidations",
-                                         "printOptions",   "pageMargins", "pageSetup",  "headerFooter",
-                                         "rowBreaks",      "colBreaks"};
+                                         "printOptions",
+                                         "pageMargins",
+                                         "pageSetup",
+                                         "headerFooter",
+                                         "rowBreaks",
+                                         "colBreaks"};
     for (const char* n : kNames)
       if (name == n) return true;
     return false;
@@ -752,12 +759,16 @@ class SheetReader {
     }
     switch (in_) {
       case In::SheetData:
-        if (name == "row") StartRow(attrs), in_ = In::Row;
-        else skip_ = 1;
+        if (name == "row")
+          StartRow(attrs), in_ = In::Row;
+        else
+          skip_ = 1;
         return;
       case In::Row:
-        if (name == "c") StartCell(attrs), in_ = In::Cell;
-        else skip_ = 1;
+        if (name == "c")
+          StartCell(attrs), in_ = In::Cell;
+        else
+          skip_ = 1;
         return;
       case In::Cell:
         if (name == "v") {
@@ -777,13 +788,18 @@ class SheetReader {
         }
         return;
       case In::Is:
-        if (name == "t") in_ = In::IsT;
-        else if (name == "r") in_ = In::IsR;
-        else skip_ = 1;  // phonetic runs are not part of the value
+        if (name == "t")
+          in_ = In::IsT;
+        else if (name == "r")
+          in_ = In::IsR;
+        else
+          skip_ = 1;  // phonetic runs are not part of the value
         return;
       case In::IsR:
-        if (name == "t") in_ = In::IsRT;
-        else skip_ = 1;
+        if (name == "t")
+          in_ = In::IsRT;
+        else
+          skip_ = 1;
         return;
       case In::MergeCells:
         if (name == "mergeCell") {
@@ -795,9 +811,7 @@ class SheetReader {
         }
         skip_ = 1;
         return;
-      default:
-        skip_ = 1;
-        return;
+      default: skip_ = 1; return;
     }
   }
 
@@ -864,20 +878,34 @@ class SheetReader {
 
   void HandleTree(pugi::xml_node n) {
     const std::string_view name = LocalName(n.name());
-    if (name == "sheetPr") SheetPr(n);
-    else if (name == "dimension") Dimension(n);
-    else if (name == "sheetViews") SheetViews(n);
-    else if (name == "sheetFormatPr") SheetFormatPr(n);
-    else if (name == "cols") Cols(n);
-    else if (name == "sheetProtection") Protection(n);
-    else if (name == "conditionalFormatting") Conditional(n);
-    else if (name == "dataValidations") Validations(n);
-    else if (name == "printOptions") PrintOptions(n);
-    else if (name == "pageMargins") PageMargins(n);
-    else if (name == "pageSetup") pageSetupDoc_.append_copy(n);
-    else if (name == "headerFooter") HeaderFooter(n);
-    else if (name == "rowBreaks") Breaks(n, ws_.Page().rowBreaks, kMaxRows);
-    else if (name == "colBreaks") Breaks(n, ws_.Page().colBreaks, kMaxCols);
+    if (name == "sheetPr")
+      SheetPr(n);
+    else if (name == "dimension")
+      Dimension(n);
+    else if (name == "sheetViews")
+      SheetViews(n);
+    else if (name == "sheetFormatPr")
+      SheetFormatPr(n);
+    else if (name == "cols")
+      Cols(n);
+    else if (name == "sheetProtection")
+      Protection(n);
+    else if (name == "conditionalFormatting")
+      Conditional(n);
+    else if (name == "dataValidations")
+      Validations(n);
+    else if (name == "printOptions")
+      PrintOptions(n);
+    else if (name == "pageMargins")
+      PageMargins(n);
+    else if (name == "pageSetup")
+      pageSetupDoc_.append_copy(n);
+    else if (name == "headerFooter")
+      HeaderFooter(n);
+    else if (name == "rowBreaks")
+      Breaks(n, ws_.Page().rowBreaks, kMaxRows);
+    else if (name == "colBreaks")
+      Breaks(n, ws_.Page().colBreaks, kMaxCols);
   }
 
   // Merges as the file lists them, where a later merge replaces the earlier
@@ -1039,9 +1067,9 @@ class SheetReader {
       std::vector<std::string> formulas;
       for (pugi::xml_node f : c.children())
         if (IsNamed(f, "formula")) formulas.push_back(ElementText(f));
-      static const char* const kKept[] = {"expression",       "cellIs",         "containsBlanks",
+      static const char* const kKept[] = {"expression",        "cellIs",         "containsBlanks",
                                           "notContainsBlanks", "containsErrors", "notContainsErrors",
-                                          "duplicateValues",  "uniqueValues"};
+                                          "duplicateValues",   "uniqueValues"};
       const bool kept = std::find_if(std::begin(kKept), std::end(kKept),
                                      [&](const char* t) { return rule.type == t; }) != std::end(kKept);
       if (!kept) {
@@ -1152,8 +1180,10 @@ class SheetReader {
 
   void HeaderFooter(pugi::xml_node n) {
     PageSetup& p = ws_.Page();
-    if (pugi::xml_node h = Child(n, "oddHeader")) ParseHeaderFooter(ElementText(h), p.leftHeader, p.centerHeader, p.rightHeader);
-    if (pugi::xml_node f = Child(n, "oddFooter")) ParseHeaderFooter(ElementText(f), p.leftFooter, p.centerFooter, p.rightFooter);
+    if (pugi::xml_node h = Child(n, "oddHeader"))
+      ParseHeaderFooter(ElementText(h), p.leftHeader, p.centerHeader, p.rightHeader);
+    if (pugi::xml_node f = Child(n, "oddFooter"))
+      ParseHeaderFooter(ElementText(f), p.leftFooter, p.centerFooter, p.rightFooter);
   }
 
   void Breaks(pugi::xml_node n, std::vector<int>& out, int limit) {
@@ -1277,8 +1307,10 @@ class SheetReader {
     } else if (type == "str") {
       if (cell_.hasV) value = DecodeCellString(raw);
     } else if (type == "inlineStr") {
-      if (cell_.hasIs) value = DecodeCellString(cell_.is);
-      else if (cell_.hasV) value = DecodeCellString(raw);
+      if (cell_.hasIs)
+        value = DecodeCellString(cell_.is);
+      else if (cell_.hasV)
+        value = DecodeCellString(raw);
     } else if (type == "b") {
       if (!raw.empty()) value = ParseBool(raw, false);
     } else if (type == "e") {

@@ -48,8 +48,7 @@ void AppendText(std::string& out, std::string_view s) {
     std::size_t j = i;
     while (j < n) {
       const auto c = static_cast<unsigned char>(s[j]);
-      if (c < 0x20 || c >= 0x80 || c == '&' || c == '<' || c == '>' || (kAttr && c == '"') ||
-          (kCellString && c == '_'))
+      if (c < 0x20 || c >= 0x80 || c == '&' || c == '<' || c == '>' || (kAttr && c == '"') || (kCellString && c == '_'))
         break;
       ++j;
     }
@@ -58,10 +57,22 @@ void AppendText(std::string& out, std::string_view s) {
     if (i >= n) break;
     const auto c = static_cast<unsigned char>(s[i]);
     switch (c) {
-      case '&': out += "&amp;"; ++i; continue;
-      case '<': out += "&lt;"; ++i; continue;
-      case '>': out += "&gt;"; ++i; continue;
-      case '"': out += "&quot;"; ++i; continue;
+      case '&':
+        out += "&amp;";
+        ++i;
+        continue;
+      case '<':
+        out += "&lt;";
+        ++i;
+        continue;
+      case '>':
+        out += "&gt;";
+        ++i;
+        continue;
+      case '"':
+        out += "&quot;";
+        ++i;
+        continue;
       case '_':
         if (IsHexEscapeAt(s, i))
           out += "_x005F_";
@@ -93,8 +104,10 @@ void AppendText(std::string& out, std::string_view s) {
       continue;
     }
     if (character.codePoint == 0xFFFE || character.codePoint == 0xFFFF) {
-      if (kCellString) AppendHexEscape(out, character.codePoint);
-      else out += utf8::kReplacementText;
+      if (kCellString)
+        AppendHexEscape(out, character.codePoint);
+      else
+        out += utf8::kReplacementText;
     } else {
       out.append(s.data() + i, character.bytes);
     }
@@ -348,7 +361,8 @@ void ReadContext::Fail(const std::string& reason) const {
 }
 
 void ReadContext::Damaged(const std::string& detail) const {
-  Fail((kind_ == Kind::Workbook ? "文件已损坏或不是Excel工作簿" : "文件已损坏或不是Word文档（.docx）") + (detail.empty() ? std::string() : "（" + detail + "）") + "。");
+  Fail((kind_ == Kind::Workbook ? "文件已损坏或不是Excel工作簿" : "文件已损坏或不是Word文档（.docx）") +
+       (detail.empty() ? std::string() : "（" + detail + "）") + "。");
 }
 
 void ReadContext::TooLarge() const {
@@ -358,7 +372,9 @@ void ReadContext::TooLarge() const {
 void ReadContext::Encrypted() const {
   if (kind_ == Kind::Document)
     Fail("文件已加密（设置了打开密码），或是旧版Word（.doc）格式。请在Word中取消密码，或另存为.docx格式后再使用。");
-  Fail("文件已加密（设置了打开密码），或是旧版Excel（.xls）格式。请在Excel中取消密码，或另存为.xlsx/.xlsm格式后再打开。");
+  Fail(
+      "文件已加密（设置了打开密码），或是旧版Excel（.xls）格式。请在Excel中取消密码，或另存为.xlsx/"
+      ".xlsm格式后再打开。");
 }
 
 void ReadContext::ReportCurrentException() const {

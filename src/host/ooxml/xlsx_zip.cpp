@@ -353,7 +353,9 @@ std::string ZipReader::Read(const std::string& name, bool required) {
   Stream(name, [&](const char* bytes, std::size_t n) {
     if (first) {
       first = false;
-      if (size_ > 0) data.reserve(static_cast<std::size_t>(std::min<std::uint64_t>({size_, limits_.maxPartUncompressed, 64u << 20})));
+      if (size_ > 0)
+        data.reserve(
+            static_cast<std::size_t>(std::min<std::uint64_t>({size_, limits_.maxPartUncompressed, 64u << 20})));
     }
     if (data.size() + n > limits_.maxTreePartUncompressed) ctx_.TooLarge();
     data.append(bytes, n);

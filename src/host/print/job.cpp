@@ -50,7 +50,8 @@ Spooling SendToPrinter(const std::string& pdfPath, const std::string& title) {
   return s;
 }
 
-JobResult PrintSheets(const std::vector<const Worksheet*>& sheets, const std::string& pdfPath, const std::string& title) {
+JobResult PrintSheets(const std::vector<const Worksheet*>& sheets, const std::string& pdfPath,
+                      const std::string& title) {
   JobResult result;
   if (PrintedPageCount(sheets) == 0) return result;
   PdfDocument doc(pdfPath, title);

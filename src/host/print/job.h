@@ -37,7 +37,8 @@ struct JobResult {
 // Throws PrintError, naming the file, when the PDF cannot be written. A
 // missing CUPS server, no default printer or a refused job are not errors:
 // they are reported in `spooling`.
-JobResult PrintSheets(const std::vector<const Worksheet*>& sheets, const std::string& pdfPath, const std::string& title);
+JobResult PrintSheets(const std::vector<const Worksheet*>& sheets, const std::string& pdfPath,
+                      const std::string& title);
 
 // Sends a finished PDF to the printer chosen as above, one copy.
 Spooling SendToPrinter(const std::string& pdfPath, const std::string& title);

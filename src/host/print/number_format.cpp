@@ -44,8 +44,8 @@ struct Token {
 
 struct Parsed {
   std::vector<Token> tokens;
-  int intZeros = 0;      // "0" before the point: minimum integer digits
-  int decimals = 0;      // places after the point
+  int intZeros = 0;       // "0" before the point: minimum integer digits
+  int decimals = 0;       // places after the point
   bool grouping = false;  // "," between digit placeholders
   bool percent = false;
   bool hasDigits = false;
@@ -79,15 +79,19 @@ Parsed Parse(std::string_view s) {
       // One escaped character (a whole UTF-8 sequence).
       std::size_t len = 1;
       const auto lead = static_cast<unsigned char>(s[i + 1]);
-      if (lead >= 0xF0) len = 4;
-      else if (lead >= 0xE0) len = 3;
-      else if (lead >= 0xC0) len = 2;
+      if (lead >= 0xF0)
+        len = 4;
+      else if (lead >= 0xE0)
+        len = 3;
+      else if (lead >= 0xC0)
+        len = 2;
       literal(s.substr(i + 1, len));
       i += len;
     } else if (c == '[') {
       const std::size_t end = s.find(']', i);
       const std::string_view inner = s.substr(i + 1, (end == std::string_view::npos ? s.size() : end) - i - 1);
-      if (inner == "h" || inner == "hh" || inner == "H" || inner == "m" || inner == "mm" || inner == "s" || inner == "ss") {
+      if (inner == "h" || inner == "hh" || inner == "H" || inner == "m" || inner == "mm" || inner == "s" ||
+          inner == "ss") {
         p.tokens.push_back({Kind::Date, "[" + std::string(inner) + "]"});
         p.hasDate = true;
       }
@@ -123,7 +127,9 @@ Parsed Parse(std::string_view s) {
       literal("%");
     } else if (IsDateLetter(c)) {
       std::size_t j = i;
-      while (j < s.size() && std::tolower(static_cast<unsigned char>(s[j])) == std::tolower(static_cast<unsigned char>(c))) ++j;
+      while (j < s.size() &&
+             std::tolower(static_cast<unsigned char>(s[j])) == std::tolower(static_cast<unsigned char>(c)))
+        ++j;
       std::string code(s.substr(i, j - i));
       for (char& ch : code) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
       p.tokens.push_back({Kind::Date, code});
@@ -167,7 +173,8 @@ std::string Digits(double v, const Parsed& p) {
   if (intPart == "0" && p.intZeros == 0) intPart.clear();
   while (static_cast<int>(intPart.size()) < p.intZeros) intPart.insert(intPart.begin(), '0');
   if (p.grouping) {
-    for (int at = static_cast<int>(intPart.size()) - 3; at > 0; at -= 3) intPart.insert(static_cast<std::size_t>(at), ",");
+    for (int at = static_cast<int>(intPart.size()) - 3; at > 0; at -= 3)
+      intPart.insert(static_cast<std::size_t>(at), ",");
   }
   return intPart + frac;
 }
@@ -221,23 +228,40 @@ std::string DateTime(double v, const Parsed& p) {
     const std::string& c = t.text;
     const long long h12 = hour % 12 == 0 ? 12 : hour % 12;
     const long long h = ampm ? h12 : hour;
-    if (c == "[h]" || c == "[hh]") out += c == "[h]" ? std::to_string(totalSeconds / 3600) : Two(totalSeconds / 3600);
-    else if (c == "[m]" || c == "[mm]") out += std::to_string(totalSeconds / 60);
-    else if (c == "[s]" || c == "[ss]") out += std::to_string(totalSeconds);
-    else if (c == "h") out += std::to_string(h);
-    else if (c.size() >= 2 && c[0] == 'h') out += Two(h);
-    else if (c == "n") out += std::to_string(minute);
-    else if (c == "nn") out += Two(minute);
-    else if (c == "s") out += std::to_string(second);
-    else if (c.size() >= 2 && c[0] == 's') out += Two(second);
-    else if (c == "ampm") out += hour < 12 ? "AM" : "PM";
-    else if (c[0] == 'y') out += c.size() <= 2 ? Two(y % 100) : std::to_string(y);
-    else if (c == "m") out += std::to_string(m);
-    else if (c == "mm") out += Two(m);
-    else if (c[0] == 'm') out += std::to_string(m);  // month names are not used by the program
-    else if (c == "d") out += std::to_string(d);
-    else if (c == "dd") out += Two(d);
-    else if (c[0] == 'd') out += std::to_string(d);
+    if (c == "[h]" || c == "[hh]")
+      out += c == "[h]" ? std::to_string(totalSeconds / 3600) : Two(totalSeconds / 3600);
+    else if (c == "[m]" || c == "[mm]")
+      out += std::to_string(totalSeconds / 60);
+    else if (c == "[s]" || c == "[ss]")
+      out += std::to_string(totalSeconds);
+    else if (c == "h")
+      out += std::to_string(h);
+    else if (c.size() >= 2 && c[0] == 'h')
+      out += Two(h);
+    else if (c == "n")
+      out += std::to_string(minute);
+    else if (c == "nn")
+      out += Two(minute);
+    else if (c == "s")
+      out += std::to_string(second);
+    else if (c.size() >= 2 && c[0] == 's')
+      out += Two(second);
+    else if (c == "ampm")
+      out += hour < 12 ? "AM" : "PM";
+    else if (c[0] == 'y')
+      out += c.size() <= 2 ? Two(y % 100) : std::to_string(y);
+    else if (c == "m")
+      out += std::to_string(m);
+    else if (c == "mm")
+      out += Two(m);
+    else if (c[0] == 'm')
+      out += std::to_string(m);  // month names are not used by the program
+    else if (c == "d")
+      out += std::to_string(d);
+    else if (c == "dd")
+      out += Two(d);
+    else if (c[0] == 'd')
+      out += std::to_string(d);
   }
   return out;
 }
@@ -247,9 +271,12 @@ std::string Apply(const Parsed& p, double v, bool negativeSign, const std::strin
   if (negativeSign && v < 0 && !p.hasDate) out += "-";
   if (p.hasDate) return DateTime(v, p);
   for (const Token& t : p.tokens) {
-    if (t.kind == Kind::Literal) out += t.text;
-    else if (t.kind == Kind::Digits) out += Digits(v, p);
-    else if (t.kind == Kind::Text && text) out += *text;
+    if (t.kind == Kind::Literal)
+      out += t.text;
+    else if (t.kind == Kind::Digits)
+      out += Digits(v, p);
+    else if (t.kind == Kind::Text && text)
+      out += *text;
   }
   if (!p.hasDigits && !text && p.tokens.empty()) out += FormatGeneralNumber(std::fabs(v));
   return out;

@@ -9,8 +9,8 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <pango/pangocairo.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,8 +39,7 @@ std::string WriteFailedText(const std::string& path) { return "无法写入 PDF 
 void SetColor(cairo_t* cr, std::uint32_t argb) {
   const unsigned a = (argb >> 24) & 0xFF;
   const double alpha = a == 0 ? 1.0 : a / 255.0;
-  cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0, (argb & 0xFF) / 255.0,
-                        alpha);
+  cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0, (argb & 0xFF) / 255.0, alpha);
 }
 
 // The UTF-8 characters of a text, each as its own string (combining marks stay
@@ -54,8 +53,7 @@ std::vector<std::string> Characters(std::string_view text) {
     len = std::min(len, text.size() - i);
     std::string ch(text.substr(i, len));
     i += len;
-    const bool combining =
-        ch.size() == 2 && static_cast<unsigned char>(ch[0]) == 0xCC;  // U+0300..U+033F
+    const bool combining = ch.size() == 2 && static_cast<unsigned char>(ch[0]) == 0xCC;  // U+0300..U+033F
     if (combining && !out.empty()) {
       out.back() += ch;
     } else if (ch != "\n" && ch != "\r") {
@@ -218,7 +216,8 @@ struct PdfDocument::Impl {
   }
 };
 
-PdfDocument::PdfDocument(const std::string& path, const std::string& title) : impl_(std::make_unique<Impl>()), path_(path) {
+PdfDocument::PdfDocument(const std::string& path, const std::string& title)
+    : impl_(std::make_unique<Impl>()), path_(path) {
   namespace fs = std::filesystem;
   const fs::path target = fs::path(path);
   fs::path folder = target.parent_path();
@@ -270,12 +269,8 @@ void PdfDocument::DrawText(const Rect& box, std::string_view text, const TextSty
   cairo_clip(cr);
   SetColor(cr, style.color);
   switch (style.direction) {
-    case Direction::Horizontal:
-      impl_->DrawHorizontal(box, text, style);
-      break;
-    case Direction::Stacked:
-      impl_->DrawStacked(box, text, style);
-      break;
+    case Direction::Horizontal: impl_->DrawHorizontal(box, text, style); break;
+    case Direction::Stacked: impl_->DrawStacked(box, text, style); break;
     case Direction::Up:
     case Direction::Down: {
       // Turn the box a quarter about its centre and lay the line out across it.
@@ -362,8 +357,8 @@ void PdfDocument::Close() {
     d.layout = nullptr;
   }
   cairo_surface_finish(d.surface);
-  const bool drawn = cairo_surface_status(d.surface) == CAIRO_STATUS_SUCCESS &&
-                     cairo_status(d.cr) == CAIRO_STATUS_SUCCESS;
+  const bool drawn =
+      cairo_surface_status(d.surface) == CAIRO_STATUS_SUCCESS && cairo_status(d.cr) == CAIRO_STATUS_SUCCESS;
   const bool synced = drawn && ::fsync(d.fd) == 0;
   const bool closedOk = ::close(d.fd) == 0;
   d.fd = -1;

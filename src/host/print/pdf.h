@@ -74,10 +74,10 @@ struct TextStyle {
 };
 
 struct Pen {
-  double width = 0.5;           // points
-  std::uint32_t color = 0;      // ARGB
-  std::vector<double> dash;     // on/off lengths in points; empty = solid
-  bool squareCaps = true;       // solid lines reach half their width past each end, so corners close
+  double width = 0.5;        // points
+  std::uint32_t color = 0;   // ARGB
+  std::vector<double> dash;  // on/off lengths in points; empty = solid
+  bool squareCaps = true;    // solid lines reach half their width past each end, so corners close
 };
 
 class PdfDocument {

@@ -3,8 +3,8 @@
 // consecutive sheet rows and columns placed one after the other. Each block is
 // drawn in three passes (fills, texts, borders) so that lines lie on top.
 
-#include "host/ascii.h"
 #include "host/print/sheet_pdf.h"
+#include "host/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -16,9 +16,9 @@
 
 #include "host/formula/formula.h"
 #include "host/pagination.h"
+#include "host/print/number_format.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
-#include "host/print/number_format.h"
 
 namespace korvane::host::print {
 
@@ -157,7 +157,9 @@ class SheetPainter {
     double offset;    // where the segment starts on the page (unscaled points from the body's origin)
   };
 
-  static std::uint64_t Key(int r, int c) { return (static_cast<std::uint64_t>(r) << 20) | static_cast<std::uint32_t>(c); }
+  static std::uint64_t Key(int r, int c) {
+    return (static_cast<std::uint64_t>(r) << 20) | static_cast<std::uint32_t>(c);
+  }
 
   double RowY(int r) const { return rowTop_[static_cast<std::size_t>(r)]; }
   double ColX(int c) const { return colLeft_[static_cast<std::size_t>(c)]; }
@@ -379,8 +381,8 @@ class SheetPainter {
     }
   }
 
-  void PaintCellText(int r, int c, const Style& st, Rect box, Rect clip, bool mayOverflow,
-                     const Segment* rs = nullptr, const Segment* cs = nullptr) {
+  void PaintCellText(int r, int c, const Style& st, Rect box, Rect clip, bool mayOverflow, const Segment* rs = nullptr,
+                     const Segment* cs = nullptr) {
     const CellValue v = ws_.ValueAt(r, c);
     const std::string text = FormatValue(v, st.numberFormat);
     if (text.empty()) return;
@@ -392,15 +394,9 @@ class SheetPainter {
     switch (h) {
       case HAlign::Center:
       case HAlign::CenterContinuous:
-      case HAlign::Distributed:
-        t.align = Align::Center;
-        break;
-      case HAlign::Right:
-        t.align = Align::Right;
-        break;
-      default:
-        t.align = Align::Left;
-        break;
+      case HAlign::Distributed: t.align = Align::Center; break;
+      case HAlign::Right: t.align = Align::Right; break;
+      default: t.align = Align::Left; break;
     }
     if (h == HAlign::CenterContinuous && cs) {
       // Centre across the empty cells to the right that are centred across too.
@@ -578,9 +574,9 @@ class SheetPainter {
 }  // namespace
 
 std::string FaceForFont(std::string_view name) {
-  static constexpr std::array<std::string_view, 12> kSans{"黑体", "SimHei", "微软雅黑", "Microsoft YaHei", "等线",
-                                                          "DengXian", "Calibri", "Arial", "Helvetica", "Tahoma",
-                                                          "Verdana", "幼圆"};
+  static constexpr std::array<std::string_view, 12> kSans{"黑体",      "SimHei",   "微软雅黑", "Microsoft YaHei",
+                                                          "等线",      "DengXian", "Calibri",  "Arial",
+                                                          "Helvetica", "Tahoma",   "Verdana",  "幼圆"};
   for (std::string_view s : kSans)
     if (EqualsAsciiNoCase(s, name)) return std::string(kSansFace);
   return std::string(kSerifFace);
@@ -597,12 +593,18 @@ std::string ExpandHeaderFooter(std::string_view s, int page, int pages, std::str
     const char c = s[++i];
     switch (c) {
       case '&': out += '&'; break;
-      case 'P': case 'p': out += std::to_string(page); break;
-      case 'N': case 'n': out += std::to_string(pages); break;
-      case 'A': case 'a': out += sheetName; break;
-      case 'F': case 'f': out += fileName; break;
-      case 'D': case 'd':
-      case 'T': case 't': {
+      case 'P':
+      case 'p': out += std::to_string(page); break;
+      case 'N':
+      case 'n': out += std::to_string(pages); break;
+      case 'A':
+      case 'a': out += sheetName; break;
+      case 'F':
+      case 'f': out += fileName; break;
+      case 'D':
+      case 'd':
+      case 'T':
+      case 't': {
         const std::time_t now = std::time(nullptr);
         std::tm tm{};
         localtime_r(&now, &tm);
@@ -616,7 +618,8 @@ std::string ExpandHeaderFooter(std::string_view s, int page, int pages, std::str
         i = end == std::string_view::npos ? s.size() : end;
         break;
       }
-      case 'K': case 'k': i = std::min(s.size() - 1, i + 6); break;  // colour
+      case 'K':
+      case 'k': i = std::min(s.size() - 1, i + 6); break;  // colour
       default:
         if (std::isdigit(static_cast<unsigned char>(c))) {  // font size
           while (i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1]))) ++i;
