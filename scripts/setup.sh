@@ -16,7 +16,7 @@ packages=(
 # KORVANE_PROGRAM_ONLY=1 (scripts/demo.sh, which builds without the tests).
 if [ "${KORVANE_PROGRAM_ONLY:-0}" != 1 ]; then
   packages+=(
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev clang-format
     python3 python3-openpyxl python3-docx poppler-utils
     libxlsxwriter-dev
     xvfb xauth cups printer-driver-cups-pdf
