@@ -12,6 +12,8 @@
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/page_format.h"
+#include "meet/parameters.h"
+#include "meet/refusal.h"
 #include "reports/commands.h"
 #include "reports/split.h"
 #include "shell/menu_stages.h"
@@ -262,24 +264,36 @@ std::string MaxPerGroupInvalidText(std::string_view eventTitle) {
 
 // ---- the command ----
 
-bool CreateTables(shell::Program& program, host::Workbook& book) {
-  shell::Ui& ui = program.ui();
-  auto refuse = [&ui](const std::string& text) {
-    ui.MessageBox(text, shell::Icon::Exclamation);
-    return false;
-  };
+namespace {
+
+// What must hold before anything is built: the sheets the forms come from,
+// no record sheet of an earlier run, and 设置!H5 where an event is laid out in
+// groups.
+meet::Refusal CheckCreateTables(const host::Workbook& book, const EventTable& table, int maxPerGroup) {
   for (std::string_view name : {meet::kSettingsSheet, meet::kEventsSheet, meet::kTempSheet, meet::kRecordSheet1,
                                 meet::kRecordSheet2, meet::kRecordSheet3})
-    if (book.FindSheet(std::string(name)) == nullptr) return refuse(RecordSheetMissingText(name));
+    if (book.FindSheet(std::string(name)) == nullptr) return meet::Refusal::Because(RecordSheetMissingText(name));
   for (const RecordFormKind& kind : kKinds)
-    if (book.FindSheet(std::string(kind.sheet)) != nullptr) return refuse(RecordSheetExistsText(kind.sheet));
-
-  const EventTable table =
-      ReadEvents(book.Sheet(std::string(meet::kEventsSheet)), book.Sheet(std::string(meet::kTempSheet)));
-  const int maxPerGroup = meet::LoadParameters(book).MaxPerGroup;
+    if (book.FindSheet(std::string(kind.sheet)) != nullptr)
+      return meet::Refusal::Because(RecordSheetExistsText(kind.sheet));
   for (const RecordEvent& ev : table.events)
     if (ev.entrants > 0 && RecordFormFor(ev.method) != nullptr && IsGroupRule(ev.laneRule) && maxPerGroup < 1)
-      return refuse(MaxPerGroupInvalidText(ev.title));
+      return meet::Refusal::Because(MaxPerGroupInvalidText(ev.title));
+  return {};
+}
+
+}  // namespace
+
+bool CreateTables(shell::Program& program, host::Workbook& book) {
+  host::Worksheet* events = book.FindSheet(std::string(meet::kEventsSheet));
+  host::Worksheet* temp = book.FindSheet(std::string(meet::kTempSheet));
+  const EventTable table = events != nullptr && temp != nullptr ? ReadEvents(*events, *temp) : EventTable{};
+  const int maxPerGroup =
+      book.FindSheet(std::string(meet::kSettingsSheet)) != nullptr ? meet::LoadParameters(book).MaxPerGroup : 0;
+  if (meet::Refusal refused = CheckCreateTables(book, table, maxPerGroup)) {
+    program.ui().MessageBox(refused.Message(), shell::Icon::Exclamation);
+    return false;
+  }
   const RecordFormsLayout layout = PlanRecordForms(table.events, maxPerGroup);
 
   meet::ScreenUpdatingOff screen(program.Host());
