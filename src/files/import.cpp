@@ -176,16 +176,25 @@ void Import(shell::Program& program) {
   for (int i = 1; i <= teamCount; ++i) {
     host::Worksheet& form = *registration->FindSheet(meet::TeamSheetName(i));
     entries.push_back(host::Range(&form, area).Values());
-    // Texts longer than the office programs hold would be cut by them.
     for (std::size_t r = 0; r < entries.back().size(); ++r)
-      for (std::size_t c = 0; c < entries.back()[r].size(); ++c)
-        if (std::string problem = host::CellContentProblem(entries.back()[r][c], true); !problem.empty()) {
-          const std::string cell =
-              host::ColumnLetters(area.c1 + static_cast<int>(c)) + std::to_string(area.r1 + static_cast<int>(r));
+      for (std::size_t c = 0; c < entries.back()[r].size(); ++c) {
+        const host::CellValue& value = entries.back()[r][c];
+        const int row = area.r1 + static_cast<int>(r), col = area.c1 + static_cast<int>(c);
+        // Texts longer than the office programs hold would be cut by them; a
+        // name from a formula is whatever the program that saved it computed
+        // (or nothing at all), and an error value is no entry.
+        std::string problem = host::CellContentProblem(value, true);
+        if (problem.empty() && col == meet::form::kAthleteNameCol && !form.FormulaAt(row, col).empty())
+          problem = "内容是公式，导入时不会采用公式的结果，请直接填写。";
+        else if (problem.empty() && value.IsError())
+          problem = "内容是错误值“" + std::string(host::ErrorText(value.Err())) + "”。";
+        if (!problem.empty()) {
+          const std::string cell = host::ColumnLetters(col) + std::to_string(row);
           ui.MessageBox(text::CannotRead(path, "工作表“" + form.Name() + "”单元格" + cell + "的" + problem),
                         Icon::Exclamation);
           return;
         }
+      }
   }
   std::vector<host::Worksheet*> teamSheets;
   for (int i = 1; i <= teamCount; ++i) {

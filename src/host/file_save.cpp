@@ -38,6 +38,7 @@ std::string ReasonOf(int err) {
     case EDQUOT:
 #endif
       return "磁盘空间不足。";
+    case EFBIG: return "文件超出了系统允许的大小。";
     case EROFS: return "所在的磁盘是只读的。";
     case ENOENT:
     case ENOTDIR: return "所在的文件夹不存在。";
@@ -49,7 +50,7 @@ std::string ReasonOf(int err) {
 }
 
 [[noreturn]] void SaveFailed(const std::string& path, const std::string& reason) {
-  throw FileError("无法保存文件“" + path + "”：" + reason);
+  throw FileSaveError("无法保存文件“" + path + "”：" + reason, reason);
 }
 
 bool IsWordDocument(const std::string& name) {
@@ -169,54 +170,40 @@ std::string ForeignLockFile(const std::string& path) {
   return {};
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  std::string target = path;
+AtomicFile::AtomicFile(const std::string& path) : path_(path) {
   struct stat st {};
-  // Saving through a symbolic link replaces the file it points to and keeps the link.
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
-  }
-  const bool exists = ::stat(target.c_str(), &st) == 0;
+  // A link is never written through (that would change a file outside the
+  // folder) nor silently replaced by a file of its own: the save is refused,
+  // naming it.
+  const bool exists = ::lstat(path.c_str(), &st) == 0;
+  if (exists && S_ISLNK(st.st_mode)) SaveFailed(path, "这是指向其他位置的链接，不能经由它保存。");
   if (exists && S_ISDIR(st.st_mode)) SaveFailed(path, ReasonOf(EISDIR));
   if (exists && !S_ISREG(st.st_mode)) SaveFailed(path, "目标不是普通文件。");
   // Renaming over a read-only file would replace it although nobody may write
   // it (the folder's permission allows the rename): refuse as the office
   // programs do. Write bits are checked as well, since access() lets the
   // super-user through.
-  if (exists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) SaveFailed(path, "文件是只读的。");
+  if (exists && (::access(path.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) SaveFailed(path, "文件是只读的。");
+  // The replacement would belong to us: a file of another user is refused.
+  if (exists && st.st_uid != ::geteuid()) SaveFailed(path, "文件属于其他用户。");
 
-  fs::path folder = fs::path(target).parent_path();
+  fs::path folder = fs::path(path).parent_path();
   if (folder.empty()) folder = ".";
+  folder_ = folder.string();
   {
     struct stat fst {};
-    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode))
-      SaveFailed(path, "文件夹“" + folder.string() + "”不存在。");
+    if (::stat(folder_.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode))
+      SaveFailed(path, "文件夹“" + folder_ + "”不存在。");
   }
 
   // Temporary files that a save killed half way left behind go first; the
   // name of ours carries our process id so that a later save can tell.
-  RemoveStaleSaveFiles(folder.string());
+  RemoveStaleSaveFiles(folder_);
   fault::Point("保存文件");
-  if (activeJournal) activeJournal->Record(target);
-  std::string temp = (folder / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) SaveFailed(path, ReasonOf(errno));
-
-  // Whatever stops the save part way (a write error, out of memory, the test
-  // hook) closes and removes the temporary file; the old file stays as it was.
-  struct TempGuard {
-    int& fd;
-    const std::string& temp;
-    bool done = false;
-    ~TempGuard() {
-      if (done) return;
-      if (fd >= 0) ::close(fd);
-      ::unlink(temp.c_str());
-    }
-  } guard{fd, temp};
+  if (activeJournal) activeJournal->Record(path);
+  temp_ = (folder / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
+  fd_ = ::mkstemp(temp_.data());
+  if (fd_ < 0) SaveFailed(path, ReasonOf(errno));
 
   // The new file keeps the permissions of the one it replaces; a new file
   // gets the usual ones.
@@ -228,32 +215,67 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     ::umask(mask);
     mode = 0666 & ~mask;
   }
-  if (::fchmod(fd, mode) != 0) SaveFailed(path, ReasonOf(errno));
-
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    fault::Point("写入文件");
-    const std::size_t chunk = std::min<std::size_t>(bytes.size() - written, 256u << 10);
-    const ssize_t n = ::write(fd, bytes.data() + written, chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      SaveFailed(path, ReasonOf(errno));
-    }
-    written += static_cast<std::size_t>(n);
+  if (::fchmod(fd_, mode) != 0) {
+    const int err = errno;
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+    SaveFailed(path, ReasonOf(err));
   }
-  if (::fsync(fd) != 0) SaveFailed(path, ReasonOf(errno));
-  const int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0) SaveFailed(path, ReasonOf(errno));
+}
+
+AtomicFile::~AtomicFile() {
+  if (done_) return;
+  if (fd_ >= 0) ::close(fd_);
+  ::unlink(temp_.c_str());
+}
+
+bool AtomicFile::Write(const char* bytes, std::size_t size) {
+  while (size > 0 && error_ == 0) {
+    const ssize_t n = ::write(fd_, bytes, size);
+    if (n < 0) {
+      if (errno != EINTR) error_ = errno;
+      continue;
+    }
+    if (n == 0) error_ = EIO;
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return error_ == 0;
+}
+
+void AtomicFile::Failed(int err) {
+  if (error_ == 0) error_ = err != 0 ? err : EIO;
+}
+
+void AtomicFile::Commit() {
+  if (done_) return;
+  if (error_ != 0) SaveFailed(path_, ReasonOf(error_));
+  if (::fsync(fd_) != 0) SaveFailed(path_, ReasonOf(errno));
+  const int closed = ::close(fd_);
+  const int closeErr = errno;
+  fd_ = -1;
+  if (closed != 0) SaveFailed(path_, ReasonOf(closeErr));
   fault::Point("替换文件");
-  if (::rename(temp.c_str(), target.c_str()) != 0) SaveFailed(path, ReasonOf(errno));
-  guard.done = true;
+  if (::rename(temp_.c_str(), path_.c_str()) != 0) SaveFailed(path_, ReasonOf(errno));
+  done_ = true;
   // Make the rename itself durable.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  AtomicFile file(path);
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    fault::Point("写入文件");
+    const std::size_t chunk = std::min<std::size_t>(bytes.size() - written, 256u << 10);
+    if (!file.Write(bytes.data() + written, chunk)) break;
+    written += chunk;
+  }
+  file.Commit();
 }
 
 }  // namespace korvane::host

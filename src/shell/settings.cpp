@@ -1,16 +1,13 @@
 #include "shell/settings.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
+
+#include "host/file_save.h"
 
 namespace korvane::shell {
 
@@ -105,48 +102,20 @@ std::string Render(const std::vector<Section>& sections) {
   throw SettingsError("无法保存设置文件“" + file.string() + "”：" + what);
 }
 
+// The file is replaced the way every other file is saved: checked writes, a
+// temporary file that a killed process's next start removes, and a Chinese
+// reason when it fails.
 void WriteAtomically(const fs::path& file, const std::string& text) {
   std::error_code ec;
   fs::path dir = file.parent_path();
   if (!dir.empty()) {
     fs::create_directories(dir, ec);
-    if (ec) Fail(file, ec.message());
+    if (ec) Fail(file, "无法创建文件夹“" + dir.string() + "”。");
   }
-  std::string tmpl = (dir / (file.filename().string() + ".XXXXXX")).string();
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) Fail(file, std::strerror(errno));
-  fs::path tmp(name.data());
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      std::string err = std::strerror(errno);
-      ::close(fd);
-      fs::remove(tmp, ec);
-      Fail(file, err);
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    std::string err = std::strerror(errno);
-    fs::remove(tmp, ec);
-    Fail(file, err);
-  }
-  if (std::rename(tmp.c_str(), file.c_str()) != 0) {
-    std::string err = std::strerror(errno);
-    fs::remove(tmp, ec);
-    Fail(file, err);
-  }
-  // Make the rename itself durable.
-  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
+  try {
+    host::WriteFileAtomically(file.string(), text);
+  } catch (const host::FileSaveError& e) {
+    Fail(file, e.Reason());
   }
 }
 

@@ -218,8 +218,20 @@ TEST(Docx, HostileOrWrongFilesAreRefusedWithAReason) {
       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
       "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-"
       "officedocument.spreadsheetml.sheet.main+xml\"/></Types>";
+  // The same declaration in UTF-16: found once the part is decoded.
+  auto utf16 = entity;
+  utf16[2].second = "\xFF\xFE";
+  for (char c : "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + entity[2].second) utf16[2].second += {c, '\0'};
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "<w:sdt>";
+  for (int i = 0; i < 100000; ++i) deep += "</w:sdt>";
+  auto twice = Parts("<w:p><w:r><w:t>第一份</w:t></w:r></w:p>");
+  twice.emplace_back("word/document.xml", DocumentXml("<w:p><w:r><w:t>第二份</w:t></w:r></w:p>"));
   const std::vector<Case> cases = {
       {"entity declaration", Zip(entity), {}, "DOCTYPE"},
+      {"an entry stored twice", Zip(twice), {}, "“word/document.xml”出现了两次"},
+      {"entity declaration in UTF-16", Zip(utf16), {}, "DOCTYPE"},
+      {"elements nested 100,000 deep", Zip(Parts("<w:p>" + deep + "</w:p>")), {}, "嵌套过深"},
       {"part over the limit", Zip(big), small, "文件过大"},
       {"too many entries", Zip(many), fewEntries, "文件过大"},
       {"not a zip", std::string(100, 'z'), {}, "不是Word文档"},

@@ -211,18 +211,33 @@ TEST(XlsxSave, TemporaryFilesOfDeadSavesAreRemovedByTheNextSave) {
   EXPECT_EQ(dir.Entries(), expected);
 }
 
-TEST(XlsxSave, SavingThroughALinkReplacesItsTarget) {
+TEST(XlsxSave, ALinkOrAFileOfAnotherUserIsRefusedNamingItAndLeftAsItWas) {
   ScratchDir dir;
   Book b;
   fs::create_directory(dir / "real");
   const std::string target = dir / "real/目标.xlsx";
   WriteWorkbookFile(b.wb, target, FileKind::Xlsx);
+  const std::string before = ReadFile(target);
   fs::create_symlink(target, dir / "链接.xlsx");
   b.wb.Sheet(1).PutValue(1, 1, "经由链接");
-  WriteWorkbookFile(b.wb, dir / "链接.xlsx", FileKind::Xlsx);
-  EXPECT_TRUE(fs::is_symlink(dir / "链接.xlsx"));
-  EXPECT_EQ(ReadWorkbookFile(target, std::make_shared<SharedTables>())->Sheet(1).StoredValue(1, 1),
-            CellValue("经由链接"));
+  const std::string link = dir / "链接.xlsx";
+  try {
+    WriteWorkbookFile(b.wb, link, FileKind::Xlsx);
+    ADD_FAILURE() << "saved through a link";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), "无法保存文件“" + link + "”：这是指向其他位置的链接，不能经由它保存。");
+  }
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFile(target), before);
+
+  if (::geteuid() == 0) {  // only the super-user can give a file away
+    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    EXPECT_THROW(WriteWorkbookFile(b.wb, target, FileKind::Xlsx), FileError);
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(ReadFile(target), before);
+  }
 }
 
 TEST(XlsxSave, WorkbookSaveAndSaveAsGoThroughTheCodec) {

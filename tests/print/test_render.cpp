@@ -2,6 +2,8 @@
 // footer numbers of rendered sheets, the file replaced only when complete,
 // number formats and header codes, and the job without a printer.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,6 +23,7 @@
 namespace fs = std::filesystem;
 using namespace korvane::host;
 using namespace korvane::print_testing;
+using korvane::shell::testing::FileSizeLimit;
 using korvane::shell::testing::ScopedEnv;
 using korvane::shell::testing::TempDir;
 
@@ -67,6 +70,48 @@ TEST(PdfDocument, AnUnfinishedDocumentLeavesTheEarlierFile) {
   }
   EXPECT_EQ(ReadAll(pdf), "earlier");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << "no temporary file left";
+}
+
+TEST(PdfDocument, AWriteThatFailsKeepsTheEarlierFileAndSaysWhy) {
+  TempDir dir;
+  const fs::path pdf = dir / "报表.pdf";
+  std::ofstream(pdf) << "earlier";
+  std::string message;
+  {
+    FileSizeLimit fullDisk(4096);
+    print::PdfDocument doc(pdf.string());
+    for (int page = 0; page < 20; ++page) {
+      doc.NewPage(print::kA4Width, print::kA4Height);
+      doc.DrawText({0, 100, print::kA4Width, 60}, "第" + std::to_string(page) + "页 运动员名单", print::TextStyle{});
+    }
+    try {
+      doc.Close();
+    } catch (const print::PrintError& e) {
+      message = e.what();
+    }
+  }
+  EXPECT_EQ(message.rfind("无法写入 PDF 文件：" + pdf.string() + "：", 0), 0u) << message;
+  EXPECT_EQ(ReadAll(pdf), "earlier");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << "no temporary file left";
+}
+
+TEST(PdfDocument, TheTemporaryFileOfAKilledWriteIsRemovedByTheNextOne) {
+  TempDir dir;
+  const fs::path pdf = dir / "报表.pdf";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    print::PdfDocument doc(pdf.string());
+    doc.NewPage(100, 100);
+    ::_exit(0);  // dies with the document unfinished, as under kill -9
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << "the temporary file";
+  print::PdfDocument doc(pdf.string());
+  doc.NewPage(100, 100);
+  doc.Close();
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << "only the PDF";
+  EXPECT_EQ(PdfPages(pdf), 1);
 }
 
 TEST(PdfDocument, AFolderThatCannotTakeTheFileIsAnErrorNamingIt) {

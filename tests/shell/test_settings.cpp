@@ -12,6 +12,7 @@
 namespace korvane::shell {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::ScopedEnv;
 using testing::TempDir;
 namespace fs = std::filesystem;
@@ -83,6 +84,24 @@ TEST(SettingsStore, AFailedSaveLeavesTheOldFileAndNoLeftovers) {
   for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"folder.ini", "s.ini"}));  // no temporary file left behind
+}
+
+TEST(SettingsStore, AFullDiskKeepsTheOldFileAndSaysWhyInChinese) {
+  TempDir dir;
+  SettingsStore store(dir / "s.ini");
+  store.Save("App", "Sec", "Key", "old");
+  const std::string before = ReadAll(store.File());
+  std::string message;
+  {
+    FileSizeLimit fullDisk(0);
+    try {
+      store.Save("App", "Sec", "Key", "new");
+    } catch (const SettingsError& e) {
+      message = e.what();
+    }
+  }
+  EXPECT_EQ(message, "无法保存设置文件“" + store.File().string() + "”：文件超出了系统允许的大小。");
+  EXPECT_EQ(ReadAll(store.File()), before);
 }
 
 TEST(SettingsStore, LivesUnderTheUsersConfigFolder) {

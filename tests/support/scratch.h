@@ -2,6 +2,9 @@
 // test ends.
 #pragma once
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -50,6 +53,29 @@ class ScopedEnv {
  private:
   const char* name_;
   std::optional<std::string> old_;
+};
+
+// A disk that fills up: while alive, no file of this process grows beyond
+// `bytes` (writes past it fail as on a full disk, with EFBIG).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit now = old_;
+    now.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &now);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  sighandler_t oldHandler_ = SIG_DFL;
 };
 
 }  // namespace korvane::shell::testing

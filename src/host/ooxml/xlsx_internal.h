@@ -2,6 +2,7 @@
 // writers. Not included outside src/host/xlsx_*.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -175,7 +176,12 @@ class ReadContext {
   Kind kind_;
 };
 
-// Parses one XML part. Rejects document type and entity declarations; throws
+// How deep the elements of a part read whole may nest: far more than the
+// office programs write (a few dozen at most), few enough for the readers'
+// recursive walks.
+inline constexpr std::size_t kMaxXmlDepth = 256;
+// Parses one XML part. Rejects document type and entity declarations
+// (in any encoding) and elements nested deeper than kMaxXmlDepth; throws
 // through ctx on malformed XML. `text` is parsed in place and must outlive doc.
 void ParseXmlPart(pugi::xml_document& doc, std::string& text, const ReadContext& ctx, const std::string& part);
 
@@ -243,6 +249,9 @@ class ZipReader {
 
  private:
   long long Locate(const std::string& name) const;
+  // Takes the opened archive, refusing one that holds a name twice (we would
+  // read the first copy, other programs the last).
+  void Adopt(void* zip);
   void* zip_ = nullptr;  // zip_t*
   const ReadContext& ctx_;
   ReadLimits limits_;

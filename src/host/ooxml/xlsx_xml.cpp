@@ -393,14 +393,32 @@ void ReadContext::ReportCurrentException() const {
 
 void ParseXmlPart(pugi::xml_document& doc, std::string& text, const ReadContext& ctx, const std::string& part) {
   // Document type declarations can define entities (billion laughs, external
-  // entities); no part of a workbook needs one.
+  // entities); no part of a workbook needs one. The text is searched before
+  // parsing; a part in another encoding (UTF-16) is searched once decoded.
   if (text.find("<!DOCTYPE") != std::string::npos || text.find("<!ENTITY") != std::string::npos)
     ctx.Damaged(part + "含有不允许的DOCTYPE或实体声明");
-  const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+  const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
   pugi::xml_parse_result res = doc.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_auto);
   if (res.status == pugi::status_out_of_memory) ctx.TooLarge();
   if (!res) ctx.Damaged(part + "的XML格式错误");
+  for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+    if (n.type() == pugi::node_doctype) ctx.Damaged(part + "含有不允许的DOCTYPE或实体声明");
   if (!doc.document_element()) ctx.Damaged(part + "没有内容");
+  // The readers walk a part's elements recursively; nesting deeper than any
+  // document of an office program would exhaust the stack, so it is refused.
+  std::size_t depth = 1;
+  for (pugi::xml_node n = doc.document_element(); n;) {
+    if (pugi::xml_node child = n.first_child()) {
+      if (++depth > kMaxXmlDepth) ctx.Damaged(part + "的元素嵌套过深");
+      n = child;
+      continue;
+    }
+    while (n && !n.next_sibling()) {
+      n = n.parent();
+      --depth;
+    }
+    if (n) n = n.next_sibling();
+  }
 }
 
 }  // namespace korvane::host::ooxml

@@ -12,11 +12,13 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include <libdeflate.h>
 #include <zip.h>
 
+#include "host/ascii.h"
 #include "host/ooxml/xlsx_internal.h"
 
 namespace korvane::host::ooxml {
@@ -292,7 +294,7 @@ ZipReader::ZipReader(const std::string& bytes, const ReadContext& ctx, const Rea
     zip_source_free(src);
     ctx.Damaged();
   }
-  zip_ = za;
+  Adopt(za);
 }
 
 ZipReader::ZipReader(const std::string& path, bool, const ReadContext& ctx, const ReadLimits& limits)
@@ -313,6 +315,25 @@ ZipReader::ZipReader(const std::string& path, bool, const ReadContext& ctx, cons
     if (errorCode == ZIP_ER_NOENT) ctx.Fail("文件不存在。");
     if (errorCode == ZIP_ER_OPEN || errorCode == ZIP_ER_READ) ctx.Fail("无法读取该文件。");
     ctx.Damaged();
+  }
+  Adopt(za);
+}
+
+void ZipReader::Adopt(void* zip) {
+  zip_t* za = Z(zip);
+  const zip_int64_t n = zip_get_num_entries(za, 0);
+  std::unordered_set<std::string> seen;
+  for (zip_int64_t i = 0; i < n; ++i) {
+    const char* name = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+    if (name == nullptr) continue;
+    // Names are looked up ignoring ASCII case and a leading slash.
+    std::string key = AsciiLower(std::string_view(name));
+    if (!key.empty() && key.front() == '/') key.erase(0, 1);
+    if (!seen.insert(std::move(key)).second) {
+      const std::string shown = name;
+      zip_discard(za);
+      ctx_.Damaged("条目“" + shown + "”出现了两次");
+    }
   }
   zip_ = za;
 }

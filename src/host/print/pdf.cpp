@@ -8,20 +8,18 @@
 
 #include <cairo-pdf.h>
 #include <cairo.h>
-#include <fcntl.h>
 #include <pango/pangocairo.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <tuple>
+
+#include "host/file_save.h"
 
 namespace korvane::host::print {
 
@@ -34,7 +32,9 @@ constexpr double kLineSpacing = 0.85;
 // Stacked text: one character per step of this many ems.
 constexpr double kStackStep = 1.1;
 
-std::string WriteFailedText(const std::string& path) { return "无法写入 PDF 文件：" + path; }
+std::string WriteFailedText(const std::string& path, const std::string& reason) {
+  return "无法写入 PDF 文件：" + path + "：" + reason;
+}
 
 void SetColor(cairo_t* cr, std::uint32_t argb) {
   const unsigned a = (argb >> 24) & 0xFF;
@@ -63,26 +63,19 @@ std::vector<std::string> Characters(std::string_view text) {
   return out;
 }
 
-cairo_status_t WriteToFd(void* closure, const unsigned char* data, unsigned int length) {
-  const int fd = *static_cast<int*>(closure);
-  while (length > 0) {
-    const ssize_t n = ::write(fd, data, length);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return CAIRO_STATUS_WRITE_ERROR;
-    }
-    data += n;
-    length -= static_cast<unsigned int>(n);
-  }
-  return CAIRO_STATUS_SUCCESS;
+// Cairo's output: every write is checked, and the first failure is kept for
+// Close to report.
+cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
+  auto* file = static_cast<AtomicFile*>(closure);
+  return file->Write(reinterpret_cast<const char*>(data), length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
 }  // namespace
 
 struct PdfDocument::Impl {
-  std::string tempPath;
+  // Outlives the surface: destroying an unfinished surface still writes.
+  std::unique_ptr<AtomicFile> file;
   std::string title;
-  int fd = -1;
   cairo_surface_t* surface = nullptr;
   cairo_t* cr = nullptr;
   PangoContext* pango = nullptr;
@@ -97,12 +90,10 @@ struct PdfDocument::Impl {
     if (pango) g_object_unref(pango);
     if (cr) cairo_destroy(cr);
     if (surface) cairo_surface_destroy(surface);
-    if (fd >= 0) ::close(fd);
-    if (!closed && !tempPath.empty()) ::unlink(tempPath.c_str());
   }
 
   void Start(double width, double height) {
-    surface = cairo_pdf_surface_create_for_stream(WriteToFd, &fd, width, height);
+    surface = cairo_pdf_surface_create_for_stream(WriteToFile, file.get(), width, height);
     if (!title.empty()) cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, title.c_str());
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Korvane");
     cr = cairo_create(surface);
@@ -218,18 +209,11 @@ struct PdfDocument::Impl {
 
 PdfDocument::PdfDocument(const std::string& path, const std::string& title)
     : impl_(std::make_unique<Impl>()), path_(path) {
-  namespace fs = std::filesystem;
-  const fs::path target = fs::path(path);
-  fs::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  std::string pattern = (folder / fs::path("." + target.filename().string() + ".XXXXXX")).string();
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  const int fd = ::mkstemp(buf.data());
-  if (fd < 0) throw PrintError(WriteFailedText(path));
-  ::fchmod(fd, 0644);
-  impl_->fd = fd;
-  impl_->tempPath = buf.data();
+  try {
+    impl_->file = std::make_unique<AtomicFile>(path);
+  } catch (const FileSaveError& e) {
+    throw PrintError(WriteFailedText(path, e.Reason()));
+  }
   impl_->title = title;
 }
 
@@ -359,13 +343,12 @@ void PdfDocument::Close() {
   cairo_surface_finish(d.surface);
   const bool drawn =
       cairo_surface_status(d.surface) == CAIRO_STATUS_SUCCESS && cairo_status(d.cr) == CAIRO_STATUS_SUCCESS;
-  const bool synced = drawn && ::fsync(d.fd) == 0;
-  const bool closedOk = ::close(d.fd) == 0;
-  d.fd = -1;
-  if (!drawn || !synced || !closedOk) throw PrintError(WriteFailedText(path_));
-  std::error_code ec;
-  std::filesystem::rename(std::filesystem::path(d.tempPath), std::filesystem::path(path_), ec);
-  if (ec) throw PrintError(WriteFailedText(path_));
+  if (!drawn) d.file->Failed(EIO);
+  try {
+    d.file->Commit();
+  } catch (const FileSaveError& e) {
+    throw PrintError(WriteFailedText(path_, e.Reason()));
+  }
   d.closed = true;
 }
 
