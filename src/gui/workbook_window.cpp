@@ -353,13 +353,20 @@ void WorkbookWindow::ApplySheetLayout() {
     grid_->setColumnHidden(c, hidden);
     if (!hidden) cols->resizeSection(c, ColumnWidthPixels(*ws, ws->ColumnWidth(c + 1)));
   }
-  rows->setDefaultSectionSize(RowHeightPixels(ws->DefaultRowHeight()));
-  for (const auto& [r, row] : ws->RowMap()) {
-    if (r > rowCount) break;
-    if (row.hidden)
-      grid_->setRowHidden(r - 1, true);
-    else if (row.height >= 0)
-      rows->resizeSection(r - 1, RowHeightPixels(row.height));
+  // The header keeps hidden lines and sizes across a model reset, so every
+  // row is set to this sheet's state: shown or hidden, and its own height.
+  const int defaultHeight = RowHeightPixels(ws->DefaultRowHeight());
+  rows->setDefaultSectionSize(defaultHeight);
+  const auto& rowMap = ws->RowMap();
+  auto it = rowMap.begin();
+  for (int r = 0; r < rowCount; ++r) {
+    while (it != rowMap.end() && it->first < r + 1) ++it;
+    const host::Row* row = it != rowMap.end() && it->first == r + 1 ? &it->second : nullptr;
+    const bool hidden = row && row->hidden;
+    if (grid_->isRowHidden(r) != hidden) grid_->setRowHidden(r, hidden);
+    if (hidden) continue;
+    const int height = row && row->height >= 0 ? RowHeightPixels(row->height) : defaultHeight;
+    if (rows->sectionSize(r) != height) rows->resizeSection(r, height);
   }
   for (const host::RangeRef& m : ws->Merges()) {
     if (m.r1 > rowCount || m.c1 > colCount) continue;

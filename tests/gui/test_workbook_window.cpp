@@ -131,6 +131,24 @@ TEST_F(WorkbookWindowTest, HeaderDragsAreStoredInTheHostAndRefusedOnAProtectedSh
   EXPECT_TRUE(ui_.boxes.empty());
 }
 
+TEST_F(WorkbookWindowTest, EachSheetShowsOnlyItsOwnHiddenLinesAndHeights) {
+  host::Worksheet& one = meet_->Sheet("1");
+  host::Worksheet& two = meet_->Sheet("2");
+  one.SetRowHidden(5, true);
+  one.SetColumnHidden(6, true);
+  one.SetRowHeight(7, 40);
+  two.SetRowHidden(8, true);
+  ASSERT_NE(two.RowHeight(7), 40);
+  window_->Sync();
+  SheetView* grid = workbooks_->Grid();
+  for (const char* name : {"1", "2", "1", "2"}) {
+    host::Worksheet& ws = ShowTab(name);
+    for (int r = 1; r <= 10; ++r) EXPECT_EQ(grid->isRowHidden(r - 1), ws.RowHidden(r)) << name << " row " << r;
+    EXPECT_EQ(grid->isColumnHidden(5), ws.ColumnHidden(6)) << name;
+    EXPECT_EQ(grid->rowHeight(6), RowHeightPixels(ws.RowHeight(7))) << name;
+  }
+}
+
 // The grid's reading of a sheet, on a workbook of its own.
 TEST(SheetModelTest, ShowsValuesFormatsMergesAndConditionalFills) {
   host::WorkbookHost host;
