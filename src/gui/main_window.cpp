@@ -35,6 +35,10 @@ MainWindow::MainWindow(shell::Program& program, WorkbookWindow* workbooks, QWidg
   const int height = std::max(p.height, menuBar()->sizeHint().height() + 4);
   setFixedSize(width, height);
   move(p.x, p.y);
+  if (workbooks_)
+    workbooks_->onCloseRequested = [this] {
+      if (!running_) RunCommand("Quit");
+    };
   Sync();
 }
 
@@ -50,6 +54,11 @@ void MainWindow::AddNodes(QMenu* menu, const std::vector<shell::MenuNode>& nodes
       action->setCheckable(node.checkable);
       const std::string control = node.control;
       connect(action, &QAction::triggered, this, [this, control] { RunCommand(control); });
+      // Ctrl+S is 保存所有 in both windows, as in a spreadsheet.
+      if (node.control == "Save") {
+        action->setShortcut(QKeySequence::Save);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+      }
       actions_[node.control] = action;
     }
     if (node.separatorAfter) menu->addSeparator();
@@ -73,9 +82,13 @@ void MainWindow::RunCommand(const std::string& control) {
     return;
   }
   running_ = true;
+  // A cell being typed into keeps its text: it is entered before the command runs.
+  if (workbooks_) workbooks_->Grid()->CommitEdit();
   program_.Run(control);  // reports a command that fails unexpectedly
   running_ = false;
   Sync();
+  // After the command's boxes and dialogs the keys go to the grid again.
+  if (workbooks_) workbooks_->FocusGrid();
   if (program_.Ended()) {
     if (workbooks_) {
       workbooks_->AllowClose();

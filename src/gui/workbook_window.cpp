@@ -149,10 +149,22 @@ void SheetView::Paste() { PasteText(QApplication::clipboard()->text()); }
 void SheetView::ClearSelection() {
   SheetModel* m = Model();
   if (!m) return;
+  // Only a selection holding the cursor is cleared; otherwise the cursor's cell.
   QItemSelection sel = selectionModel()->selection();
-  if (sel.isEmpty() && currentIndex().isValid()) sel.select(currentIndex(), currentIndex());
+  if (currentIndex().isValid() && !sel.contains(currentIndex())) {
+    sel.clear();
+    sel.select(currentIndex(), currentIndex());
+  }
   for (const QItemSelectionRange& r : sel)
     if (!m->ClearBlock(r.top(), r.left(), r.bottom(), r.right())) return;
+}
+
+void SheetView::CommitEdit() {
+  if (state() != QAbstractItemView::EditingState) return;
+  if (QWidget* editor = indexWidget(currentIndex())) {
+    commitData(editor);
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
 }
 
 void SheetView::MoveCurrent(int dRow, int dCol) {
@@ -169,7 +181,77 @@ void SheetView::MoveCurrent(int dRow, int dCol) {
     ++col;
   while (dRow < 0 && row > 0 && isRowHidden(row)) --row;
   while (dCol < 0 && col > 0 && isColumnHidden(col)) --col;
-  setCurrentIndex(model()->index(row, col));
+  selectionModel()->setCurrentIndex(model()->index(row, col), QItemSelectionModel::ClearAndSelect);
+}
+
+QModelIndex SheetView::DataEdge(const QModelIndex& from, int dRow, int dCol) const {
+  const SheetModel* m = Model();
+  if (!m || !m->Sheet() || !from.isValid()) return from;
+  const host::Worksheet& ws = *m->Sheet();
+  // The next shown line in the direction of travel; -1 past the edge.
+  auto step = [&](int row, int col) -> std::pair<int, int> {
+    do {
+      row += dRow;
+      col += dCol;
+    } while (row >= 0 && row < m->rowCount() && col >= 0 && col < m->columnCount() &&
+             (isRowHidden(row) || isColumnHidden(col)));
+    if (row < 0 || row >= m->rowCount() || col < 0 || col >= m->columnCount()) return {-1, -1};
+    return {row, col};
+  };
+  auto filled = [&](int row, int col) { return ws.HasContent(row + 1, col + 1); };
+  int row = from.row(), col = from.column();
+  auto next = step(row, col);
+  if (next.first < 0) return from;
+  if (filled(row, col) && filled(next.first, next.second)) {
+    // Along the run of filled cells to its last one.
+    while (next.first >= 0 && filled(next.first, next.second)) {
+      row = next.first;
+      col = next.second;
+      next = step(row, col);
+    }
+  } else {
+    // Over the blanks to the next filled cell, or to the last line.
+    while (next.first >= 0) {
+      row = next.first;
+      col = next.second;
+      if (filled(row, col)) break;
+      next = step(row, col);
+    }
+  }
+  return m->index(row, col);
+}
+
+QModelIndex SheetView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  if (modifiers & Qt::ControlModifier) {
+    switch (action) {
+      case MoveUp: return DataEdge(currentIndex(), -1, 0);
+      case MoveDown: return DataEdge(currentIndex(), 1, 0);
+      case MoveLeft: return DataEdge(currentIndex(), 0, -1);
+      case MoveRight: return DataEdge(currentIndex(), 0, 1);
+      default: break;
+    }
+  }
+  return QTableView::moveCursor(action, modifiers);
+}
+
+QItemSelectionModel::SelectionFlags SheetView::selectionCommand(const QModelIndex& index, const QEvent* event) const {
+  if (event && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    switch (key->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        return key->modifiers() & Qt::ShiftModifier ? QItemSelectionModel::SelectCurrent
+                                                    : QItemSelectionModel::ClearAndSelect;
+      default: break;
+    }
+  }
+  return QTableView::selectionCommand(index, event);
 }
 
 void SheetView::keyPressEvent(QKeyEvent* event) {
@@ -209,8 +291,6 @@ void SheetView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
 // ---- the window ----
 
 WorkbookWindow::WorkbookWindow(shell::Ui& ui, QWidget* parent) : QWidget(parent, Qt::Window), ui_(ui) {
-  // No close box: workbooks close through the program's own commands.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
   setWindowTitle(QStringLiteral("Korvane"));
   setFont(DialogFont());
   resize(1000, 700);
@@ -253,9 +333,12 @@ WorkbookWindow::WorkbookWindow(shell::Ui& ui, QWidget* parent) : QWidget(parent,
   box->addWidget(tabs_);
   box->addWidget(status_);
 
-  connect(model_, &SheetModel::refused, this,
-          [this](const QString& reason) { ui_.MessageBox(reason.toStdString(), shell::Icon::Exclamation); });
+  connect(model_, &SheetModel::refused, this, [this](const QString& reason) {
+    ui_.MessageBox(reason.toStdString(), shell::Icon::Exclamation);
+    FocusGrid();
+  });
   connect(model_, &SheetModel::edited, this, &WorkbookWindow::UpdateFormulaBar);
+  connect(model_, &SheetModel::edited, this, &WorkbookWindow::UpdateTitle);
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, &WorkbookWindow::UpdateFormulaBar);
   connect(model_, &QAbstractItemModel::modelReset, this, [this] {
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, &WorkbookWindow::UpdateFormulaBar,
@@ -276,6 +359,12 @@ WorkbookWindow::WorkbookWindow(shell::Ui& ui, QWidget* parent) : QWidget(parent,
 WorkbookWindow::~WorkbookWindow() = default;
 
 host::Worksheet* WorkbookWindow::CurrentSheet() const { return model_->Sheet(); }
+
+void WorkbookWindow::FocusGrid() {
+  if (!isVisible()) return;
+  activateWindow();
+  grid_->setFocus(Qt::OtherFocusReason);
+}
 
 void WorkbookWindow::SetStatusText(const QString& text) { status_->showMessage(text); }
 
@@ -324,7 +413,7 @@ void WorkbookWindow::Refresh(host::WorkbookHost* host) {
     grid_->verticalScrollBar()->setValue(v);
     if (current.isValid()) grid_->setCurrentIndex(model_->index(current.row(), current.column()));
   }
-  setWindowTitle(QStringLiteral("Korvane - ") + QString::fromStdString(active->Name()));
+  UpdateTitle();
   SetStatusText(QString::fromStdString(host->statusBar));
   updating_ = false;
   if (host->visible) show();
@@ -353,19 +442,35 @@ void WorkbookWindow::ApplySheetLayout() {
     grid_->setColumnHidden(c, hidden);
     if (!hidden) cols->resizeSection(c, ColumnWidthPixels(*ws, ws->ColumnWidth(c + 1)));
   }
-  rows->setDefaultSectionSize(RowHeightPixels(ws->DefaultRowHeight()));
-  for (const auto& [r, row] : ws->RowMap()) {
-    if (r > rowCount) break;
-    if (row.hidden)
-      grid_->setRowHidden(r - 1, true);
-    else if (row.height >= 0)
-      rows->resizeSection(r - 1, RowHeightPixels(row.height));
+  // The header keeps hidden lines and sizes across a model reset, so every
+  // row is set to this sheet's state: shown or hidden, and its own height.
+  const int defaultHeight = RowHeightPixels(ws->DefaultRowHeight());
+  rows->setDefaultSectionSize(defaultHeight);
+  const auto& rowMap = ws->RowMap();
+  auto it = rowMap.begin();
+  for (int r = 0; r < rowCount; ++r) {
+    while (it != rowMap.end() && it->first < r + 1) ++it;
+    const host::Row* row = it != rowMap.end() && it->first == r + 1 ? &it->second : nullptr;
+    const bool hidden = row && row->hidden;
+    if (grid_->isRowHidden(r) != hidden) grid_->setRowHidden(r, hidden);
+    if (hidden) continue;
+    const int height = row && row->height >= 0 ? RowHeightPixels(row->height) : defaultHeight;
+    if (rows->sectionSize(r) != height) rows->resizeSection(r, height);
   }
   for (const host::RangeRef& m : ws->Merges()) {
     if (m.r1 > rowCount || m.c1 > colCount) continue;
     const int r2 = std::min(m.r2, rowCount), c2 = std::min(m.c2, colCount);
     if (r2 > m.r1 || c2 > m.c1) grid_->setSpan(m.r1 - 1, m.c1 - 1, r2 - m.r1 + 1, c2 - m.c1 + 1);
   }
+}
+
+// The workbook's name, after a "*" while it has changes not yet saved.
+void WorkbookWindow::UpdateTitle() {
+  host::Worksheet* ws = model_->Sheet();
+  if (!ws) return;
+  const host::Workbook& book = ws->Book();
+  setWindowTitle((book.Saved() ? QString() : QStringLiteral("*")) + QStringLiteral("Korvane - ") +
+                 QString::fromStdString(book.Name()));
 }
 
 void WorkbookWindow::UpdateFormulaBar() {
@@ -399,6 +504,7 @@ void WorkbookWindow::ColumnResized(int col, int oldSize, int newSize) {
     grid_->horizontalHeader()->resizeSection(col, oldSize);
     updating_ = false;
   }
+  UpdateTitle();
 }
 
 void WorkbookWindow::RowResized(int row, int oldSize, int newSize) {
@@ -408,9 +514,13 @@ void WorkbookWindow::RowResized(int row, int oldSize, int newSize) {
     grid_->verticalHeader()->resizeSection(row, oldSize);
     updating_ = false;
   }
+  UpdateTitle();
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {
+  // The close box is 退出: it asks about unsaved changes and ends the
+  // program, or 取消 keeps both windows as they are.
+  if (!closeAllowed_ && onCloseRequested) onCloseRequested();
   if (closeAllowed_)
     event->accept();
   else

@@ -2,11 +2,14 @@
 // between them), the formula bar, the grid of the active sheet, a tab per
 // visible sheet and the host's status bar. It stands in for the spreadsheet
 // application's own window: shown when the host is visible and a workbook is
-// open, hidden when none is, and it has no close box while the program runs.
+// open, hidden when none is. Its close box asks to end the program, as the
+// menu window's does; the window itself closes only once the program ends.
 #pragma once
 
 #include <QTableView>
 #include <QWidget>
+
+#include <functional>
 
 #include "shell/ui.h"
 
@@ -42,13 +45,23 @@ class SheetView : public QTableView {
   void CopySelection();
   void Paste();
   void ClearSelection();
+  // Ends an edit in progress, keeping what was typed (as Enter does, without moving).
+  void CommitEdit();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  // A cursor key without Shift leaves a single selected cell where the cursor
+  // lands (Ctrl included); with Shift it stretches the selection.
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event = nullptr) const override;
+  // Ctrl+arrow jumps to the edge of the data: the last filled cell of a run,
+  // or the next filled cell after blanks, or the sheet's edge.
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
  private:
   void MoveCurrent(int dRow, int dCol);
+  QModelIndex DataEdge(const QModelIndex& from, int dRow, int dCol) const;
 };
 
 class WorkbookWindow : public QWidget {
@@ -65,6 +78,10 @@ class WorkbookWindow : public QWidget {
   void SetStatusText(const QString& text);
   // Once the program ends, the window may close.
   void AllowClose() { closeAllowed_ = true; }
+  // Runs when the close box is pressed while the program runs.
+  std::function<void()> onCloseRequested;
+  // Brings the window forward with the keyboard in the grid.
+  void FocusGrid();
 
   SheetView* Grid() const { return grid_; }
   QTabBar* Tabs() const { return tabs_; }
@@ -79,6 +96,7 @@ class WorkbookWindow : public QWidget {
   void ShowSheet(host::Worksheet* ws);
   void ApplySheetLayout();
   void UpdateFormulaBar();
+  void UpdateTitle();
   void TabChosen(int index);
   void BookChosen(int index);
   void ColumnResized(int col, int oldSize, int newSize);

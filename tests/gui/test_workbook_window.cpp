@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTabBar>
 
 #include "gui/sheet_model.h"
@@ -131,6 +132,117 @@ TEST_F(WorkbookWindowTest, HeaderDragsAreStoredInTheHostAndRefusedOnAProtectedSh
   EXPECT_TRUE(ui_.boxes.empty());
 }
 
+TEST_F(WorkbookWindowTest, EachSheetShowsOnlyItsOwnHiddenLinesAndHeights) {
+  host::Worksheet& one = meet_->Sheet("1");
+  host::Worksheet& two = meet_->Sheet("2");
+  one.SetRowHidden(5, true);
+  one.SetColumnHidden(6, true);
+  one.SetRowHeight(7, 40);
+  two.SetRowHidden(8, true);
+  ASSERT_NE(two.RowHeight(7), 40);
+  window_->Sync();
+  SheetView* grid = workbooks_->Grid();
+  for (const char* name : {"1", "2", "1", "2"}) {
+    host::Worksheet& ws = ShowTab(name);
+    for (int r = 1; r <= 10; ++r) EXPECT_EQ(grid->isRowHidden(r - 1), ws.RowHidden(r)) << name << " row " << r;
+    EXPECT_EQ(grid->isColumnHidden(5), ws.ColumnHidden(6)) << name;
+    EXPECT_EQ(grid->rowHeight(6), RowHeightPixels(ws.RowHeight(7))) << name;
+  }
+}
+
+TEST_F(WorkbookWindowTest, MovingTheCursorWithoutShiftLeavesOnlyItsCellSelected) {
+  host::Worksheet& team = ShowTab("1");
+  SheetView* grid = workbooks_->Grid();
+  auto pasteTen = [&] {
+    GoTo(4, 3);
+    QApplication::clipboard()->setText(QStringLiteral("a\nb\nc\nd\ne\nf\ng\nh\ni\nj\n"));
+    QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(grid->selectionModel()->selectedIndexes().size(), 10);
+  };
+  auto names = [&] {
+    int n = 0;
+    for (int r = 4; r <= 13; ++r) n += team.HasContent(r, 3) ? 1 : 0;
+    return n;
+  };
+  pasteTen();
+  QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_Down, Qt::ControlModifier);
+  const QModelIndex at = grid->currentIndex();  // a merged cell is selected whole
+  EXPECT_EQ(grid->selectionModel()->selectedIndexes().size(), grid->rowSpan(at.row(), at.column()));
+  EXPECT_FALSE(grid->selectionModel()->isSelected(grid->model()->index(3, 2)));
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(names(), 10);
+
+  pasteTen();
+  QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_EQ(grid->selectionModel()->selectedIndexes(), QModelIndexList{grid->model()->index(4, 2)});
+  QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);  // Shift stretches the selection
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(names(), 8);
+  EXPECT_FALSE(team.HasContent(5, 3));
+  EXPECT_FALSE(team.HasContent(6, 3));
+
+  // A right click inside the selection keeps it; outside it selects the cell clicked.
+  pasteTen();
+  QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, grid->visualRect(grid->model()->index(7, 2)).center());
+  EXPECT_EQ(grid->selectionModel()->selectedIndexes().size(), 10);
+  QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, grid->visualRect(grid->model()->index(7, 5)).center());
+  EXPECT_EQ(grid->selectionModel()->selectedIndexes(), QModelIndexList{grid->model()->index(7, 5)});
+}
+
+TEST_F(WorkbookWindowTest, TheKeysGoToTheGridAgainAfterACommand) {
+  ShowTab("1");
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  ASSERT_NE(QApplication::focusWidget(), workbooks_->Grid());
+  ui_.drivers.push_back([](DialogView& view) { PressButton(view, "cmdOK"); });
+  Choose("About");
+  EXPECT_TRUE(QTest::qWaitForWindowActive(workbooks_.get()));
+  EXPECT_EQ(QApplication::focusWidget(), workbooks_->Grid());
+}
+
+TEST_F(WorkbookWindowTest, ItsCloseBoxAsksAsQuitDoes) {
+  ShowTab("1");
+  GoTo(4, 3);
+  Type(QStringLiteral("Zhang"));
+  ui_.answers.push_back(shell::Answer::Cancel);
+  workbooks_->close();
+  ASSERT_EQ(ui_.boxes.size(), 1u);  // the unsaved changes, asked about
+  EXPECT_EQ(ui_.boxes[0].buttons, shell::Buttons::YesNoCancel);
+  EXPECT_FALSE(program_->Ended());
+  EXPECT_TRUE(workbooks_->isVisible());
+
+  ui_.answers.push_back(shell::Answer::No);
+  workbooks_->close();
+  EXPECT_TRUE(program_->Ended());
+  EXPECT_FALSE(workbooks_->isVisible());
+}
+
+TEST_F(WorkbookWindowTest, CtrlSSavesEverythingAndTheTitleMarksUnsavedChanges) {
+  ShowTab("1");
+  workbooks_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(workbooks_.get()));
+  SheetView* grid = workbooks_->Grid();
+  auto marked = [&] { return workbooks_->windowTitle().startsWith(QLatin1Char('*')); };
+  EXPECT_EQ(marked(), !meet_->Saved());
+  QTest::keyClick(grid, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_TRUE(meet_->Saved());
+  EXPECT_FALSE(marked());
+  GoTo(4, 3);
+  Type(QStringLiteral("Zhang"));
+  EXPECT_TRUE(marked());
+
+  // Ctrl+S in the middle of typing a cell enters it and saves.
+  QTest::keyClick(grid, Qt::Key_L);
+  QWidget* editor = QApplication::focusWidget();
+  ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
+  QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Text(meet_->Sheet("1"), 5, 3), "l");
+  EXPECT_TRUE(meet_->Saved());
+  EXPECT_FALSE(marked());
+  EXPECT_TRUE(ui_.boxes.empty());
+}
+
 // The grid's reading of a sheet, on a workbook of its own.
 TEST(SheetModelTest, ShowsValuesFormatsMergesAndConditionalFills) {
   host::WorkbookHost host;
@@ -175,6 +287,40 @@ TEST(SheetModelTest, ShowsValuesFormatsMergesAndConditionalFills) {
   host.Close(book);
   window.Refresh(&host);
   EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace korvane::gui::testing
+
+namespace korvane::gui::testing {
+namespace {
+
+// Ctrl+arrows jump as in a spreadsheet, on a column holding A2:A5 and A9.
+TEST(SheetViewTest, CtrlArrowsJumpToTheEdgeOfTheData) {
+  host::WorkbookHost host;
+  host::Workbook& book = host.Add();
+  host::Worksheet& ws = book.Sheet(1);
+  for (int r : {2, 3, 4, 5, 9}) ws.Cells(r, 1).SetValue(host::CellValue(r));
+  AnsweringUi ui;
+  WorkbookWindow window(ui);
+  host.visible = true;
+  window.Refresh(&host);
+  SheetView* grid = window.Grid();
+  const int last = grid->model()->rowCount();
+  struct Case {
+    int from;
+    Qt::Key key;
+    int to;
+  };
+  for (const Case& c :
+       {Case{2, Qt::Key_Down, 5}, Case{5, Qt::Key_Down, 9}, Case{9, Qt::Key_Down, last}, Case{3, Qt::Key_Up, 2},
+        Case{9, Qt::Key_Up, 5}, Case{2, Qt::Key_Up, 1}, Case{7, Qt::Key_Up, 5}}) {
+    grid->setCurrentIndex(grid->model()->index(c.from - 1, 0));
+    QTest::keyClick(grid, c.key, Qt::ControlModifier);
+    EXPECT_EQ(grid->currentIndex().row() + 1, c.to) << "from A" << c.from;
+  }
+  host.Close(book);
+  window.Refresh(&host);
 }
 
 }  // namespace
