@@ -90,7 +90,7 @@ namespace {
 
 struct Scheduled {
   std::string title, span, halfDay;
-  double start = 0, end = 0;
+  int start = 0, end = 0;  // minutes from midnight
   std::vector<std::string> numbers;
 };
 

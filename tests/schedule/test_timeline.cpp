@@ -51,6 +51,30 @@ TEST(ScheduleTimeline, FieldEventsHaveTheirOwnStart) {
   EXPECT_EQ(t.rows[4].timeText, "16:30");
 }
 
+TEST(ScheduleTimeline, AnEventStartingWhenAnotherEndsTouchesItExactly) {
+  // Check-in at 14:00 for 10 minutes and five 7-minute heats: the sixth heat
+  // starts at 14:45, when the long jump that began at 14:15 ends.
+  std::vector<ListRow> track{{"310", "10月25日下午", "", "", "", "", ""},
+                             {"303", "开始检录", "14:00", "10分钟", "", "", ""}};
+  for (int i = 0; i < 6; ++i) track.push_back({"101", "高一", "男子", "100米", "预赛", "6组(48人)", "7分钟"});
+  const Timeline t = TrackTimeline(track);
+  const Timeline f = FieldTimeline({{"310", "10月25日下午", "", "", "", "", ""},
+                                    {"201", "高一", "男子", "跳远", "预决赛", "1组(20人)", "14:15_30分钟"}});
+  EXPECT_EQ(t.rows[7].timeText, "14:45～14:52");
+  EXPECT_EQ(t.rows[7].start, f.rows[1].end);
+  EXPECT_EQ(t.rows[6].end, t.rows[7].start);
+}
+
+TEST(ScheduleTimeline, DurationsAreWholeMinutes) {
+  struct Case {
+    const char* text;
+    std::optional<int> minutes;
+  };
+  for (const Case& c : {Case{"5分钟", 5}, Case{"12分", 12}, Case{"90", 90}, Case{"5.0分钟", 5}, Case{"2.5分钟", {}},
+                        Case{"分钟", {}}, Case{"五分钟", {}}, Case{"-5分钟", {}}})
+    EXPECT_EQ(ReadMinutes(c.text), c.minutes) << c.text;
+}
+
 TEST(ScheduleTimeline, UnreadableTimesNameTheirRow) {
   std::vector<ListRow> track = WorkedTrackList();
   track[2][2] = "8:3";  // the hour box lost its minutes
