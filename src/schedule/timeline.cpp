@@ -154,7 +154,13 @@ Timeline Walk(const std::vector<ListRow>& arranged, bool track) {
 Timeline TrackTimeline(const std::vector<ListRow>& arranged) { return Walk(arranged, true); }
 Timeline FieldTimeline(const std::vector<ListRow>& arranged) { return Walk(arranged, false); }
 
-int PagesFor(int lastRow) { return lastRow <= 0 ? 0 : (lastRow + kRowsPerPage - 1) / kRowsPerPage; }
+std::vector<int> PageBreakRows(int lastRow) {
+  std::vector<int> breaks;
+  for (int r = 1 + kRowsPerPage; r < lastRow; r += kRowsPerPage) breaks.push_back(r);
+  return breaks;
+}
+
+int PagesFor(int lastRow) { return lastRow <= 0 ? 0 : static_cast<int>(PageBreakRows(lastRow).size()) + 1; }
 
 int NextOddPage(int first, int pages) {
   const int next = first + pages;

@@ -57,9 +57,14 @@ Timeline FieldTimeline(const std::vector<ListRow>& arranged);
 // "径赛日程安排中，第N条目的时间“TEXT”无法识别，请改正后再试!"
 std::string UnreadableTimeText(bool track, int position, std::string_view text);
 
-// Printed pages of a schedule sheet whose column C is used down to `lastRow`
-// (28 rows a page).
+// The pages of a schedule sheet whose data end at `lastRow`: the heading
+// (row 1) repeats on every page and 28 data rows fill one. The page breaks
+// and the page count follow this one rule, so that the page numbers counted
+// for the next sheet are the pages printed.
 inline constexpr int kRowsPerPage = 28;
+// The rows after which a new page starts (29, 57, ...), none on the last page.
+std::vector<int> PageBreakRows(int lastRow);
+// The printed pages: one for the heading alone, one more for every break.
 int PagesFor(int lastRow);
 // The page number after `first` + `pages`, made odd: every schedule sheet and
 // the reports start on a right-hand page.

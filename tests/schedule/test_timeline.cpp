@@ -95,7 +95,28 @@ TEST(ScheduleTimeline, PageNumbersStayOdd) {
   EXPECT_EQ(NextOddPage(11, PagesFor(40)), 13);
   EXPECT_EQ(NextOddPage(13, PagesFor(30)), 15);
   EXPECT_EQ(NextOddPage(13, PagesFor(28)), 15);
-  EXPECT_EQ(NextOddPage(11, PagesFor(57)), 15);
+  // 56 data rows under the heading fill two pages exactly.
+  EXPECT_EQ(NextOddPage(11, PagesFor(57)), 13);
+}
+
+TEST(ScheduleSheets, PrintedPagesAreThePagesCounted) {
+  // Data rows against the pages printed: the breaks the sheet carries and the
+  // count the next sheet's first page number follows from.
+  for (const auto& [dataRows, pages] :
+       std::vector<std::pair<int, int>>{{1, 1}, {27, 1}, {28, 1}, {29, 2}, {56, 2}, {57, 3}, {84, 3}, {112, 4}}) {
+    host::WorkbookHost host;
+    host::Workbook& book = host.Add(std::string(KORVANE_SHARE_DIR) + "/日程安排表.xltx");
+    host::Worksheet& ws = book.Sheet("径赛");
+    std::vector<ListRow> track{{"309", "10月25日上午", "", "", "", "", ""},
+                               {"303", "开始检录", "8:00", "10分钟", "", "", ""}};
+    while (static_cast<int>(track.size()) < dataRows)
+      track.push_back({"101", "高一", "男子", "100米", "预赛", "9组(70人)", "5分钟"});
+    track.resize(static_cast<std::size_t>(dataRows));
+    const int lastRow = WriteTrackSheet(ws, TrackTimeline(track));
+    EXPECT_EQ(lastRow, dataRows + 1);
+    EXPECT_EQ(PagesFor(lastRow), pages) << dataRows;
+    EXPECT_EQ(static_cast<int>(ws.Page().rowBreaks.size()) + 1, pages) << dataRows;
+  }
 }
 
 TEST(ScheduleSheets, TrackSheetAsPrinted) {
