@@ -300,6 +300,25 @@ TEST(ScheduleCommand, OrderCheckNamesTheBrokenHalfDays) {
   EXPECT_EQ(texts[1], "田赛日程安排中，“第1条目”处存在逻辑问题!");
 }
 
+TEST(ScheduleCommand, OrderCheckRefusesAnEventAboveTheFirstHalfDay) {
+  Road f;
+  f.arrange = [&](Frm日程安排& d) {
+    Road::Morning(d);
+    Road::Select(d.ListBox12, "203");
+    Road::SelectRow(d.ListBox22, 4);
+    d.cmdAppend.Click();  // 309 检录 裁判 201 203 310 ...
+    Road::Select(d.ListBox22, "203");
+    while (d.ListBox22.ListIndex() > 0) d.cmdUp.Click();
+    ASSERT_EQ(d.ListBox22.Cell(0, 0), "203");
+    d.CmdOk.Click();
+    EXPECT_TRUE(d.IsOpen());
+    d.CmdCancel_Click();
+  };
+  f.Run();
+  EXPECT_EQ(f.Texts(),
+            (std::vector<std::string>{"田赛日程安排中，第1条目“初二女子跳远”排在第一个日期之前，请把它移到日期之后!"}));
+}
+
 TEST(ScheduleCommand, OkWritesTheSheetsPagesAndANewDatedFile) {
   Road f;
   f.arrange = [&](Frm日程安排& d) {
