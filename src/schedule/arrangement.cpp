@@ -372,7 +372,7 @@ void Frm日程安排::cmdUserDef_Click() {
   const std::string normalized = NormalizeEntryText(tbInsert.Text());
   const std::optional<std::array<std::string, 5>> parts = SplitEntryText(normalized);
   if (!parts) {
-    program_.ui().MessageBox(std::string(text::kBadEntry));
+    program_.ui().MessageBox(std::string(text::kBadEntry) + "\n" + std::string(text::kEntryExample));
     return;
   }
   const bool track = schedule::text::Contains(normalized, kMetre);

@@ -265,28 +265,39 @@ DerivedItems DeriveItems(const host::Workbook& meetBook) {
 // ---- user-defined items ----
 
 std::string NormalizeEntryText(std::string_view typed) {
-  return text::ReplaceAll(text::ReplaceAll(typed, "m", kMetre), "，", ",");
+  // What an input method or a quick hand types for the characters of the
+  // form: full-width brackets and digits, x for ×, m or M for 米.
+  static const std::pair<std::string_view, std::string_view> kSame[] = {
+      {"m", kMetre}, {"M", kMetre}, {"x", "×"}, {"X", "×"}, {"，", ","}, {"（", "("}, {"）", ")"}};
+  std::string s(typed);
+  for (const auto& [from, to] : kSame) s = text::ReplaceAll(s, from, to);
+  const std::optional<std::wstring> wide = Widen(s);
+  if (!wide) return s;
+  std::wstring out;
+  for (wchar_t c : *wide) {
+    if (c >= L'\uff10' && c <= L'\uff19') c = static_cast<wchar_t>(L'0' + (c - L'\uff10'));
+    // Blanks after a comma (and around the whole text) are dropped.
+    const bool blank = c == L' ' || c == L'\u3000' || c == L'\t';
+    if (blank && (out.empty() || out.back() == L',')) continue;
+    out.push_back(c);
+  }
+  while (!out.empty() && (out.back() == L' ' || out.back() == L'\u3000' || out.back() == L'\t')) out.pop_back();
+  return Narrow(out);
 }
 
 std::optional<std::array<std::string, 5>> SplitEntryText(std::string_view normalized) {
   static const std::wregex pattern(
       L"^(([\u9ad8\u521d][\u4e00\u4e8c\u4e09\u4e2d])|\u7279\u957f)(\u7537\u5b50|\u5973\u5b50|\u6df7\u5408)"
-      L"[0-9\u00d7\u4e00-\u9fa5]{2,},(\u9884|\u51b3|\u9884\u51b3)\u8d5b,[0-9]\u7ec4\\([0-9]{1,2}[\u4eba\u73ed\u961f]\\)"
+      L"([0-9\u00d7\u4e00-\u9fa5]{2,}),((\u9884|\u51b3|\u9884\u51b3)\u8d5b),([0-9]\u7ec4\\([0-9]{1,2}["
+      L"\u4eba\u73ed\u961f]\\))"
       L"$");
   const std::optional<std::wstring> wide = Widen(normalized);
-  if (!wide || !std::regex_match(*wide, pattern)) return std::nullopt;
-  const std::wstring& w = *wide;
-  std::size_t p = w.find(L'\u5b50');                   // 子
-  if (p == std::wstring::npos) p = w.find(L'\u5408');  // 合
-  // p is 0-based here: the sex is the two characters ending at p.
-  const std::wstring grade = w.substr(0, p - 1);
-  const std::wstring sex = w.substr(p - 1, 2);
-  const std::wstring rest = w.substr(p + 1);
-  const std::size_t firstComma = rest.find(L',');
-  const std::size_t lastComma = rest.rfind(L',');
-  return std::array<std::string, 5>{Narrow(grade), Narrow(sex), Narrow(rest.substr(0, firstComma)),
-                                    Narrow(rest.substr(firstComma + 1, lastComma - firstComma - 1)),
-                                    Narrow(rest.substr(lastComma + 1))};
+  std::wsmatch m;
+  if (!wide || !std::regex_match(*wide, m, pattern)) return std::nullopt;
+  // Grade, sex, event, stage and groups as the pattern matched them: the
+  // event starts after the sex word, whatever characters it holds (踢毽子).
+  return std::array<std::string, 5>{Narrow(m[1].str()), Narrow(m[3].str()), Narrow(m[4].str()), Narrow(m[5].str()),
+                                    Narrow(m[7].str())};
 }
 
 }  // namespace korvane::schedule

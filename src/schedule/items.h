@@ -119,8 +119,9 @@ std::string MaxPerGroupText(std::string_view eventTitle);
 
 // ---- user-defined items ----
 
-// The typed entry of a user-defined item as it is checked: every "m" becomes
-// "米" and every full-width comma "，" a comma.
+// The typed entry of a user-defined item as it is checked: "m" and "M" become
+// "米", "x" and "X" "×", the full-width comma, brackets and digits their
+// half-width forms, and blanks after a comma or around the text are dropped.
 std::string NormalizeEntryText(std::string_view typed);
 // Grade, sex, event, stage and groups of a normalised entry text such as
 // 高一男子5000米,预决赛,1组(25人); nullopt when it does not have that form.

@@ -239,7 +239,7 @@ TEST(ScheduleCommand, InsertRemoveAndMoveKeepTheLeftListsInCodeOrder) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "请选择要移动的条目"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), "请选择要从日程安排中移除的条目"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), "请选择：『源列表框』条目"), texts.end());
-  EXPECT_EQ(texts.back(), "输入格式不正确!");
+  EXPECT_EQ(texts.back(), "输入格式不正确!\n格式：高一男子5000米，预决赛，1组(25人)");
 }
 
 TEST(ScheduleCommand, SpinButtonsWrap) {

@@ -60,8 +60,23 @@ TEST(ScheduleItems, EntryTextsAcceptedAndRefused) {
   EXPECT_EQ((*special)[2], "4×100米接力");
   for (const char* bad :
        {"高四男子100米,预赛,1组(8人)", "高一男子100米,预赛,10组(8人)", "高一男子100米,半决赛,1组(8人)",
-        "高一男子米,预赛,1组(8人)", "高一男子100米,预赛,1组（8人）", ""})
+        "高一男子米,预赛,1组(8人)", "高一男子100米,预赛,1组[8人]", ""})
     EXPECT_FALSE(SplitEntryText(NormalizeEntryText(bad))) << bad;
+}
+
+TEST(ScheduleItems, EntryTextsAsTheyAreTyped) {
+  using Parts = std::array<std::string, 5>;
+  const std::pair<const char*, Parts> cases[] = {
+      {"特长混合踢毽子,预决赛,1组(8人)", {"特长", "混合", "踢毽子", "预决赛", "1组(8人)"}},
+      {"初中女子跳绳子,预赛,2组(20人)", {"初中", "女子", "跳绳子", "预赛", "2组(20人)"}},
+      {"高一男子4x100M接力，决赛，1组（8班）", {"高一", "男子", "4×100米接力", "决赛", "1组(8班)"}},
+      {"高二女子４X１００米接力, 预决赛,　１组(６队)", {"高二", "女子", "4×100米接力", "预决赛", "1组(6队)"}},
+  };
+  for (const auto& [typed, parts] : cases) {
+    const auto split = SplitEntryText(NormalizeEntryText(typed));
+    ASSERT_TRUE(split) << typed;
+    EXPECT_EQ(*split, parts) << typed;
+  }
 }
 
 TEST(ScheduleItems, DerivedRowsWithGroupsAndFinals) {
