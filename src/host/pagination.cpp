@@ -43,7 +43,8 @@ constexpr Paper Mm(int code, double w, double h) { return {code, w * kPointsPerM
 constexpr Paper In(int code, double w, double h) { return {code, w * kPointsPerInch, h * kPointsPerInch}; }
 
 // The application's paper codes (the printer driver's DMPAPER numbers).
-// Code 12 is B4 as the application defines it, 250 x 353 mm, not JIS B4.
+// Code 12 is B4 as the application defines it, 250 x 353 mm, not JIS B4; code
+// 42 is the same sheet named ISO B4, the one our own files use.
 constexpr std::array kPapers{
     In(1, 8.5, 11),      // Letter
     In(2, 8.5, 11),      // Letter Small
@@ -66,6 +67,7 @@ constexpr std::array kPapers{
     In(20, 4.125, 9.5),  // Envelope #10
     Mm(27, 110, 220),    // Envelope DL
     Mm(28, 162, 229),    // Envelope C5
+    Mm(42, 250, 353),    // B4 (ISO)
 };
 
 // ---- fonts ----

@@ -129,7 +129,10 @@ inline constexpr int EdgeLeft = 7, EdgeTop = 8, EdgeBottom = 9, EdgeRight = 10, 
                      InsideHorizontal = 12, DiagonalDown = 5, DiagonalUp = 6;
 inline constexpr int Up = -4162, Down = -4121, ToLeft = -4159, ToRight = -4161;
 inline constexpr int Horizontal = -4128, Vertical = -4166, Upward = -4171, Downward = -4170;
-inline constexpr int PaperA4 = 9, PaperB4 = 12, PaperA3 = 8, PaperLetter = 1;
+// B4 is the ISO sheet, 250 x 353 mm, under code 42 (ISO B4), which every
+// spreadsheet program reads as that sheet; code 12 is 250 x 353 mm in Excel's
+// list but JIS B4 (257 x 364 mm) in LibreOffice's.
+inline constexpr int PaperA4 = 9, PaperB4 = 42, PaperA3 = 8, PaperLetter = 1;
 inline constexpr int Portrait = 1, Landscape = 2;
 inline constexpr int FormatWorkbook = 51, FormatMacroWorkbook = 52, FormatTemplate = 54, FormatMacroTemplate = 53;
 }  // namespace xl

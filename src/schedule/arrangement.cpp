@@ -25,6 +25,11 @@ std::string OrderProblemText(bool track, std::string_view positions) {
   return std::string(track ? "径赛" : "田赛") + "日程安排中，“第" + std::string(positions) + "条目”处存在逻辑问题!";
 }
 
+std::string BeforeFirstHalfDayText(bool track, int position, std::string_view item) {
+  return std::string(track ? "径赛" : "田赛") + "日程安排中，第" + std::to_string(position) + "条目“" +
+         std::string(item) + "”排在第一个日期之前，请把它移到日期之后!";
+}
+
 std::string NotSavedText(std::string_view path, std::string_view reason) {
   return "日程安排表未能保存：" + std::string(path) + "\n" + std::string(reason);
 }
@@ -367,7 +372,7 @@ void Frm日程安排::cmdUserDef_Click() {
   const std::string normalized = NormalizeEntryText(tbInsert.Text());
   const std::optional<std::array<std::string, 5>> parts = SplitEntryText(normalized);
   if (!parts) {
-    program_.ui().MessageBox(std::string(text::kBadEntry));
+    program_.ui().MessageBox(std::string(text::kBadEntry) + "\n" + std::string(text::kEntryExample));
     return;
   }
   const bool track = schedule::text::Contains(normalized, kMetre);
@@ -501,6 +506,17 @@ int Frm日程安排::CheckScheduleLogic() {
     for (int h : bad) s += std::to_string(h + 1) + "，";
     return s.substr(0, s.size() - std::string("，").size());
   };
+  // An event above the first half-day row has no date and no clock to run
+  // from: the first such row of a list is named.
+  auto beforeFirstHalfDay = [&](shell::ListBox& list, bool track) {
+    for (int i = 0; i < list.RowCount() && KindOf(code(list, i)) != RowKind::HalfDay; ++i) {
+      if (!IsEvent(KindOf(code(list, i)))) continue;
+      const ListRow row = Padded(list.Row(i), list.columnCount);
+      program_.ui().MessageBox(text::BeforeFirstHalfDayText(track, i + 1, row[1] + row[2] + row[3]));
+      return true;
+    }
+    return false;
+  };
   int result = 1;
 
   trim(ListBox21, [](const std::string& c) { return BeginsWith(c, '1') || BeginsWith(c, '6'); });
@@ -520,6 +536,7 @@ int Frm日程安排::CheckScheduleLogic() {
       program_.ui().MessageBox(text::OrderProblemText(true, positions(bad)));
       result = 0;
     }
+    if (beforeFirstHalfDay(ListBox21, true)) result = 0;
   }
 
   trim(ListBox22, [](const std::string& c) { return BeginsWith(c, '2') || BeginsWith(c, '6') || c == kClosingCode; });
@@ -536,6 +553,7 @@ int Frm日程安排::CheckScheduleLogic() {
       program_.ui().MessageBox(text::OrderProblemText(false, positions(bad)));
       result = 0;
     }
+    if (beforeFirstHalfDay(ListBox22, false)) result = 0;
   }
   return result;
 }

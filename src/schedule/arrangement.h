@@ -33,6 +33,8 @@ inline constexpr std::string_view kAtBottom = "已经到底了!";
 inline constexpr std::string_view kEntryExample = "格式：高一男子5000米，预决赛，1组(25人)";
 // "径赛日程安排中，“第1，3条目”处存在逻辑问题!"
 std::string OrderProblemText(bool track, std::string_view positions);
+// "田赛日程安排中，第1条目“初二女子跳远”排在第一个日期之前，请把它移到日期之后!"
+std::string BeforeFirstHalfDayText(bool track, int position, std::string_view item);
 // The schedule workbook could not be saved.
 std::string NotSavedText(std::string_view path, std::string_view reason);
 }  // namespace text

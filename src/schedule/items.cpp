@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <regex>
+#include <set>
+#include <tuple>
 
 #include "host/address.h"
 #include "host/utf8.h"
+#include "meet/event_title.h"
 #include "meet/grades.h"
 #include "meet/layout.h"
 
@@ -153,24 +156,36 @@ std::string MaxPerGroupText(std::string_view eventTitle) {
   return meet::parameter_text::GroupSizeMissing(eventTitle, "日程未建立", "重新运行“赛事日程...”");
 }
 
-std::vector<std::string> GradeNames(const host::Worksheet& settings, const host::Worksheet& events) {
-  std::vector<std::string> names = meet::GradeNames(meet::ReadGrades(settings));
-  const int G = static_cast<int>(names.size());
-  auto first = [](const std::string& name) { return Widen(name).value_or(L"").substr(0, 1); };
-  // The last grade of the first school level (0 when all share one level).
-  int level = 0;
-  for (int g = 1; g <= G - 1 && level == 0; ++g)
-    if (first(names[g - 1]) != first(names[g])) level = g;
-  const auto flags = meet::MergeFlags(events);
-  auto join = [&](int g) {
-    if (g >= 1 && g + 1 <= G) names[g - 1] += names[g];
-  };
-  // F1, G1: the first and second pair of the first level; H1, I1: of the second.
-  for (int p = 1; p <= 2; ++p)
-    if (flags[static_cast<std::size_t>(p - 1)]) join(p);
-  for (int p = 1; p <= 2; ++p)
-    if (flags[static_cast<std::size_t>(p + 1)]) join(level + p);
-  return names;
+namespace {
+
+// The place of an event title's grade among the grades of 设置: the grade
+// itself, the first of two neighbouring grades merged into one title
+// (初一初二), or the first grade of a school level competing as one group
+// (初中, 高中). nullopt for a grade the meet does not have.
+std::optional<int> GradeOrder(const std::vector<std::string>& grades, std::string_view grade) {
+  const int G = static_cast<int>(grades.size());
+  for (int g = 0; g < G; ++g) {
+    if (grades[g] == grade) return g;
+    if (g + 1 < G && grades[g] + grades[g + 1] == grade) return g;
+  }
+  if (grade == meet::events::kAllJunior || grade == meet::events::kAllSenior)
+    for (int g = 0; g < G; ++g)
+      if (meet::SchoolLevel(grades[g]) == grade) return g;
+  return std::nullopt;
+}
+
+std::optional<int> SexOrder(std::string_view sex) {
+  for (std::size_t s = 0; s < meet::kSexes.size(); ++s)
+    if (meet::kSexes[s] == sex) return static_cast<int>(s);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string UnknownGradeText(const std::vector<std::string>& titles) {
+  std::string s = "比赛项目名单中以下有人报名的项目，其年级不是“设置”中的年级，未列入日程：";
+  for (const std::string& t : titles) s += "\n" + t;
+  return s + "\n请在“设置”中补上这些年级或改正项目名称后重新运行“赛事日程...”。";
 }
 
 DerivedItems DeriveItems(const host::Workbook& meetBook) {
@@ -182,57 +197,67 @@ DerivedItems DeriveItems(const host::Workbook& meetBook) {
   if (!settings || !form || !events) return items;
 
   const long long maxPerGroup = meet::LoadParameters(meetBook).MaxPerGroup;
-  const std::vector<std::string> grades = GradeNames(*settings, *events);
-  const int G = static_cast<int>(grades.size());
+  const std::vector<std::string> grades = meet::GradeNames(meet::ReadGrades(*settings));
   // Rows of the configured events (D2), no further than column D is used.
   long long n = WholeAt(*events, ev::kEventCount.row, ev::kEventCount.col);
   n = std::min<long long>(n, LastUsedRow(*events, ev::kTitleCol) - 2);
   const int lastEventRow = static_cast<int>(std::max<long long>(n, 0)) + ev::kFirstEventRow - 1;
 
-  // The event rows of grade g are bounds[g-1] .. bounds[g]-1: the events are
-  // listed grade by grade, and a grade owns as many rows as titles begin with
-  // its name.
-  std::vector<int> bounds(static_cast<std::size_t>(G) + 1, ev::kFirstEventRow);
-  for (int g = 1; g <= G; ++g) {
-    int count = 0;
-    for (int r = ev::kFirstEventRow; r <= lastEventRow; ++r)
-      if (!grades[g - 1].empty() && text::StartsWith(events->ValueAt(r, ev::kTitleCol).ToText(), grades[g - 1]))
-        ++count;
-    bounds[g] = bounds[g - 1] + count;
-  }
-
+  std::vector<std::string> headings;
   const int lastHeading = LastUsedCol(*form, meet::form::kHeadingRow);
-  for (int c = meet::form::kFirstEventCol; c <= lastHeading; ++c) {
-    const std::string event = form->ValueAt(meet::form::kHeadingRow, c).ToText();
-    for (std::string_view sex : meet::kSexes) {
-      for (int g = 1; g <= G; ++g) {
-        const std::string title = grades[g - 1] + std::string(sex) + event;
-        int row = 0;
-        for (int r = bounds[g - 1]; r < bounds[g] && r <= lastEventRow && row == 0; ++r)
-          if (events->ValueAt(r, ev::kTitleCol).ToText() == title) row = r;
-        if (row == 0) continue;
-        const long long entrants = WholeAt(*events, row, ev::kEntrantCountCol);
-        if (entrants <= 0) continue;
-        const std::string rule = events->ValueAt(row, ev::kLaneRuleCol).ToText().substr(0, 1);
-        long long groups = 1;
-        if (rule == "1") {
-          groups = (entrants + 7) / 8;
-        } else if (rule != "2") {
-          if (maxPerGroup <= 0) throw ItemsRefused(MaxPerGroupText(title));
-          groups = (entrants + maxPerGroup - 1) / maxPerGroup;
-        }
-        const bool track = text::Contains(event, kMetre);
-        std::vector<ListRow>& list = track ? items.track : items.field;
-        const char kind = track ? '1' : '2';
-        const bool relay = track && text::Contains(event, meet::form::kRelaySuffix);
-        const std::string stage(groups == 1 ? kSingleRound : kPreliminary);
-        list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), grades[g - 1], std::string(sex), event,
-                        stage, std::to_string(groups) + "组(" + std::to_string(entrants) + (relay ? "班)" : "人)")});
-        if (groups > 1)
-          list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), grades[g - 1], std::string(sex), event,
-                          std::string(kFinal), "1组"});
-      }
+  for (int c = meet::form::kFirstEventCol; c <= lastHeading; ++c)
+    headings.push_back(form->ValueAt(meet::form::kHeadingRow, c).ToText());
+
+  // Every event row with entrants, its title decoded into grade, sex and
+  // event: the first row of a title gives its item, in the order of the
+  // registration headings, then sex, then grade. An event the forms do not
+  // head follows the headed ones.
+  struct Found {
+    int heading, sex, grade, row;
+    meet::EventTitleParts parts;
+    std::string title;
+  };
+  std::vector<Found> found;
+  std::set<std::string> seen;
+  for (int r = ev::kFirstEventRow; r <= lastEventRow; ++r) {
+    const std::string title = events->ValueAt(r, ev::kTitleCol).ToText();
+    if (title.empty() || !seen.insert(title).second) continue;
+    if (WholeAt(*events, r, ev::kEntrantCountCol) <= 0) continue;
+    meet::EventTitleParts parts = meet::SplitEventTitle(title);
+    const std::optional<int> grade = GradeOrder(grades, parts.grade);
+    const std::optional<int> sex = SexOrder(parts.sex);
+    if (!grade || !sex || parts.event.empty()) {
+      items.unknownGrade.push_back(title);
+      continue;
     }
+    const int heading = static_cast<int>(std::find(headings.begin(), headings.end(), parts.event) - headings.begin());
+    found.push_back(Found{heading, *sex, *grade, r, std::move(parts), title});
+  }
+  std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return std::tie(a.heading, a.sex, a.grade) < std::tie(b.heading, b.sex, b.grade);
+  });
+
+  for (const Found& f : found) {
+    const long long entrants = WholeAt(*events, f.row, ev::kEntrantCountCol);
+    const std::string rule = events->ValueAt(f.row, ev::kLaneRuleCol).ToText().substr(0, 1);
+    long long groups = 1;
+    if (rule == "1") {
+      groups = (entrants + 7) / 8;
+    } else if (rule != "2") {
+      if (maxPerGroup <= 0) throw ItemsRefused(MaxPerGroupText(f.title));
+      groups = (entrants + maxPerGroup - 1) / maxPerGroup;
+    }
+    const std::string& event = f.parts.event;
+    const bool track = text::Contains(event, kMetre);
+    std::vector<ListRow>& list = track ? items.track : items.field;
+    const char kind = track ? '1' : '2';
+    const bool relay = track && text::Contains(event, meet::form::kRelaySuffix);
+    const std::string stage(groups == 1 ? kSingleRound : kPreliminary);
+    list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), f.parts.grade, f.parts.sex, event, stage,
+                    std::to_string(groups) + "组(" + std::to_string(entrants) + (relay ? "班)" : "人)")});
+    if (groups > 1)
+      list.push_back({ItemCode(kind, static_cast<int>(list.size()) + 1), f.parts.grade, f.parts.sex, event,
+                      std::string(kFinal), "1组"});
   }
   return items;
 }
@@ -240,28 +265,39 @@ DerivedItems DeriveItems(const host::Workbook& meetBook) {
 // ---- user-defined items ----
 
 std::string NormalizeEntryText(std::string_view typed) {
-  return text::ReplaceAll(text::ReplaceAll(typed, "m", kMetre), "，", ",");
+  // What an input method or a quick hand types for the characters of the
+  // form: full-width brackets and digits, x for ×, m or M for 米.
+  static const std::pair<std::string_view, std::string_view> kSame[] = {
+      {"m", kMetre}, {"M", kMetre}, {"x", "×"}, {"X", "×"}, {"，", ","}, {"（", "("}, {"）", ")"}};
+  std::string s(typed);
+  for (const auto& [from, to] : kSame) s = text::ReplaceAll(s, from, to);
+  const std::optional<std::wstring> wide = Widen(s);
+  if (!wide) return s;
+  std::wstring out;
+  for (wchar_t c : *wide) {
+    if (c >= L'\uff10' && c <= L'\uff19') c = static_cast<wchar_t>(L'0' + (c - L'\uff10'));
+    // Blanks after a comma (and around the whole text) are dropped.
+    const bool blank = c == L' ' || c == L'\u3000' || c == L'\t';
+    if (blank && (out.empty() || out.back() == L',')) continue;
+    out.push_back(c);
+  }
+  while (!out.empty() && (out.back() == L' ' || out.back() == L'\u3000' || out.back() == L'\t')) out.pop_back();
+  return Narrow(out);
 }
 
 std::optional<std::array<std::string, 5>> SplitEntryText(std::string_view normalized) {
   static const std::wregex pattern(
       L"^(([\u9ad8\u521d][\u4e00\u4e8c\u4e09\u4e2d])|\u7279\u957f)(\u7537\u5b50|\u5973\u5b50|\u6df7\u5408)"
-      L"[0-9\u00d7\u4e00-\u9fa5]{2,},(\u9884|\u51b3|\u9884\u51b3)\u8d5b,[0-9]\u7ec4\\([0-9]{1,2}[\u4eba\u73ed\u961f]\\)"
+      L"([0-9\u00d7\u4e00-\u9fa5]{2,}),((\u9884|\u51b3|\u9884\u51b3)\u8d5b),([0-9]\u7ec4\\([0-9]{1,2}["
+      L"\u4eba\u73ed\u961f]\\))"
       L"$");
   const std::optional<std::wstring> wide = Widen(normalized);
-  if (!wide || !std::regex_match(*wide, pattern)) return std::nullopt;
-  const std::wstring& w = *wide;
-  std::size_t p = w.find(L'\u5b50');                   // 子
-  if (p == std::wstring::npos) p = w.find(L'\u5408');  // 合
-  // p is 0-based here: the sex is the two characters ending at p.
-  const std::wstring grade = w.substr(0, p - 1);
-  const std::wstring sex = w.substr(p - 1, 2);
-  const std::wstring rest = w.substr(p + 1);
-  const std::size_t firstComma = rest.find(L',');
-  const std::size_t lastComma = rest.rfind(L',');
-  return std::array<std::string, 5>{Narrow(grade), Narrow(sex), Narrow(rest.substr(0, firstComma)),
-                                    Narrow(rest.substr(firstComma + 1, lastComma - firstComma - 1)),
-                                    Narrow(rest.substr(lastComma + 1))};
+  std::wsmatch m;
+  if (!wide || !std::regex_match(*wide, m, pattern)) return std::nullopt;
+  // Grade, sex, event, stage and groups as the pattern matched them: the
+  // event starts after the sex word, whatever characters it holds (踢毽子).
+  return std::array<std::string, 5>{Narrow(m[1].str()), Narrow(m[3].str()), Narrow(m[4].str()), Narrow(m[5].str()),
+                                    Narrow(m[7].str())};
 }
 
 }  // namespace korvane::schedule

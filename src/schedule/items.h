@@ -101,22 +101,27 @@ class ItemsRefused : public std::runtime_error {
 struct DerivedItems {
   std::vector<ListRow> track;  // six columns: code, grade, sex, event, stage, groups
   std::vector<ListRow> field;
+  // Titles of event rows with entrants whose grade (or sex) the meet does not
+  // have: they give no item, and the command names them.
+  std::vector<std::string> unknownGrade;
 };
-// The grade names of 设置 column A, merged grades joined as the grade merge
-// writes them (初一初二) after the flags in 比赛项目名单!F1:I1.
-std::vector<std::string> GradeNames(const host::Worksheet& settings, const host::Worksheet& events);
-// The competition items of the meet: for every registration heading, sex and
-// grade in that order, the first event row of the grade with that title and
-// entrants gives one item (and a 决赛 row after a 预赛 row). Throws
+// The competition items of the meet: every title of the event list with
+// entrants gives one item (and a 决赛 row after a 预赛 row), its grade, sex
+// and event read from the title itself, so that merged grades (初一初二) and
+// a school level competing as one group (初中) keep their events. Items follow
+// the registration headings, then sex, then the grades' order in 设置. Throws
 // ItemsRefused when an event laid out in groups finds no usable 设置!H5.
 DerivedItems DeriveItems(const host::Workbook& meet);
+// The message naming the titles whose grade the meet does not have.
+std::string UnknownGradeText(const std::vector<std::string>& titles);
 // The refusal when 设置!H5 cannot split an event into groups.
 std::string MaxPerGroupText(std::string_view eventTitle);
 
 // ---- user-defined items ----
 
-// The typed entry of a user-defined item as it is checked: every "m" becomes
-// "米" and every full-width comma "，" a comma.
+// The typed entry of a user-defined item as it is checked: "m" and "M" become
+// "米", "x" and "X" "×", the full-width comma, brackets and digits their
+// half-width forms, and blanks after a comma or around the text are dropped.
 std::string NormalizeEntryText(std::string_view typed);
 // Grade, sex, event, stage and groups of a normalised entry text such as
 // 高一男子5000米,预决赛,1组(25人); nullopt when it does not have that form.

@@ -124,6 +124,7 @@ void Schedule(shell::Program& program) {
       ui.MessageBox(e.what(), Icon::Exclamation);
       return;
     }
+    if (!items.unknownGrade.empty()) ui.MessageBox(UnknownGradeText(items.unknownGrade), Icon::Information);
     Frm赛程设置 settingsForm(now.year);
     ui.ShowDialog(settingsForm);
     const std::optional<MeetStart> start = ParseMeetStartSpec(settingsForm.MeetStartSpec());

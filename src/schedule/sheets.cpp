@@ -35,8 +35,8 @@ void ClearData(host::Worksheet& ws) {
   ws.Page().rowBreaks.clear();
 }
 
-// Borders, row heights and a page break after every 28 data rows, so that
-// every reader prints the pages the page numbers count.
+// Borders, row heights and the page breaks of PageBreakRows, so that every
+// reader prints the pages the page numbers count.
 void FinishData(host::Worksheet& ws, int lastRow, int lastCol) {
   if (lastRow < 2) return;
   host::Range data(&ws, host::RangeRef{2, 1, lastRow, lastCol});
@@ -44,7 +44,7 @@ void FinishData(host::Worksheet& ws, int lastRow, int lastCol) {
     data.SetBorder(edge, xl::Continuous);
   if (lastRow > 2) data.SetBorder(xl::InsideHorizontal, xl::Continuous);
   for (int r = 2; r <= lastRow; ++r) ws.SetRowHeight(r, kRowHeight);
-  for (int r = 1 + kRowsPerPage; r < lastRow; r += kRowsPerPage) ws.Page().rowBreaks.push_back(r);
+  ws.Page().rowBreaks = PageBreakRows(lastRow);
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ int WriteScheduleSheet(host::Worksheet& ws, const Timeline& timeline, int timeCo
     }
   }
   FinishData(ws, q, lastCol);
-  return std::max(1, ws.End(host::kMaxRows, 3, host::Direction::Up).first);
+  return q;
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ namespace {
 
 struct Scheduled {
   std::string title, span, halfDay;
-  double start = 0, end = 0;
+  int start = 0, end = 0;  // minutes from midnight
   std::vector<std::string> numbers;
 };
 

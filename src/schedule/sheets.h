@@ -4,7 +4,8 @@
 // shown h:mm) or an event's span, C the ceremony or the grade, D sex, E event,
 // F stage, G groups. 田赛 (field): A the half day, B the judges' group, C the
 // time, D the ceremony or the grade, E sex, F event, G stage, H groups. Row 1
-// is the template's heading row; data from row 2, 28 rows a printed page.
+// is the template's heading row; data from row 2, 28 rows a printed page
+// under the repeated heading.
 #pragma once
 
 #include <string>
@@ -17,7 +18,7 @@
 namespace korvane::schedule {
 
 // Replaces the data rows of the sheet by the timeline's rows; returns the
-// last used row of column C (1 when the list is empty).
+// last data row (1 when the list is empty), the row PagesFor counts from.
 int WriteTrackSheet(host::Worksheet& ws, const Timeline& timeline);
 int WriteFieldSheet(host::Worksheet& ws, const Timeline& timeline);
 

@@ -239,7 +239,7 @@ TEST(ScheduleCommand, InsertRemoveAndMoveKeepTheLeftListsInCodeOrder) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "请选择要移动的条目"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), "请选择要从日程安排中移除的条目"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), "请选择：『源列表框』条目"), texts.end());
-  EXPECT_EQ(texts.back(), "输入格式不正确!");
+  EXPECT_EQ(texts.back(), "输入格式不正确!\n格式：高一男子5000米，预决赛，1组(25人)");
 }
 
 TEST(ScheduleCommand, SpinButtonsWrap) {
@@ -298,6 +298,25 @@ TEST(ScheduleCommand, OrderCheckNamesTheBrokenHalfDays) {
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "径赛日程安排中，“第1条目”处存在逻辑问题!");
   EXPECT_EQ(texts[1], "田赛日程安排中，“第1条目”处存在逻辑问题!");
+}
+
+TEST(ScheduleCommand, OrderCheckRefusesAnEventAboveTheFirstHalfDay) {
+  Road f;
+  f.arrange = [&](Frm日程安排& d) {
+    Road::Morning(d);
+    Road::Select(d.ListBox12, "203");
+    Road::SelectRow(d.ListBox22, 4);
+    d.cmdAppend.Click();  // 309 检录 裁判 201 203 310 ...
+    Road::Select(d.ListBox22, "203");
+    while (d.ListBox22.ListIndex() > 0) d.cmdUp.Click();
+    ASSERT_EQ(d.ListBox22.Cell(0, 0), "203");
+    d.CmdOk.Click();
+    EXPECT_TRUE(d.IsOpen());
+    d.CmdCancel_Click();
+  };
+  f.Run();
+  EXPECT_EQ(f.Texts(),
+            (std::vector<std::string>{"田赛日程安排中，第1条目“初二女子跳远”排在第一个日期之前，请把它移到日期之后!"}));
 }
 
 TEST(ScheduleCommand, OkWritesTheSheetsPagesAndANewDatedFile) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "meet/event_title.h"
 #include "schedule/items.h"
 #include "schedule/schedule_fixture.h"
+#include "schedule/settings_form.h"
 
 namespace korvane::schedule {
 namespace {
@@ -58,8 +60,23 @@ TEST(ScheduleItems, EntryTextsAcceptedAndRefused) {
   EXPECT_EQ((*special)[2], "4×100米接力");
   for (const char* bad :
        {"高四男子100米,预赛,1组(8人)", "高一男子100米,预赛,10组(8人)", "高一男子100米,半决赛,1组(8人)",
-        "高一男子米,预赛,1组(8人)", "高一男子100米,预赛,1组（8人）", ""})
+        "高一男子米,预赛,1组(8人)", "高一男子100米,预赛,1组[8人]", ""})
     EXPECT_FALSE(SplitEntryText(NormalizeEntryText(bad))) << bad;
+}
+
+TEST(ScheduleItems, EntryTextsAsTheyAreTyped) {
+  using Parts = std::array<std::string, 5>;
+  const std::pair<const char*, Parts> cases[] = {
+      {"特长混合踢毽子,预决赛,1组(8人)", {"特长", "混合", "踢毽子", "预决赛", "1组(8人)"}},
+      {"初中女子跳绳子,预赛,2组(20人)", {"初中", "女子", "跳绳子", "预赛", "2组(20人)"}},
+      {"高一男子4x100M接力，决赛，1组（8班）", {"高一", "男子", "4×100米接力", "决赛", "1组(8班)"}},
+      {"高二女子４X１００米接力, 预决赛,　１组(６队)", {"高二", "女子", "4×100米接力", "预决赛", "1组(6队)"}},
+  };
+  for (const auto& [typed, parts] : cases) {
+    const auto split = SplitEntryText(NormalizeEntryText(typed));
+    ASSERT_TRUE(split) << typed;
+    EXPECT_EQ(*split, parts) << typed;
+  }
 }
 
 TEST(ScheduleItems, DerivedRowsWithGroupsAndFinals) {
@@ -97,12 +114,76 @@ TEST(ScheduleItems, MergedGradesFollowTheMergeFlags) {
   f.Sheet(meet::kEventsSheet).PutValue(1, 6, 1);  // F1: 初一 and 初二 compete together
   f.Entrants("初一初二男子100米", 12);
   f.Entrants("高一男子100米", 5);
-  EXPECT_EQ(GradeNames(f.Sheet(meet::kSettingsSheet), f.Sheet(meet::kEventsSheet)),
-            (std::vector<std::string>{"初一初二", "初二", "高一"}));
   const DerivedItems items = DeriveItems(*f.book);
   ASSERT_EQ(items.track.size(), 3u);
   EXPECT_EQ(items.track[0][1], "初一初二");
   EXPECT_EQ(items.track[2][1], "高一");
+}
+
+// Items as "grade sex event stage", in order.
+std::vector<std::string> ItemTexts(const DerivedItems& items) {
+  std::vector<std::string> out;
+  for (const std::vector<ListRow>* list : {&items.track, &items.field})
+    for (const ListRow& r : *list) out.push_back(r[1] + " " + r[2] + " " + r[3] + " " + r[4]);
+  return out;
+}
+
+TEST(ScheduleItems, EveryEventWithEntrantsOnceWhateverTheGradesMerge) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> events;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"the junior grades as one group",
+       {"初中男子100米", "初中女子跳远", "高一男子100米", "高一男子4×100米接力"},
+       {"初中 男子 100米 预决赛", "高一 男子 100米 预决赛", "高一 男子 4×100米接力 预决赛", "初中 女子 跳远 预决赛"}},
+      {"one pair merged, the junior group besides",
+       {"初一初二男子100米", "初三男子100米", "初中女子100米", "高一女子100米"},
+       {"初一初二 男子 100米 预决赛", "初三 男子 100米 预决赛", "初中 女子 100米 预决赛", "高一 女子 100米 预决赛"}},
+      {"a title listed twice gives one item",
+       {"初一男子100米", "初一男子100米", "高一女子铅球"},
+       {"初一 男子 100米 预决赛", "高一 女子 铅球 预决赛"}},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    MeetSpec spec;
+    spec.grades = {{"初一", 1}, {"初二", 1}, {"初三", 1}, {"高一", 1}};
+    spec.events = c.events;
+    for (const std::string& title : c.events) spec.eventGrades.push_back(meet::SplitEventTitle(title).grade);
+    f.OpenMeet(spec);
+    host::Worksheet& events = f.Sheet(meet::kEventsSheet);
+    for (int r = meet::events::kFirstEventRow; r < meet::events::kFirstEventRow + static_cast<int>(c.events.size());
+         ++r) {
+      events.PutValue(r, meet::events::kEntrantCountCol, 6);
+      events.PutValue(r, meet::events::kLaneRuleCol, 1);
+    }
+    const DerivedItems items = DeriveItems(*f.book);
+    EXPECT_EQ(ItemTexts(items), c.expected) << c.what;
+    EXPECT_TRUE(items.unknownGrade.empty()) << c.what;
+  }
+}
+
+TEST(ScheduleItems, EventsOfGradesTheMeetNoLongerHasAreNamed) {
+  Fixture f;
+  MeetSpec spec;
+  spec.grades = {{"初一", 1}, {"初二", 1}};
+  spec.events = {"初一男子100米", "初三男子100米", "初三女子跳远"};
+  spec.eventGrades = {"初一", "初三", "初三"};
+  f.OpenMeet(spec);
+  f.Entrants("初一男子100米", 6);
+  f.Entrants("初三男子100米", 7);
+  f.Entrants("初三女子跳远", 0);  // no entrants: nothing to schedule, nothing to say
+  const DerivedItems items = DeriveItems(*f.book);
+  EXPECT_EQ(ItemTexts(items), (std::vector<std::string>{"初一 男子 100米 预决赛"}));
+  EXPECT_EQ(items.unknownGrade, (std::vector<std::string>{"初三男子100米"}));
+
+  // The command names it before asking for the meet's dates.
+  f.ui.driveDialog = [](shell::DialogModel& d) { static_cast<Frm赛程设置&>(d).CmdCancel_Click(); };
+  f.program.Run("Schedule");
+  ASSERT_EQ(f.Texts().size(), 1u);
+  EXPECT_NE(f.Texts().front().find("初三男子100米"), std::string::npos);
+  EXPECT_EQ(f.ui.dialogsShown, (std::vector<std::string>{"赛程设置"}));
 }
 
 TEST(ScheduleItems, GroupedEventWithoutGroupSizeIsRefusedByName) {

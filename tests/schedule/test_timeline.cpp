@@ -51,6 +51,30 @@ TEST(ScheduleTimeline, FieldEventsHaveTheirOwnStart) {
   EXPECT_EQ(t.rows[4].timeText, "16:30");
 }
 
+TEST(ScheduleTimeline, AnEventStartingWhenAnotherEndsTouchesItExactly) {
+  // Check-in at 14:00 for 10 minutes and five 7-minute heats: the sixth heat
+  // starts at 14:45, when the long jump that began at 14:15 ends.
+  std::vector<ListRow> track{{"310", "10月25日下午", "", "", "", "", ""},
+                             {"303", "开始检录", "14:00", "10分钟", "", "", ""}};
+  for (int i = 0; i < 6; ++i) track.push_back({"101", "高一", "男子", "100米", "预赛", "6组(48人)", "7分钟"});
+  const Timeline t = TrackTimeline(track);
+  const Timeline f = FieldTimeline({{"310", "10月25日下午", "", "", "", "", ""},
+                                    {"201", "高一", "男子", "跳远", "预决赛", "1组(20人)", "14:15_30分钟"}});
+  EXPECT_EQ(t.rows[7].timeText, "14:45～14:52");
+  EXPECT_EQ(t.rows[7].start, f.rows[1].end);
+  EXPECT_EQ(t.rows[6].end, t.rows[7].start);
+}
+
+TEST(ScheduleTimeline, DurationsAreWholeMinutes) {
+  struct Case {
+    const char* text;
+    std::optional<int> minutes;
+  };
+  for (const Case& c : {Case{"5分钟", 5}, Case{"12分", 12}, Case{"90", 90}, Case{"5.0分钟", 5}, Case{"2.5分钟", {}},
+                        Case{"分钟", {}}, Case{"五分钟", {}}, Case{"-5分钟", {}}})
+    EXPECT_EQ(ReadMinutes(c.text), c.minutes) << c.text;
+}
+
 TEST(ScheduleTimeline, UnreadableTimesNameTheirRow) {
   std::vector<ListRow> track = WorkedTrackList();
   track[2][2] = "8:3";  // the hour box lost its minutes
@@ -71,7 +95,28 @@ TEST(ScheduleTimeline, PageNumbersStayOdd) {
   EXPECT_EQ(NextOddPage(11, PagesFor(40)), 13);
   EXPECT_EQ(NextOddPage(13, PagesFor(30)), 15);
   EXPECT_EQ(NextOddPage(13, PagesFor(28)), 15);
-  EXPECT_EQ(NextOddPage(11, PagesFor(57)), 15);
+  // 56 data rows under the heading fill two pages exactly.
+  EXPECT_EQ(NextOddPage(11, PagesFor(57)), 13);
+}
+
+TEST(ScheduleSheets, PrintedPagesAreThePagesCounted) {
+  // Data rows against the pages printed: the breaks the sheet carries and the
+  // count the next sheet's first page number follows from.
+  for (const auto& [dataRows, pages] :
+       std::vector<std::pair<int, int>>{{1, 1}, {27, 1}, {28, 1}, {29, 2}, {56, 2}, {57, 3}, {84, 3}, {112, 4}}) {
+    host::WorkbookHost host;
+    host::Workbook& book = host.Add(std::string(KORVANE_SHARE_DIR) + "/日程安排表.xltx");
+    host::Worksheet& ws = book.Sheet("径赛");
+    std::vector<ListRow> track{{"309", "10月25日上午", "", "", "", "", ""},
+                               {"303", "开始检录", "8:00", "10分钟", "", "", ""}};
+    while (static_cast<int>(track.size()) < dataRows)
+      track.push_back({"101", "高一", "男子", "100米", "预赛", "9组(70人)", "5分钟"});
+    track.resize(static_cast<std::size_t>(dataRows));
+    const int lastRow = WriteTrackSheet(ws, TrackTimeline(track));
+    EXPECT_EQ(lastRow, dataRows + 1);
+    EXPECT_EQ(PagesFor(lastRow), pages) << dataRows;
+    EXPECT_EQ(static_cast<int>(ws.Page().rowBreaks.size()) + 1, pages) << dataRows;
+  }
 }
 
 TEST(ScheduleSheets, TrackSheetAsPrinted) {

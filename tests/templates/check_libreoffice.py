@@ -73,7 +73,8 @@ def check(out):
     expect(not form["C4"].protection.locked and not form["C2"].protection.locked, "form entry cells open")
     expect(form["D3"].protection.locked, "form headings fixed")
     expect(form["D5"].border.bottom.style == "double", "double line under the boys' block")
-    expect(wb["记录表2"].page_setup.paperSize in (12, "12"), "height form on B4")
+    # ISO B4, 250 x 353 mm: LibreOffice writes that sheet back under code 33.
+    expect(str(wb["记录表2"].page_setup.paperSize) in ("33", "42"), "height form on ISO B4")
 
     values = openpyxl.load_workbook(os.path.join(out, "recalc.xlsx"), data_only=True)
     s = values["设置"]

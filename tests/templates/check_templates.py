@@ -339,7 +339,7 @@ class MeetWorkbook(unittest.TestCase):
         for ws, cell in ((r2, "A3"), (r3, "C3"), (r3, "A23")):
             self.assertTrue(ws[cell].protection.locked, ws.title + "!" + cell)
         for ws, orientation in ((r1, "landscape"), (r2, "landscape"), (r3, "portrait")):
-            self.assertEqual(int(ws.page_setup.paperSize), 12, ws.title)
+            self.assertEqual(int(ws.page_setup.paperSize), 42, ws.title)
             self.assertEqual(ws.page_setup.orientation, orientation, ws.title)
             self.assertEqual((ws.page_setup.fitToWidth, ws.page_setup.fitToHeight), (1, 0), ws.title)
 

@@ -28,3 +28,25 @@ timeout 240 "$soffice" -env:UserInstallation="file://$work/profile" --headless -
   exit 1
 }
 /usr/bin/python3 "$checker" check "$work/out"
+# The B4 forms printed by LibreOffice: the ISO sheet of 250 x 353 mm (708.7 x
+# 1000.7 pt) that our own PDF uses, never JIS B4 (728.5 x 1031.8 pt).
+# The forms are hidden in the template; a copy shows them so that they print.
+if command -v pdfinfo >/dev/null; then
+  /usr/bin/python3 - "$work/in/meet.xltm" "$work/in/forms.xltm" <<'EOF'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as zi, zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED) as zo:
+    for item in zi.infolist():
+        data = zi.read(item.filename)
+        if item.filename == "xl/workbook.xml":
+            data = data.replace(b' state="hidden"', b"")
+        zo.writestr(item, data)
+EOF
+  timeout 240 "$soffice" -env:UserInstallation="file://$work/profile" --headless --norestore \
+    --convert-to pdf --outdir "$work/pdf" "$work/in/forms.xltm" >>"$work/soffice.log" 2>&1
+  pdfinfo -f 1 -l 9999 "$work/pdf/forms.pdf" | awk '
+    /^Page .* size: / { for (i = 1; i <= NF; ++i) if ($i == "x") { w = $(i - 1); h = $(i + 1) }
+                        long = w > h ? w : h
+                        if (long > 1025 && long < 1040) jis++
+                        if (long > 995 && long < 1006) iso++ }
+    END { if (jis > 0 || iso == 0) { printf "B4 pages: %d ISO, %d JIS\n", iso, jis; exit 1 } }'
+fi
