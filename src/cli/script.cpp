@@ -7,6 +7,7 @@
 #include "host/address.h"
 #include "host/cell_entry.h"
 #include "host/errors.h"
+#include "host/number_format.h"
 #include "host/range.h"
 #include "host/workbook.h"
 #include "meet/layout.h"
@@ -444,13 +445,10 @@ host::Worksheet& ResolveSheet(host::Workbook& book, const std::string& sheet) {
   return *ws;
 }
 
-// A cell as `get` prints it: times formatted h:mm as the user sees them,
-// every other value as its General text.
+// A cell as `get` prints it: its value in its number format, as the grid
+// shows it and a page prints it.
 std::string ShownText(const host::Worksheet& ws, int row, int col) {
-  const host::CellValue v = ws.ValueAt(row, col);
-  if (v.IsNumber() && ws.StyleAt(row, col).numberFormat == host::kTimeOfDayFormat)
-    return host::FormatTimeOfDay(v.Number());
-  return v.ToText();
+  return host::FormatValue(ws.ValueAt(row, col), ws.StyleAt(row, col).numberFormat, ws.Book().date1904);
 }
 
 }  // namespace

@@ -81,6 +81,17 @@ TEST(XlsxForeign, InlineRichAndEscapedStrings) {
   EXPECT_EQ(ws.StoredValue(1, 8), CellValue("cached\r"));
 }
 
+TEST(XlsxForeign, AnEmptySharedTextIsAnEmptyCellAndOnlyLowerCaseXEscapes) {
+  auto wb = ReadSheet(
+      "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v></v></c>"
+      "<c r=\"C1\"><v>7</v></c></row>",
+      Sst("<si><t>_X0041_ _x0041_</t></si>"));
+  Worksheet& ws = wb->Sheet(1);
+  EXPECT_EQ(ws.StoredValue(1, 1), CellValue("_X0041_ A"));
+  EXPECT_TRUE(ws.StoredValue(1, 2).IsEmpty());
+  EXPECT_EQ(ws.StoredValue(1, 3), CellValue(7));
+}
+
 TEST(XlsxForeign, BooleansErrorsAndNumbersInTheirOtherSpellings) {
   auto wb = ReadSheet(
       "<row r=\"1\"><c r=\"A1\" t=\"b\"><v>true</v></c><c r=\"B1\" t=\"b\"><v>0</v></c>"

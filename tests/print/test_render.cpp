@@ -9,9 +9,9 @@
 #include <fstream>
 
 #include "host/application.h"
+#include "host/number_format.h"
 #include "host/pagination.h"
 #include "host/print/job.h"
-#include "host/print/number_format.h"
 #include "host/print/pdf.h"
 #include "host/print/sheet_pdf.h"
 #include "host/range.h"
@@ -154,7 +154,7 @@ TEST(NumberFormat, TheFormatsTheProgramWrites) {
       {CellValue("甲"), "0;0;0;\"组\"@", "组甲"},
       {CellValue(true), "General", "TRUE"},
   };
-  for (const Case& c : cases) EXPECT_EQ(print::FormatValue(c.value, c.format), c.shown) << c.format;
+  for (const Case& c : cases) EXPECT_EQ(FormatValue(c.value, c.format), c.shown) << c.format;
 }
 
 TEST(HeaderFooter, CodesAreReplaced) {
@@ -231,6 +231,30 @@ TEST(RenderSheets, SheetsWithoutAFirstPageNumberContinueTheJobsNumbering) {
   ASSERT_EQ(print::RenderSheets({&a.ws, &b}, doc), 3);
   doc.Close();
   EXPECT_NE(Squeezed(PdfText(pdf, 3)).find("3/3"), std::string::npos);
+}
+
+TEST(RenderSheets, CellsPrintAsTheGridShowsThem) {
+  TempDir dir;
+  ReportSheet s(1);
+  s.book.date1904 = true;
+  const std::pair<double, const char*> cells[] = {{20260409, "@"}, {44659, "yyyy-mm-dd"}, {12.53 / 86400, "mm:ss.00"}};
+  int row = 2;
+  for (const auto& [value, format] : cells) {
+    Style st;
+    st.numberFormat = format;
+    s.ws.PutValue(row, 2, CellValue(value));
+    s.ws.PutStyle(row++, 2, s.book.Tables().styles.Intern(st));
+  }
+  const fs::path pdf = dir / "c.pdf";
+  print::PdfDocument doc(pdf.string());
+  ASSERT_EQ(print::RenderSheets({&s.ws}, doc), 1);
+  doc.Close();
+  const std::string text = Squeezed(PdfText(pdf, 1));
+  for (int r = 2; r < row; ++r) {
+    const std::string shown = FormatValue(s.ws.ValueAt(r, 2), s.ws.StyleAt(r, 2).numberFormat, true);
+    EXPECT_NE(text.find(shown), std::string::npos) << shown << " not in " << text;
+  }
+  EXPECT_NE(text.find("2026-04-09"), std::string::npos) << "a date of the 1904 system";
 }
 
 // Pixels of one colour on page 1, rendered at 36 dpi.

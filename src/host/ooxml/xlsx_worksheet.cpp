@@ -1293,7 +1293,8 @@ class SheetReader {
       }
     } else if (type == "s") {
       long long index = -1;
-      if (cell_.hasV) {
+      // An empty <v/> is an empty cell, as other spreadsheets read it.
+      if (cell_.hasV && !raw.empty()) {
         if (!ParseInt(raw, index) || index < 0 || index >= static_cast<long long>(sst.size())) BadCell(row, col);
         if (!cell_.hasF) {
           // The common case: a plain shared text, interned once per file.

@@ -33,8 +33,9 @@ int HexValue(char c) {
 
 // "_xHHHH_" at position i.
 bool IsHexEscapeAt(std::string_view s, std::size_t i) {
-  return i + 7 <= s.size() && s[i] == '_' && (s[i + 1] == 'x' || s[i + 1] == 'X') && IsHex(s[i + 2]) &&
-         IsHex(s[i + 3]) && IsHex(s[i + 4]) && IsHex(s[i + 5]) && s[i + 6] == '_';
+  // Only a lower-case x makes an escape: "_X0000_" is text as it stands.
+  return i + 7 <= s.size() && s[i] == '_' && s[i + 1] == 'x' && IsHex(s[i + 2]) && IsHex(s[i + 3]) && IsHex(s[i + 4]) &&
+         IsHex(s[i + 5]) && s[i + 6] == '_';
 }
 
 // Shared escaping loop. cellString selects the _xHHHH_ treatment of control
@@ -159,7 +160,7 @@ std::string ArgbText(std::uint32_t argb) {
 }
 
 std::string DecodeCellString(std::string_view s) {
-  if (s.find("_x") == std::string_view::npos && s.find("_X") == std::string_view::npos) return std::string(s);
+  if (s.find("_x") == std::string_view::npos) return std::string(s);
   std::string out;
   out.reserve(s.size());
   std::size_t i = 0;

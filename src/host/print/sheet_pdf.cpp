@@ -15,8 +15,8 @@
 #include <unordered_map>
 
 #include "host/formula/formula.h"
+#include "host/number_format.h"
 #include "host/pagination.h"
-#include "host/print/number_format.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 
@@ -384,7 +384,7 @@ class SheetPainter {
   void PaintCellText(int r, int c, const Style& st, Rect box, Rect clip, bool mayOverflow, const Segment* rs = nullptr,
                      const Segment* cs = nullptr) {
     const CellValue v = ws_.ValueAt(r, c);
-    const std::string text = FormatValue(v, st.numberFormat);
+    const std::string text = FormatValue(v, st.numberFormat, ws_.Book().date1904);
     if (text.empty()) return;
     TextStyle t = TextStyleOf(st, r, c);
     HAlign h = st.halign;
