@@ -13,11 +13,11 @@
 #include "host/utf8.h"
 #include "host/worksheet.h"
 #include "meet/event_title.h"
+#include "meet/grades.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
 #include "processing/commands.h"
-#include "processing/grades.h"
 #include "processing/numbering.h"
 #include "processing/random_order.h"
 #include "shell/menu_stages.h"
@@ -95,7 +95,7 @@ meet::Refusal CheckMeet(const host::Workbook& book, meet::Parameters& p) {
   const long long total =
       settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole();
   long long sum = 0;
-  for (const Grade& g : ReadGrades(book)) sum += g.teams;
+  for (const meet::Grade& g : meet::ReadGrades(book)) sum += g.teams;
   if (sum != std::max(total, 0LL)) return Refusal::Because(meet::settings::TeamTotalMismatchText(total, sum));
   if (sum * p.RowsPerTeam + nt::kFirstRow > host::kMaxRows) return Refusal::Because(std::string(kTooManyAthleteRows));
   // Team t is worksheet t and is named "t".
@@ -132,7 +132,7 @@ struct Run {
   int maxPerTeam = 0;
   int maxEvents = 0;
   int teamCount = 0;
-  std::vector<Grade> grades;
+  std::vector<meet::Grade> grades;
   std::vector<TeamEntries> teams;  // team t at t - 1
   std::vector<EntryIssue> issues;  // what the forms held that did not count as typed
 
@@ -210,7 +210,7 @@ EventList CollectEntrants(Run& run, const std::string& title, const std::vector<
   const auto heading = std::find(headings.begin(), headings.end(), event);
   if (heading == headings.end()) return list;  // no such event on the forms: no entrants
   const int j = static_cast<int>(heading - headings.begin());
-  const TeamRange range = FindPosition(run.grades, grade);
+  const meet::TeamRange range = meet::FindPosition(run.grades, grade);
   const int first = std::max(range.first, 1), last = std::min(range.last, run.teamCount);
   const int block = run.rowsPerTeam / 2;
   const int i0 = sex == meet::kFemale ? block : 0;  // 男子 and 混合 take the men's block
@@ -355,7 +355,7 @@ void RestoreItem(host::Workbook& book) {
 
   // A merged title starts with two neighbouring grades (初一初二男子100米);
   // its event belongs to the first of them.
-  const std::vector<Grade> grades = ReadGrades(book);
+  const std::vector<meet::Grade> grades = meet::ReadGrades(book);
   const int n = EventCount(events);
   for (int k = 1; k <= n; ++k) {
     const int row = ev::EventRow(k);
@@ -396,7 +396,7 @@ void SJHZ(shell::Program& program, host::Workbook& book, const meet::Parameters&
     meet::SheetOpen eventsOpen(events, meet::AtEnd::Protect);
     const int n = EventCount(events);
     RestoreItem(book);
-    run.grades = ReadGrades(book);
+    run.grades = meet::ReadGrades(book);
     run.teamCount = static_cast<int>(
         settings.ValueAt(meet::settings::TeamSheetCount.row, meet::settings::TeamSheetCount.col).ToWhole());
     run.teamCount = std::max(run.teamCount, 0);

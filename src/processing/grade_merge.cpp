@@ -7,11 +7,11 @@
 #include "host/range.h"
 #include "host/utf8.h"
 #include "meet/event_title.h"
+#include "meet/grades.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
 #include "processing/commands.h"
-#include "processing/grades.h"
 #include "processing/random_order.h"
 #include "shell/menu_stages.h"
 

@@ -6,10 +6,10 @@
 #include "host/range.h"
 #include "host/worksheet.h"
 #include "meet/athlete_number.h"
+#include "meet/grades.h"
 #include "meet/layout.h"
 #include "meet/page_format.h"
 #include "meet/sheets.h"
-#include "processing/grades.h"
 
 namespace korvane::processing {
 
@@ -18,9 +18,9 @@ namespace nt = meet::numbers;
 void AutoNumber(host::Workbook& book, int rowsPerTeam) {
   host::Worksheet& settings = meet::RequireSheet(book, meet::kSettingsSheet);
   host::Worksheet& table = meet::RequireSheet(book, meet::kNumberTableSheet);
-  const std::vector<Grade> grades = ReadGrades(book);
+  const std::vector<meet::Grade> grades = meet::ReadGrades(book);
   int teams = 0;
-  for (const Grade& g : grades) teams += g.teams;
+  for (const meet::Grade& g : grades) teams += g.teams;
   if (rowsPerTeam <= 0) return;
   const int lastRow = nt::kFirstRow + teams * rowsPerTeam - 1;
 
@@ -28,7 +28,7 @@ void AutoNumber(host::Workbook& book, int rowsPerTeam) {
     const host::ValueGrid names = host::Range(&table, {nt::kFirstRow, nt::kNameCol, lastRow, nt::kNameCol}).Values();
     host::ValueGrid numbers(names.size(), std::vector<host::CellValue>(1));
     std::vector<std::pair<int, host::CellValue>> teamHeads;  // block start row, team name
-    for (const Grade& g : grades) {
+    for (const meet::Grade& g : grades) {
       const std::string code = meet::GradeCode(g.name);
       for (int c = 1; c <= g.teams; ++c) {
         const int team = g.firstTeam + c - 1;

@@ -7,11 +7,11 @@
 
 #include "host/application.h"
 #include "host/range.h"
+#include "meet/grades.h"
 #include "meet/guards.h"
 #include "meet/layout.h"
 #include "meet/sheets.h"
 #include "processing/commands.h"
-#include "processing/grades.h"
 #include "shell/menu_stages.h"
 
 namespace korvane::processing {
@@ -38,7 +38,7 @@ int EventCount(const host::Worksheet& form) {
   return form.End(f::kHeadingRow, host::kMaxCols, host::Direction::ToLeft).second - (f::kFirstEventCol - 1);
 }
 
-int TeamTotal(const std::vector<Grade>& grades) { return grades.empty() ? 0 : grades.back().lastTeam; }
+int TeamTotal(const std::vector<meet::Grade>& grades) { return grades.empty() ? 0 : grades.back().lastTeam; }
 
 // First sheet row of the sex block s (1 men, 2 women) is one below this.
 int BlockStart(int sex, int rowsPerTeam) {
@@ -138,7 +138,7 @@ meet::Refusal SimulationRefusal(const host::Workbook& book, meet::Parameters& p)
   p = meet::LoadParameters(book);
   if (Refusal refused = p.Validate({.formSize = true, .entryLimits = true}, kSimulationCommand)) return refused;
   // Team t must be worksheet t: the simulation writes by position.
-  const int teams = TeamTotal(ReadGrades(book));
+  const int teams = TeamTotal(meet::ReadGrades(book));
   for (int t = 1; t <= teams; ++t)
     if (t > book.Count() || book.Sheets()[static_cast<std::size_t>(t - 1)]->Name() != meet::TeamSheetName(t))
       return Refusal::Because(SimulationTeamSheetMissingText(t));
@@ -159,7 +159,7 @@ void Simulate(shell::Program& program, host::Workbook& book, const meet::Paramet
     for (int j = 0; j < events; ++j) relays += IsRelayHeading(form.ValueAt(f::kHeadingRow, f::kFirstEventCol + j));
     const int athletes =
         SimulatedAthleteCount(events - relays, p.MaxPerTeamPerEvent, p.MaxEventsPerAthlete, p.RowsPerTeam);
-    const std::vector<Grade> grades = ReadGrades(book);
+    const std::vector<meet::Grade> grades = meet::ReadGrades(book);
     for (std::size_t g = 0; g < grades.size(); ++g)
       for (int c = 1; c <= grades[g].teams; ++c)
         SimulateTeam(book.Sheet(grades[g].firstTeam + c - 1), static_cast<int>(g) + 1, c, events, athletes, p, rng);

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "host/ooxml/xlsx.h"
+#include "meet/grades.h"
 #include "processing/consolidation.h"
-#include "processing/grades.h"
 #include "processing_fixture.h"
 
 namespace korvane::processing::testing {
@@ -457,20 +457,20 @@ TEST_F(Refusals, NoMeetWorkbook) {
 // ---- FindPosition ----
 
 TEST(FindPosition, GradesLevelsAndUnknownNames) {
-  const std::vector<Grade> grades{{"初一", 2, 1, 2}, {"初二", 3, 3, 5}, {"高一", 1, 6, 6}, {"高二", 0, 7, 6}};
+  const std::vector<meet::Grade> grades{{"初一", 2, 1, 2}, {"初二", 3, 3, 5}, {"高一", 1, 6, 6}, {"高二", 0, 7, 6}};
   auto range = [&](const char* g) {
-    TeamRange r = FindPosition(grades, g);
+    meet::TeamRange r = meet::FindPosition(grades, g);
     return std::make_pair(r.first, r.last);
   };
   EXPECT_EQ(range("初二"), std::make_pair(3, 5));
   EXPECT_EQ(range("初中"), std::make_pair(1, 5));
   EXPECT_EQ(range("高中"), std::make_pair(6, 6));
-  EXPECT_TRUE(FindPosition(grades, "高二").Empty());
-  EXPECT_TRUE(FindPosition(grades, "高三").Empty());
-  EXPECT_TRUE(FindPosition({{"初一", 2, 1, 2}}, "高中").Empty());
+  EXPECT_TRUE(meet::FindPosition(grades, "高二").Empty());
+  EXPECT_TRUE(meet::FindPosition(grades, "高三").Empty());
+  EXPECT_TRUE(meet::FindPosition({{"初一", 2, 1, 2}}, "高中").Empty());
   // A grade actually named 初中 is that grade alone.
-  const std::vector<Grade> named{{"初一", 1, 1, 1}, {"初中", 2, 2, 3}};
-  EXPECT_EQ(FindPosition(named, "初中").first, 2);
+  const std::vector<meet::Grade> named{{"初一", 1, 1, 1}, {"初中", 2, 2, 3}};
+  EXPECT_EQ(meet::FindPosition(named, "初中").first, 2);
 }
 
 }  // namespace
