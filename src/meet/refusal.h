@@ -28,10 +28,8 @@ class [[nodiscard]] Refusal {
 
   // True when refused.
   explicit operator bool() const { return !message_.empty(); }
-  bool Refused() const { return !message_.empty(); }
   // The message shown to the user; empty when the check passed.
   const std::string& Message() const { return message_; }
-  const std::string& operator*() const { return message_; }
 
  private:
   std::string message_;

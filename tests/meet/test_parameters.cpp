@@ -32,7 +32,7 @@ TEST(MeetParameters, EachFieldHasOneRule) {
     meet::Parameters p{
         .RowsPerTeam = c.h2, .MaxPerTeamPerEvent = c.h3, .MaxEventsPerAthlete = c.h4, .FormRows = c.formRows};
     EXPECT_EQ(p.Fault(c.use), c.fault) << c.h2 << " " << c.h3 << " " << c.h4 << " " << c.formRows;
-    EXPECT_EQ(p.Validate(c.use).Refused(), c.fault != ParameterFault::None);
+    EXPECT_EQ(static_cast<bool>(p.Validate(c.use)), c.fault != ParameterFault::None);
   }
 }
 
